@@ -1,0 +1,43 @@
+# Sourced by ./test and ./run: installs the Debian packages the build needs when
+# it can, then configures and builds in build/ (Release, incremental).
+PIXOLANE_PACKAGES="cmake g++ ninja-build pkg-config clang-format qt6-base-dev qt6-webengine-dev \
+libgl-dev libvips-dev libvips-tools libgtest-dev libbenchmark-dev imagemagick \
+libjpeg-turbo-progs libimage-exiftool-perl hyperfine xvfb xauth fonts-dejavu-core"
+
+pixolane_missing_packages() {
+  local missing=""
+  for p in $PIXOLANE_PACKAGES; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+  done
+  echo "$missing"
+}
+
+pixolane_install() {
+  local missing
+  missing=$(pixolane_missing_packages)
+  [ -z "$missing" ] && return 0
+  if [ "$(id -u)" = 0 ]; then
+    echo "Installing:$missing"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update
+    # shellcheck disable=SC2086
+    apt-get install -y --no-install-recommends $missing
+  elif command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
+    sudo apt-get update
+    # shellcheck disable=SC2086
+    sudo DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing
+  else
+    echo "Missing Debian packages. Run, as root:"
+    echo "  apt-get update && apt-get install -y$missing"
+    exit 1
+  fi
+}
+
+pixolane_build() {
+  local gen=()
+  if [ ! -f build/CMakeCache.txt ] && command -v ninja >/dev/null; then
+    gen=(-G Ninja)
+  fi
+  cmake -S . -B build "${gen[@]}" -DCMAKE_BUILD_TYPE=Release
+  cmake --build build --parallel "$(nproc)"
+}

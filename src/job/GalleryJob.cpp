@@ -1,0 +1,11 @@
+#include "job/GalleryJob.h"
+
+namespace pixolane {
+
+GalleryJob startupJob() {
+  // The member initialisers are the start-up values; keeping them in one place
+  // means a default-constructed job and the start-up job cannot drift apart.
+  return GalleryJob{};
+}
+
+}  // namespace pixolane

@@ -1,0 +1,48 @@
+#pragma once
+// The two page writers: the gallery page (an HTML fragment in a ".php" file)
+// and the preview page. Both produce the exact bytes of the file: Windows-1252,
+// no byte-order mark, CR LF after every line.
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <vector>
+
+namespace pixolane::pages {
+
+// One laid-out thumbnail: its file name and its measured pixel size.
+struct Cell {
+  QString fileName;
+  int width = 0;
+  int height = 0;
+};
+
+struct GalleryPageData {
+  QString pageName;                  // Text4
+  std::array<QString, 5> sitePath;   // Text6(0..4); boxes 1..4 make the prefix
+  int Check5 = 0;                    // not 0: file names under the thumbnails
+  int Check6 = 0;                    // 1: links open a new window
+  int bordure = 2;                   // Bordure
+  int perRow = 1;                    // CompteurColonnes as loaded from Combo1
+  std::vector<Cell> cells;
+};
+
+struct PreviewPageData {
+  QString title;  // Text5
+  int Check5 = 0;
+  int bordure = 2;
+  int perRow = 1;
+  std::vector<Cell> cells;
+};
+
+// The relative folder path put before "pic"/"mini": boxes 1..4, each followed
+// by "/", stopping at the first empty box.
+QString sitePrefix(const std::array<QString, 5>& sitePath);
+
+QByteArray galleryPage(const GalleryPageData& data);
+QByteArray previewPage(const PreviewPageData& data);
+
+// The one footer line of both pages.
+QString footerLine();
+
+}  // namespace pixolane::pages

@@ -1,0 +1,42 @@
+#pragma once
+// The thin layer between the program and the operating system: separators,
+// per-user folders, the list of drives, and opening a document.
+#include <QChar>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace pixolane::platform {
+
+// '\\' on Windows, '/' elsewhere.
+QChar nativeSeparator();
+
+// The system drive's root: "c:\\" on Windows, "/" elsewhere.
+QString defaultLocation();
+
+// Per-user file that remembers the source picker's start-up location.
+QString savedLocationFile();
+
+// Per-user folder shared by every preview, with a trailing separator.
+QString previewFolder();
+
+// Drives as the source picker lists them: drive letters' roots on Windows,
+// mounted volumes' roots elsewhere, "/" first.
+QStringList drives();
+
+// True when the drive's root can be listed.
+bool driveReady(const QString& drive);
+
+// True when the folder exists and is a folder.
+bool folderExists(const QString& folder);
+
+// Opens a document in the desktop's default handler; false when that failed.
+bool openDocument(const QString& path);
+
+// Tests replace the opener so that no real program is started; an empty
+// function restores the desktop's one.
+using DocumentOpener = std::function<bool(const QString& path)>;
+void setDocumentOpener(DocumentOpener opener);
+
+}  // namespace pixolane::platform

@@ -1,0 +1,73 @@
+#pragma once
+// The logic of the processing window: load, the one timer tick that runs a
+// pass or the preview, and unload. The window (or the terminal) only shows it.
+#include <QChar>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+#include "job/GalleryJob.h"
+#include "platform/Platform.h"
+#include "run/RunView.h"
+
+namespace pixolane {
+
+struct RunReport {
+  int picturesWritten = 0;  // full-size pictures, or preview thumbnails
+  int thumbnailsWritten = 0;
+  QStringList errors;       // "Une erreur s'est produite... (path)" entries, in list order
+  bool cancelled = false;   // the user cancelled; no page was written
+  bool stopped = false;     // the output folders could not be prepared; nothing was written
+  QString stopMessage;
+  QString pagePath;  // the page written, when one was
+};
+
+struct RunOptions {
+  int workers = 0;  // 0: one per core
+  QChar sep = platform::nativeSeparator();
+  QString previewFolder;  // empty: the per-user preview folder
+};
+
+class ProcessingRun {
+ public:
+  using Pass = std::function<RunReport(ProcessingRun&)>;
+  struct Passes {
+    Pass traitement;
+    Pass copie;
+    Pass apercu;
+  };
+  // The passes a real run uses.
+  static Passes standardPasses();
+
+  ProcessingRun(GalleryJob job, RunView& view, RunOptions options = {});
+
+  // Resets the progress bar and loads the row countdown from Combo1.
+  void Form_Load();
+  // Runs the preview, the resize pass or the copy pass; only the first call works.
+  RunReport Timer1_Timer();
+  // Opens the ".html" document when asked, unless the run did not complete.
+  void Form_Unload();
+
+  void setPasses(Passes passes) { passes_ = std::move(passes); }
+
+  const GalleryJob& job() const { return job_; }
+  GalleryJob& job() { return job_; }
+  RunView& view() { return view_; }
+  const RunOptions& options() const { return options_; }
+  const RunReport& report() const { return report_; }
+  bool ran() const { return ran_; }
+
+ private:
+  GalleryJob job_;
+  RunView& view_;
+  RunOptions options_;
+  Passes passes_;
+  RunReport report_;
+  bool ran_ = false;
+};
+
+// The whole-number reading of a combo box's text ("1" -> 1, anything else -> 0).
+std::int16_t columnsFromCombo(const QString& text);
+
+}  // namespace pixolane
