@@ -20,13 +20,16 @@ DocumentOpener& opener() {
 }
 
 QString withSeparator(QString folder) {
-  if (!folder.endsWith('/')) folder += '/';
+  if (!folder.endsWith('/'))
+    folder += '/';
   return QDir::toNativeSeparators(folder);
 }
 
 }  // namespace
 
-QChar nativeSeparator() { return QDir::separator(); }
+QChar nativeSeparator() {
+  return QDir::separator();
+}
 
 QString defaultLocation() {
 #ifdef Q_OS_WIN
@@ -49,12 +52,14 @@ QString previewFolder() {
 QStringList drives() {
   QStringList roots;
 #ifdef Q_OS_WIN
-  for (const QFileInfo& drive : QDir::drives()) roots << QDir::toNativeSeparators(drive.filePath());
+  for (const QFileInfo& drive : QDir::drives())
+    roots << QDir::toNativeSeparators(drive.filePath());
 #else
   roots << QStringLiteral("/");
   for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
     const QString root = volume.rootPath();
-    if (!volume.isValid() || roots.contains(root)) continue;
+    if (!volume.isValid() || roots.contains(root))
+      continue;
     // Pseudo file systems are not places where photographs live.
     const QByteArray type = volume.fileSystemType();
     if (type == "proc" || type == "sysfs" || type == "devtmpfs" || type == "devpts" ||
@@ -88,7 +93,8 @@ bool openDocument(const QString& path) {
     std::lock_guard lock(openerMutex);
     current = opener();
   }
-  if (current) return current(path);
+  if (current)
+    return current(path);
   return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 

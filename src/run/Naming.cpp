@@ -8,7 +8,8 @@ QString NomPic(const QString& path, QChar sep) {
 }
 
 QString withFinalSeparator(const QString& folder, QChar sep) {
-  if (folder.isEmpty() || folder.endsWith(sep)) return folder;
+  if (folder.isEmpty() || folder.endsWith(sep))
+    return folder;
   return folder + sep;
 }
 

@@ -16,9 +16,9 @@ namespace pixolane {
 struct RunReport {
   int picturesWritten = 0;  // full-size pictures, or preview thumbnails
   int thumbnailsWritten = 0;
-  QStringList errors;       // "Une erreur s'est produite... (path)" entries, in list order
-  bool cancelled = false;   // the user cancelled; no page was written
-  bool stopped = false;     // the output folders could not be prepared; nothing was written
+  QStringList errors;      // "Une erreur s'est produite... (path)" entries, in list order
+  bool cancelled = false;  // the user cancelled; no page was written
+  bool stopped = false;    // the output folders could not be prepared; nothing was written
   QString stopMessage;
   QString pagePath;  // the page written, when one was
 };

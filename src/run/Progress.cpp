@@ -4,9 +4,13 @@
 
 namespace pixolane {
 
-float progressMax(int count) { return count == 1 ? 1.0f : float(count - 1); }
+float progressMax(int count) {
+  return count == 1 ? 1.0f : float(count - 1);
+}
 
-int roundHalfEven(double value) { return int(std::nearbyint(value)); }
+int roundHalfEven(double value) {
+  return int(std::nearbyint(value));
+}
 
 int progressPercent(int index, float max) {
   const float percent = float(index) / max * 100.0f;

@@ -1,0 +1,69 @@
+#include "job/SavedLocation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <optional>
+
+#include "platform/Platform.h"
+
+namespace pixolane {
+
+namespace {
+
+// The two lines of the file, or nothing when it cannot be read or is short.
+std::optional<SavedLocation> readFile(const QString& file) {
+  QFile in(file);
+  if (!in.open(QIODevice::ReadOnly))
+    return std::nullopt;
+  const QList<QByteArray> lines = in.readAll().split('\n');
+  // A last line without its CR LF still counts, as a text reader would take it.
+  QStringList texts;
+  for (const QByteArray& line : lines) {
+    QByteArray l = line;
+    if (l.endsWith('\r'))
+      l.chop(1);
+    texts << QString::fromLocal8Bit(l);
+  }
+  if (!lines.isEmpty() && lines.last().isEmpty())
+    texts.removeLast();
+  if (texts.size() < 2)
+    return std::nullopt;
+  return SavedLocation{texts.at(0), texts.at(1)};
+}
+
+void writeDefault(const QString& file, const QString& location) {
+  QDir().mkpath(QFileInfo(file).absolutePath());
+  QSaveFile out(file);
+  if (!out.open(QIODevice::WriteOnly))
+    return;
+  const QByteArray line = location.toLocal8Bit() + "\r\n";
+  out.write(line + line);
+  out.commit();  // a failure leaves the default location in use, silently
+}
+
+}  // namespace
+
+LocationProbe LocationProbe::system() {
+  return LocationProbe{[](const QString& d) { return platform::driveReady(d); },
+                       [](const QString& f) { return platform::folderExists(f); }};
+}
+
+SavedLocation restoreSavedLocation(const QString& file, const LocationProbe& probe) {
+  if (const auto saved = readFile(file)) {
+    if (!saved->drive.isEmpty() && probe.driveReady(saved->drive) && !saved->folder.isEmpty() &&
+        probe.folderExists(saved->folder))
+      return *saved;
+  }
+  const QString def = platform::defaultLocation();
+  writeDefault(file, def);
+  return SavedLocation{def, def};
+}
+
+SavedLocation restoreSavedLocation() {
+  return restoreSavedLocation(platform::savedLocationFile(), LocationProbe::system());
+}
+
+}  // namespace pixolane
