@@ -18,12 +18,12 @@ struct Cell {
 };
 
 struct GalleryPageData {
-  QString pageName;                  // Text4
-  std::array<QString, 5> sitePath;   // Text6(0..4); boxes 1..4 make the prefix
-  int Check5 = 0;                    // not 0: file names under the thumbnails
-  int Check6 = 0;                    // 1: links open a new window
-  int bordure = 2;                   // Bordure
-  int perRow = 1;                    // CompteurColonnes as loaded from Combo1
+  QString pageName;                 // Text4
+  std::array<QString, 5> sitePath;  // Text6(0..4); boxes 1..4 make the prefix
+  int Check5 = 0;                   // not 0: file names under the thumbnails
+  int Check6 = 0;                   // 1: links open a new window
+  int bordure = 2;                  // Bordure
+  int perRow = 1;                   // CompteurColonnes as loaded from Combo1
   std::vector<Cell> cells;
 };
 
@@ -44,5 +44,10 @@ QByteArray previewPage(const PreviewPageData& data);
 
 // The one footer line of both pages.
 QString footerLine();
+
+// Text as Windows-1252 bytes; a character the code page lacks becomes a
+// numeric character reference ("&#26085;", the code point for characters
+// beyond the basic plane). No line ends are added.
+QByteArray toWindows1252(const QString& text);
 
 }  // namespace pixolane::pages
