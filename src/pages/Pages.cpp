@@ -1,14 +1,12 @@
 #include "pages/Pages.h"
 
-#include <QStringList>
-
 namespace pixolane::pages {
 
 namespace {
 
 // Code points of the bytes 0x80..0x9F in Windows-1252; 0 marks the five unused
 // bytes. 0xA0..0xFF are the Latin-1 code points themselves.
-constexpr char32_t kHighControls[32] = {
+constexpr char32_t kCodePoints80To9F[32] = {
     0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,       // 88-8F
     0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
@@ -21,7 +19,7 @@ int windows1252Byte(char32_t cp) {
     return int(cp);
   }
   for (int i = 0; i < 32; ++i) {
-    if (kHighControls[i] != 0 && kHighControls[i] == cp) {
+    if (kCodePoints80To9F[i] != 0 && kCodePoints80To9F[i] == cp) {
       return 0x80 + i;
     }
   }
