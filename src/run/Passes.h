@@ -1,0 +1,17 @@
+#pragma once
+// The three things a processing window can run.
+#include "run/ProcessingRun.h"
+
+namespace pixolane {
+
+// Re-draws every picture at the target size, then a thumbnail of each, then the page.
+RunReport Traitement(ProcessingRun& run);
+// Copies every picture unchanged, then a thumbnail of each, then the page.
+RunReport Traitement_Copie(ProcessingRun& run);
+// Thumbnails and temp.html in the preview folder, shown by the view.
+RunReport Apercu(ProcessingRun& run);
+
+// The error entry of a picture that could not be made.
+QString errorEntry(const QString& sourcePath);
+
+}  // namespace pixolane

@@ -1,0 +1,149 @@
+#include "run/Step.h"
+
+#include <QHash>
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "run/Naming.h"
+#include "run/Progress.h"
+
+namespace pixolane {
+
+namespace {
+
+// Entries grouped by output file name; a group keeps list order.
+std::vector<std::vector<int>> groupsByOutputName(const QStringList& list, QChar sep) {
+  std::vector<std::vector<int>> groups;
+  QHash<QString, size_t> groupOf;
+  for (int i = 0; i < list.size(); ++i) {
+    const QString name = NomPic(list.at(i), sep);
+    const auto found = groupOf.constFind(name);
+    if (found == groupOf.constEnd()) {
+      groupOf.insert(name, groups.size());
+      groups.push_back({i});
+    } else {
+      groups[*found].push_back(i);
+    }
+  }
+  return groups;
+}
+
+class Progress {
+ public:
+  Progress(const QStringList& list, QChar sep, RunView& view)
+      : list_(list), sep_(sep), view_(view), max_(progressMax(int(list.size()))) {}
+
+  // Caption for the picture `index` of the step, as the first picture shows 0%.
+  void caption(int index) {
+    if (index >= list_.size())
+      return;
+    view_.setCaption(progressCaption(index, int(list_.size()), NomPic(list_.at(index), sep_),
+                                     progressPercent(index, max_)));
+  }
+  float max() const { return max_; }
+
+ private:
+  const QStringList& list_;
+  QChar sep_;
+  RunView& view_;
+  float max_;
+};
+
+}  // namespace
+
+int workerCount(int requested) {
+  if (requested > 0)
+    return requested;
+  return std::max(1, QThread::idealThreadCount());
+}
+
+bool runStep(const QStringList& list, const StepSettings& settings, RunView& view,
+             const StepWork& work) {
+  view.setStatus(settings.status);
+  if (settings.resetValue)
+    view.setProgressValue(0);
+  Progress progress(list, settings.sep, view);
+  view.setProgressMax(progress.max());
+  if (list.isEmpty())
+    return !view.yieldCancelled();
+
+  const auto groups = groupsByOutputName(list, settings.sep);
+  std::atomic<size_t> nextGroup{0};
+  std::atomic<bool> stop{false};
+  std::mutex mutex;
+  std::condition_variable changed;
+  int finished = 0;
+
+  int running = 0;  // workers that have not yet left their loop
+
+  auto worker = [&] {
+    WorkerState state;
+    while (!stop.load()) {
+      const size_t g = nextGroup.fetch_add(1);
+      if (g >= groups.size())
+        break;
+      for (int index : groups[g]) {
+        try {
+          work(index, state);
+        } catch (...) {
+          // A work item records its own failures; nothing may escape a thread.
+        }
+        std::lock_guard lock(mutex);
+        ++finished;
+        changed.notify_all();
+      }
+    }
+    state.scratch.release();
+    std::lock_guard lock(mutex);
+    --running;
+    changed.notify_all();
+  };
+
+  bool cancelled = view.yieldCancelled();
+  progress.caption(0);
+  std::vector<std::thread> pool;
+  if (!cancelled) {
+    const int threads = std::min<int>(workerCount(settings.workers), int(groups.size()));
+    running = threads;
+    for (int t = 0; t < threads; ++t)
+      pool.emplace_back(worker);
+  }
+
+  // The view is touched from this thread only. It keeps being served while
+  // the workers run, and while the pictures in flight finish after a cancel.
+  int shown = 0;
+  for (;;) {
+    int done;
+    bool idle;
+    {
+      std::unique_lock lock(mutex);
+      changed.wait_for(lock, std::chrono::milliseconds(40),
+                       [&] { return finished != shown || running == 0; });
+      done = finished;
+      idle = running == 0;
+    }
+    if (done != shown) {
+      shown = done;
+      view.setProgressValue(float(done - 1));
+      progress.caption(done);
+    }
+    if (idle)
+      break;
+    if (view.yieldCancelled() && !cancelled) {
+      cancelled = true;
+      stop.store(true);
+    }
+  }
+  for (auto& t : pool)
+    t.join();
+  return !cancelled;
+}
+
+}  // namespace pixolane

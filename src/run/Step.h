@@ -1,0 +1,38 @@
+#pragma once
+// One step of a run (all full-size pictures, or all thumbnails) spread over a
+// pool of worker threads, with the progress report made on the calling thread.
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+#include "imaging/Imaging.h"
+#include "run/RunView.h"
+
+namespace pixolane {
+
+struct StepSettings {
+  QString status;   // first panel of the status bar
+  bool resetValue;  // step 2 sets Pb.Value back to 0
+  int workers = 1;
+  QChar sep;
+};
+
+// What a worker owns for the whole step: its own scratch picture.
+struct WorkerState {
+  imaging::Scratch scratch;
+};
+
+using StepWork = std::function<void(int index, WorkerState& state)>;
+
+// Runs work(i) for every list entry. Entries whose output names collide run
+// in list order on one worker, so the later entry wins whatever the number of
+// workers. Returns false when the user cancelled: the step then stops after
+// the pictures in flight.
+bool runStep(const QStringList& list, const StepSettings& settings, RunView& view,
+             const StepWork& work);
+
+// The number of workers to use: `requested`, or one per core when 0.
+int workerCount(int requested);
+
+}  // namespace pixolane
