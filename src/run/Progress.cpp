@@ -4,8 +4,9 @@
 
 namespace pixolane {
 
+// An empty list would give -1; the bar's maximum never goes below its minimum.
 float progressMax(int count) {
-  return count == 1 ? 1.0f : float(count - 1);
+  return count <= 1 ? 1.0f : float(count - 1);
 }
 
 int roundHalfEven(double value) {
