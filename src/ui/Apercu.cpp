@@ -1,0 +1,145 @@
+#include "ui/Apercu.h"
+
+#include <QFutureWatcher>
+#include <QImage>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include "run/ApercuLogic.h"
+
+namespace pixolane {
+
+namespace {
+
+int& previewPosition() {
+  static int position = 0;
+  return position;
+}
+
+// What the worker hands back: the render and the picture ready for showing.
+struct RenderOutcome {
+  PreviewRender render;
+  QImage image;
+};
+
+RenderOutcome renderOnWorker(QString path, int largeur, int hauteur, int qualite, int progressif) {
+  RenderOutcome outcome;
+  outcome.render = renderPreview(std::move(path), largeur, hauteur, qualite, progressif);
+  const imaging::RgbImage& rgb = outcome.render.decoded;
+  if (outcome.render.ok() && rgb.rgb.size() >= qsizetype(rgb.width) * rgb.height * 3) {
+    // copy(): the QImage must own its pixels once the RGB buffer is gone.
+    outcome.image = QImage(reinterpret_cast<const uchar*>(rgb.rgb.constData()), rgb.width,
+                           rgb.height, rgb.width * 3, QImage::Format_RGB888)
+                        .copy();
+  }
+  outcome.render.decoded = {};
+  return outcome;
+}
+
+}  // namespace
+
+Apercu::Apercu(const GalleryJob& job, QWidget* parent) : QWidget(parent, Qt::Window), job_(job) {
+  setWindowTitle(QStringLiteral("Aperçu...."));
+  Picture1 = new QLabel(this);
+  Picture1->setObjectName(QStringLiteral("Picture1"));
+  Picture1->move(0, 0);
+  Picture1->setCursor(Qt::PointingHandCursor);
+  Picture1->installEventFilter(this);
+  resize(320, 240);
+}
+
+Apercu::~Apercu() = default;
+
+int Apercu::position() {
+  return previewPosition();
+}
+
+void Apercu::setPosition(int position) {
+  previewPosition() = position;
+}
+
+bool Apercu::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Picture1 && event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    Picture1_Click();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void Apercu::Picture1_Click() {
+  affiche();
+}
+
+void Apercu::affiche() {
+  const qsizetype count = job_.List1.size();
+  const int next = previewPosition() + 1;
+  previewPosition() = (next < 0 || next >= count) ? 0 : next;
+  maj();
+}
+
+void Apercu::maj() {
+  const quint64 generation = ++generation_;
+  encodedBytes_ = 0;
+  Picture1->clear();
+
+  const QStringList& list = job_.List1;
+  if (list.isEmpty()) {
+    rendering_ = false;
+    setWindowTitle(apercuEmptyListCaption());
+    emit rendered(false);
+    return;
+  }
+  // The list may have shrunk since the window last showed a picture.
+  if (previewPosition() < 0 || previewPosition() >= list.size())
+    previewPosition() = 0;
+
+  rendering_ = true;
+  setWindowTitle(QStringLiteral("Traitement en cours..."));
+
+  // Everything the worker needs, by value: the job may change while it runs.
+  const QString path = list.at(previewPosition());
+  const int largeur = job_.LargeurCible;
+  const int hauteur = job_.HauteurCible;
+  const int qualite = job_.Qualite;
+  const int progressif = job_.Progressif;
+
+  auto* watcher = new QFutureWatcher<RenderOutcome>(this);
+  connect(watcher, &QFutureWatcher<RenderOutcome>::finished, this,
+          [this, watcher, generation, path, largeur, hauteur, qualite, progressif] {
+            watcher->deleteLater();
+            // A newer render was asked for: this result is out of date.
+            if (generation != generation_)
+              return;
+            const RenderOutcome outcome = watcher->result();
+            rendering_ = false;
+            const PreviewRender& render = outcome.render;
+            if (render.status == PreviewRender::Status::Unreadable) {
+              setWindowTitle(apercuUnreadableCaption(path));
+              emit rendered(false);
+              return;
+            }
+            if (!render.ok() || outcome.image.isNull()) {
+              setWindowTitle(apercuEncodeFailedCaption(path));
+              emit rendered(false);
+              return;
+            }
+            encodedBytes_ = render.encodedBytes;
+            showPicture(outcome.image);
+            setWindowTitle(
+                apercuCaption(qualite, render.encodedBytes, largeur, hauteur, path, progressif));
+            emit rendered(true);
+          });
+  watcher->setFuture(
+      QtConcurrent::run(renderOnWorker, path, largeur, hauteur, qualite, progressif));
+}
+
+void Apercu::showPicture(const QImage& image) {
+  Picture1->setPixmap(QPixmap::fromImage(image));
+  Picture1->resize(image.size());
+  resize(image.size());
+}
+
+}  // namespace pixolane

@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "ui/ChoisirDossier.h"
+
+namespace pixolane {
+namespace {
+
+class FolderPicker : public ::testing::Test {
+ protected:
+  void TearDown() override { setFolderDialog({}); }
+};
+
+TEST_F(FolderPicker, OpensOnTheInitialFolderAndKeepsIt) {
+  QString seenTitle, seenFolder;
+  setFolderDialog([&](QWidget*, const QString& title, const QString& initial) {
+    seenTitle = title;
+    seenFolder = initial;
+    return QString();
+  });
+  EXPECT_EQ(ChoisirDossier(nullptr, "Dossier de destination", "/srv/photos"), "");
+  EXPECT_EQ(seenTitle, "Dossier de destination");
+  EXPECT_EQ(seenFolder, "/srv/photos");
+  // Kept as plain text: no terminator that would end up in a path.
+  EXPECT_EQ(DossierDepart(), "/srv/photos");
+  EXPECT_EQ(DossierDepart().size(), 11);
+}
+
+TEST_F(FolderPicker, ChosenFolderComesBackWithoutTrailingSeparatorExceptARoot) {
+  const std::pair<QString, QString> cases[] = {
+      {"", ""},
+      {"/srv/web/Nouveau site/albums", "/srv/web/Nouveau site/albums"},
+      {"/srv/web/albums/", "/srv/web/albums"},
+      {"/", "/"},
+  };
+  for (const auto& [chosen, expected] : cases) {
+    setFolderDialog([&](QWidget*, const QString&, const QString&) { return chosen; });
+    EXPECT_EQ(ChoisirDossier(nullptr, "Dossier de destination", "/"),
+              QDir::toNativeSeparators(expected))
+        << chosen.toStdString();
+  }
+}
+
+TEST_F(FolderPicker, RealDialogOpensOnTheInitialFolderAndCancelGivesEmpty) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString initial = QDir::toNativeSeparators(dir.path());
+  QString openedOn;
+  bool sawDialog = false;
+  // The dialog is modal: answer it from the event loop it runs.
+  QTimer poll;
+  poll.setInterval(10);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog)
+      return;
+    sawDialog = true;
+    openedOn = dialog->directory().absolutePath();
+    dialog->reject();
+  });
+  poll.start();
+  EXPECT_EQ(ChoisirDossier(nullptr, "Dossier de destination", initial), "");
+  poll.stop();
+  EXPECT_TRUE(sawDialog);
+  EXPECT_EQ(QFileInfo(openedOn).canonicalFilePath(), QFileInfo(dir.path()).canonicalFilePath());
+}
+
+TEST_F(FolderPicker, DefaultFolderIsPicturesWhenItExistsElseHome) {
+  const QString folder = defaultDestinationFolder();
+  EXPECT_TRUE(QFileInfo(folder).isDir());
+  const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  const QString expected =
+      !pictures.isEmpty() && QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
+  EXPECT_EQ(folder, QDir::toNativeSeparators(QDir::cleanPath(expected)));
+}
+
+}  // namespace
+}  // namespace pixolane
