@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -70,15 +69,6 @@ TEST_F(FolderPicker, RealDialogOpensOnTheInitialFolderAndCancelGivesEmpty) {
   poll.stop();
   EXPECT_TRUE(sawDialog);
   EXPECT_EQ(QFileInfo(openedOn).canonicalFilePath(), QFileInfo(dir.path()).canonicalFilePath());
-}
-
-TEST_F(FolderPicker, DefaultFolderIsPicturesWhenItExistsElseHome) {
-  const QString folder = defaultDestinationFolder();
-  EXPECT_TRUE(QFileInfo(folder).isDir());
-  const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-  const QString expected =
-      !pictures.isEmpty() && QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
-  EXPECT_EQ(folder, QDir::toNativeSeparators(QDir::cleanPath(expected)));
 }
 
 }  // namespace
