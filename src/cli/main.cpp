@@ -1,1 +1,78 @@
-int main() { return 0; }
+// pixolane-cli: the gallery run from a terminal.
+#include <QCoreApplication>
+#include <QStandardPaths>
+
+#include <unistd.h>
+#include <csignal>
+#include <cstdio>
+
+#include "cli/CliOptions.h"
+#include "cli/TerminalView.h"
+#include "job/Launch.h"
+#include "run/ProcessingRun.h"
+
+using namespace pixolane;
+
+namespace {
+
+enum Exit { kWritten = 0, kErrors = 1, kRefused = 2, kStopped = 3, kInterrupted = 130 };
+
+void onInterrupt(int) {
+  cli::TerminalView::interrupted.store(true);
+}
+
+void printLine(FILE* f, const QString& text) {
+  std::fputs((text + '\n').toLocal8Bit().constData(), f);
+  std::fflush(f);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setOrganizationName("Pixolane");
+  QCoreApplication::setApplicationName("Pixolane");
+
+  cli::ParseResult parsed = cli::parseArguments(app.arguments().mid(1));
+  if (!parsed.ok) {
+    printLine(stderr, parsed.error);
+    return kRefused;
+  }
+  cli::CliOptions& options = parsed.options;
+  if (options.help) {
+    std::fputs(cli::helpText().toLocal8Bit().constData(), stdout);
+    return kWritten;
+  }
+  GalleryJob& job = options.job;
+  if (job.ModeApercu != -1) {
+    const LaunchCheck check = checkLaunch(job);
+    if (!check.ok) {
+      printLine(stderr, check.message);
+      return kRefused;
+    }
+  } else if (job.List1.isEmpty()) {
+    printLine(stderr, QStringLiteral("Aucune image dans la liste de traitement"));
+    return kRefused;
+  }
+
+  std::signal(SIGINT, onInterrupt);
+  const bool terminal = isatty(STDERR_FILENO) && isatty(STDIN_FILENO);
+  cli::TerminalView view(options.folders, options.quiet, terminal);
+  ProcessingRun run(job, view,
+                    RunOptions{.workers = options.jobs, .previewFolder = options.previewDir});
+  run.Form_Load();
+  const RunReport report = run.Timer1_Timer();
+  run.Form_Unload();
+
+  for (const QString& e : report.errors)
+    printLine(stderr, e);
+  if (report.cancelled) {
+    printLine(stderr, QStringLiteral("Interrompu : aucune page n'a été écrite."));
+    return kInterrupted;
+  }
+  if (report.stopped)
+    return kStopped;
+  if (!report.pagePath.isEmpty())
+    printLine(stdout, report.pagePath);
+  return report.errors.isEmpty() ? kWritten : kErrors;
+}
