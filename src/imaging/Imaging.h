@@ -22,8 +22,8 @@ struct PixelSize {
 // own); the box is in pixels; the result is the surface's inner size in pixels.
 PixelSize fixedSurfaceSize(double holderWidthTwips, double holderHeightTwips, int boxWidth,
                            int boxHeight);
-PixelSize proportionalSurfaceSize(double holderWidthTwips, double holderHeightTwips,
-                                  int boxWidth, int boxHeight);
+PixelSize proportionalSurfaceSize(double holderWidthTwips, double holderHeightTwips, int boxWidth,
+                                  int boxHeight);
 
 // The picture holder: a source opened for its upright size (EXIF orientation
 // applied) without decoding its pixels.
@@ -45,6 +45,7 @@ class Picture {
   double heightTwips() const { return double(height()) * kTwipsPerPixel; }
 
   struct Impl;
+  const Impl* impl() const { return d.get(); }
 
  private:
   std::shared_ptr<Impl> d;
@@ -61,6 +62,9 @@ class Scratch {
   bool empty() const;
   PixelSize size() const;
   void release();  // "deleting the scratch bitmap"
+  // The size the source was decoded at before resampling (after the JPEG
+  // loader's DCT scaling): shows that large sources are not decoded in full.
+  PixelSize decodedSize() const;
 
   struct Impl;
   std::shared_ptr<Impl> d;
@@ -72,8 +76,8 @@ bool PaintPicture(const Picture& picture, PixelSize inner, Scratch& out, QString
 
 // One decode, two drawings: the full-size picture and the thumbnail of step 2,
 // both drawn from the decoded source (never from an encoded output).
-bool PaintPictureTwice(const Picture& picture, PixelSize first, Scratch& outFirst,
-                       PixelSize second, Scratch& outSecond, QString* error = nullptr);
+bool PaintPictureTwice(const Picture& picture, PixelSize first, Scratch& outFirst, PixelSize second,
+                       Scratch& outSecond, QString* error = nullptr);
 
 // Encodes the scratch picture to `destination`: quality 1..100 (below 1 counts
 // as 1), progressive when `progressive` is 1. Written to a temporary name and
@@ -100,5 +104,9 @@ RgbImage decodeRgb(const QByteArray& encoded, QString* error = nullptr);
 // with shrink-on-load; *fullSize receives the picture's upright size.
 RgbImage loadForDisplay(const QString& path, int maxWidth, int maxHeight, PixelSize* fullSize,
                         QString* error = nullptr);
+
+// Threads each libvips pipeline may use (0: libvips' default, one per core).
+// A run that already draws several pictures in parallel does best with 1.
+void setConcurrency(int threads);
 
 }  // namespace pixolane::imaging
