@@ -1,1 +1,65 @@
-int main() { return 0; }
+// The windowed program.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFile>
+#include <QTimer>
+
+#include <unistd.h>
+
+#include "ui/Form1.h"
+
+namespace {
+
+void appendChromiumFlag(const QByteArray& flag) {
+  QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+  if (flags.contains(flag))
+    return;
+  if (!flags.isEmpty())
+    flags += ' ';
+  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags + flag);
+}
+
+// The embedded browser must come up on a plain machine: as root Chromium
+// refuses its sandbox, and without a GPU it must draw in software.
+void prepareWebEngine() {
+#ifdef Q_OS_UNIX
+  if (::geteuid() == 0)
+    appendChromiumFlag("--no-sandbox");
+  const bool gpu = QFile::exists(QStringLiteral("/dev/dri"));
+  if (!gpu || qgetenv("QT_QPA_PLATFORM") == "offscreen") {
+    appendChromiumFlag("--disable-gpu");
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+      qputenv("QT_QUICK_BACKEND", "software");
+  }
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  prepareWebEngine();
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QCoreApplication::setOrganizationName(QStringLiteral("Pixolane"));
+  QCoreApplication::setApplicationName(QStringLiteral("Pixolane"));
+  QApplication app(argc, argv);
+
+  QCommandLineParser parser;
+  parser.addHelpOption();
+  const QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                      QStringLiteral("Save a picture of the main window and quit."),
+                                      QStringLiteral("file"));
+  parser.addOption(screenshot);
+  parser.process(app);
+
+  pixolane::Form1 window;
+  window.show();
+
+  if (parser.isSet(screenshot)) {
+    const QString file = parser.value(screenshot);
+    QTimer::singleShot(500, &window, [&window, file] {
+      const bool saved = window.grab().save(file);
+      QCoreApplication::exit(saved ? 0 : 1);
+    });
+  }
+  return app.exec();
+}
