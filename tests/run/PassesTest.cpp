@@ -1,0 +1,221 @@
+// vips (through glib) must come before Qt, whose "signals" keyword it uses as a name.
+#include "imaging/TestPictures.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "imaging/CImageInfo.h"
+#include "run/Passes.h"
+#include "run/ProcessingRun.h"
+#include "support/FakeView.h"
+
+using namespace pixolane;
+using pixolane::imaging::test::detailedPicture;
+using pixolane::imaging::test::saveJpeg;
+using pixolane::test::FakeView;
+
+namespace {
+
+class Passes : public ::testing::Test {
+ protected:
+  QTemporaryDir tmp;
+  QString src = tmp.path() + "/src/";
+  QString dest = tmp.path() + "/site/";
+  FakeView view;
+
+  void SetUp() override { QDir().mkpath(src); }
+
+  QString picture(const QString& name, int w, int h) {
+    saveJpeg(detailedPicture(w, h), src + name);
+    return src + name;
+  }
+  QString notAPicture(const QString& name) {
+    QFile f(src + name);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("this is not a JPEG");
+    return src + name;
+  }
+  GalleryJob job(const QStringList& list) {
+    GalleryJob j;
+    j.List1 = list;
+    j.Text3 = dest;
+    j.Text4 = "noel";
+    return j;
+  }
+  RunReport run(const GalleryJob& j, int workers = 2) {
+    ProcessingRun r(
+        j, view,
+        RunOptions{.workers = workers, .sep = '/', .previewFolder = tmp.path() + "/preview/"});
+    r.Form_Load();
+    return r.Timer1_Timer();
+  }
+  static std::pair<int, int> sizeOf(const QString& path) {
+    CImageInfo info;
+    EXPECT_EQ(info.ReadImageInfo(path), CImageInfo::Status::Ok) << path.toStdString();
+    return {info.Width(), info.Height()};
+  }
+  QStringList leftovers() {
+    QStringList found;
+    QDirIterator it(dest, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+      const QString f = it.next();
+      if (!f.endsWith(".jpg") && !f.endsWith(".php"))
+        found << f;
+    }
+    return found;
+  }
+};
+
+}  // namespace
+
+TEST_F(Passes, ResizePassWritesPicturesThumbnailsAndPageWithProgress) {
+  const QStringList list = {picture("a.jpg", 400, 300), picture("b.jpg", 300, 400),
+                            picture("c.jpg", 300, 300)};
+  GalleryJob j = job(list);
+  j.LargeurCible = 200;
+  j.HauteurCible = 150;
+  const RunReport report = run(j);
+  EXPECT_TRUE(report.errors.isEmpty());
+  EXPECT_EQ(report.picturesWritten, 3);
+  EXPECT_EQ(report.pagePath, dest + "noel.php");
+  EXPECT_TRUE(QFile::exists(report.pagePath));
+  EXPECT_EQ(sizeOf(dest + "picnoel/a.jpg"), std::make_pair(200, 149));
+  EXPECT_EQ(sizeOf(dest + "picnoel/b.jpg"), std::make_pair(112, 150));
+  EXPECT_EQ(sizeOf(dest + "picnoel/c.jpg"), std::make_pair(150, 150));
+  EXPECT_EQ(sizeOf(dest + "mininoel/a.jpg"), std::make_pair(100, 74));
+  EXPECT_EQ(sizeOf(dest + "mininoel/b.jpg"), std::make_pair(74, 100));
+
+  EXPECT_EQ(view.statuses,
+            (QStringList{"Génération des Images Web Etape 1/2",
+                         "Génération des miniatures-Etape 2/2", "Génération du fichier php..."}));
+  EXPECT_EQ(view.captions.first(), "Traitement.... (1/3) a.jpg 0%");
+  EXPECT_TRUE(view.captions.contains("Traitement.... (3/3) c.jpg 100%"));
+  EXPECT_EQ(view.maxima, (QList<float>{2.0f, 2.0f}));
+  EXPECT_EQ(view.value, 2.0f);
+  EXPECT_EQ(view.closes, 1);
+  EXPECT_TRUE(leftovers().isEmpty());
+}
+
+TEST_F(Passes, FixedSizingAndCopyPass) {
+  const QString square = picture("sq.jpg", 300, 300);
+  GalleryJob j = job({square});
+  j.Check2 = 0;
+  j.LargeurCible = 200;
+  j.HauteurCible = 150;
+  run(j);
+  EXPECT_EQ(sizeOf(dest + "picnoel/sq.jpg"), std::make_pair(150, 200));  // stretched upright
+  EXPECT_EQ(view.maxima, (QList<float>{1.0f, 1.0f}));                    // one picture
+
+  GalleryJob copy = job({square});
+  copy.Check3 = 0;
+  FakeView second;
+  ProcessingRun r(copy, second, RunOptions{.sep = '/'});
+  r.Form_Load();
+  second.answers = {true, true};
+  const RunReport report = r.Timer1_Timer();
+  EXPECT_TRUE(report.errors.isEmpty());
+  EXPECT_EQ(imaging::test::readAll(dest + "picnoel/sq.jpg"), imaging::test::readAll(square));
+  EXPECT_EQ(second.statuses.mid(0, 2),
+            (QStringList{"Copie des Images Etape 1/2", "Génération des miniatures Etape 2/2"}));
+}
+
+TEST_F(Passes, UnreadableSourceGivesAnErrorEntryAndTheRunGoesOn) {
+  const QStringList list = {picture("a.jpg", 320, 240), notAPicture("broken.jpg"),
+                            src + "missing.jpg", picture("d.jpg", 240, 320)};
+  for (int check3 : {1, 0}) {
+    QDir(dest).removeRecursively();
+    GalleryJob j = job(list);
+    j.Check3 = check3;
+    const RunReport report = run(j);
+    EXPECT_EQ(report.errors, (QStringList{"Une erreur s'est produite... (" + list[1] + ")",
+                                          "Une erreur s'est produite... (" + list[2] + ")"}))
+        << "Check3 " << check3;
+    QFile page(report.pagePath);
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QByteArray bytes = page.readAll();
+    EXPECT_TRUE(bytes.contains("mininoel/a.jpg") && bytes.contains("mininoel/d.jpg"));
+    EXPECT_FALSE(bytes.contains("broken.jpg")) << "a cell without a thumbnail is left out";
+    EXPECT_FALSE(bytes.contains("missing.jpg"));
+  }
+}
+
+TEST_F(Passes, SameFileNameLaterEntryWinsWhateverTheWorkers) {
+  QDir().mkpath(src + "other");
+  const QString first = picture("x.jpg", 400, 300);
+  saveJpeg(detailedPicture(300, 400), src + "other/x.jpg");
+  const QStringList list = {first, src + "other/x.jpg", picture("y.jpg", 300, 300)};
+  QByteArray photos[2], thumbs[2];
+  int k = 0;
+  for (int workers : {1, 3}) {
+    QDir(dest).removeRecursively();
+    GalleryJob j = job(list);
+    j.LargeurCible = 200;
+    j.HauteurCible = 150;
+    run(j, workers);
+    EXPECT_EQ(sizeOf(dest + "picnoel/x.jpg"), std::make_pair(112, 150)) << workers;
+    photos[k] = imaging::test::readAll(dest + "picnoel/x.jpg");
+    thumbs[k] = imaging::test::readAll(dest + "mininoel/x.jpg");
+    ++k;
+  }
+  EXPECT_EQ(photos[0], photos[1]);
+  EXPECT_EQ(thumbs[0], thumbs[1]);
+}
+
+TEST_F(Passes, CancelledRunStopsWritesNoPageAndLeavesNoTemporaryFiles) {
+  QStringList list;
+  for (int i = 0; i < 12; ++i)
+    list << picture(QString("p%1.jpg").arg(i), 640, 480);
+  GalleryJob j = job(list);
+  const QThread* owner = QThread::currentThread();
+  bool touchedElsewhere = false;
+  view.cancelAt = [&](int n) {
+    touchedElsewhere |= QThread::currentThread() != owner;
+    return n >= 3;
+  };
+  const RunReport report = run(j, 2);
+  EXPECT_TRUE(report.cancelled);
+  EXPECT_TRUE(report.pagePath.isEmpty());
+  EXPECT_FALSE(QFile::exists(dest + "noel.php"));
+  EXPECT_LT(QDir(dest + "picnoel").entryList(QDir::Files).size(), 12);
+  EXPECT_TRUE(QDir(dest + "mininoel").entryList(QDir::Files).isEmpty());
+  EXPECT_TRUE(leftovers().isEmpty());
+  EXPECT_FALSE(touchedElsewhere);
+}
+
+TEST_F(Passes, StoppedRunWritesNothingAndSaysWhy) {
+  QFile blocker(tmp.path() + "/file");
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  GalleryJob j = job({picture("a.jpg", 320, 240)});
+  j.Text3 = tmp.path() + "/file/";
+  const RunReport report = run(j);
+  EXPECT_TRUE(report.stopped);
+  EXPECT_EQ(view.errors.size(), 1);
+  EXPECT_TRUE(view.errors.first().startsWith("Impossible de créer le dossier"));
+}
+
+TEST_F(Passes, PreviewWritesThumbnailsAndPageIntoThePreviewFolderOnly) {
+  const QString folder = tmp.path() + "/preview/";
+  QDir().mkpath(folder);
+  QFile stale(folder + "stale.jpg");
+  ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+  stale.close();
+  GalleryJob j;  // no destination, no page name: the preview does not need them
+  j.List1 = {picture("a.jpg", 400, 300), picture("b.jpg", 300, 400)};
+  j.ModeApercu = -1;
+  j.Text5 = "Noël";
+  const RunReport report = run(j);
+  EXPECT_EQ(report.pagePath, folder + "temp.html");
+  EXPECT_EQ(view.navigated, QStringList{folder + "temp.html"});
+  EXPECT_EQ(QDir(folder).entryList(QDir::Files, QDir::Name),
+            (QStringList{"a.jpg", "b.jpg", "temp.html"}));
+  EXPECT_EQ(sizeOf(folder + "b.jpg"), std::make_pair(74, 100));
+  EXPECT_EQ(view.statuses,
+            (QStringList{"Génération des miniatures (Aperçu)", "Génération du fichier Html..."}));
+  EXPECT_FALSE(QDir(dest).exists());
+}
