@@ -83,6 +83,8 @@ namespace {
 // JPEG itself stops at 65,535 pixels a side.
 constexpr int kMaxSide = 65500;
 constexpr double kMaxPixels = 150.0 * 1000 * 1000;
+// Largest decoded source kept in memory to draw it twice (about 120 MB).
+constexpr double kMaxHeldPixels = 40.0 * 1000 * 1000;
 
 bool vipsReady() {
   static std::once_flag once;
@@ -421,12 +423,19 @@ bool paint(const Picture& picture, const std::vector<PixelSize>& targets,
                   : 1;
   try {
     VImage decoded = openSequential(source.path, shrink);
-    if (targets.size() > 1) {
-      // Several drawings from one decode: the decoded (already DCT-scaled)
-      // source is held once in memory rather than read twice.
+    // Several drawings from one decode: the decoded (already DCT-scaled)
+    // source is held once in memory rather than read again. A source that
+    // stays huge after decoding (not a JPEG) is streamed once per drawing
+    // instead, so memory stays bounded.
+    const bool holdDecoded =
+        targets.size() > 1 && double(decoded.width()) * decoded.height() <= kMaxHeldPixels;
+    if (holdDecoded) {
       decoded = decoded.copy_memory();
     }
     for (size_t i = 0; i < targets.size(); ++i) {
+      if (i > 0 && !holdDecoded) {
+        decoded = openSequential(source.path, shrink);
+      }
       drawInto(decoded, stored[i], *outs[i]);
     }
   } catch (const VError&) {
