@@ -1,0 +1,442 @@
+#include <QAccessible>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QWebEngineView>
+
+#include "UiSupport.h"
+#include "ui/ChoisirDossier.h"
+#include "ui/Form3.h"
+#include "ui/Form4.h"
+
+namespace pixolane {
+namespace {
+
+using test::clickItem;
+using test::MessageLog;
+
+class Form1Test : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new QTemporaryDir;
+    for (int i = 0; i < 5; ++i)
+      test::makeJpeg(dir_->filePath(QString("img%1.jpg").arg(i)), "160x120", "gradient:red-blue");
+    // Other extensions and cases must not be missed, other files must not show.
+    test::makeJpeg(dir_->filePath("upper.JPEG"), "90x120", "gradient:green-yellow");
+    QFile(dir_->filePath("notes.txt")).open(QIODevice::WriteOnly);
+  }
+  static void TearDownTestSuite() { delete dir_; }
+  static QString folder() { return QDir::toNativeSeparators(dir_->path()); }
+  static QString entry(const QString& name) { return ui::folderWithSeparator(folder()) + name; }
+
+  void SetUp() override { test::showOn(form, folder()); }
+  void click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
+  // Adds the files at `rows` of the file list.
+  void add(std::initializer_list<int> rows) {
+    for (int r : rows)
+      clickItem(form.File1, r);
+    click(form.Command4);
+  }
+
+  static inline QTemporaryDir* dir_ = nullptr;
+  MessageLog log;  // before the window: its start-up must show nothing
+  Form1 form;
+};
+
+TEST_F(Form1Test, StartsInTheSettingsStateWithTheStartupJob) {
+  EXPECT_EQ(form.windowTitle(), "Pixolane");
+  EXPECT_EQ(form.size(), QSize(752, 549));
+  EXPECT_TRUE(form.SSTab1->isVisible());
+  EXPECT_FALSE(form.WebBrowser1->isVisible());
+  EXPECT_EQ(form.SSTab1->geometry(), form.WebBrowser1->geometry());
+  EXPECT_EQ(form.SSTab1->tabText(0), "1.Liste de Traitement");
+  EXPECT_EQ(form.SSTab1->tabText(1), "2.Traitement des Images");
+  EXPECT_EQ(form.SSTab1->tabText(2), "3.Création de la  gallerie");
+  EXPECT_EQ(form.SSTab1->currentIndex(), 0);
+  EXPECT_FALSE(form.SSTab1->isTabEnabled(1));
+  EXPECT_FALSE(form.SSTab1->isTabEnabled(2));
+  EXPECT_FALSE(form.aper->isEnabled());
+  EXPECT_FALSE(form.aper->isChecked());
+  EXPECT_TRUE(form.para->isChecked());
+  EXPECT_EQ(form.Frame3->title(), "Qualité des images (compression) :100%");
+  EXPECT_EQ(form.Label1->text(), "Total : 0");
+  EXPECT_FALSE(form.Command6->isEnabledTo(form.SSTab1->widget(2)));
+  EXPECT_TRUE(form.Command4->isEnabled());
+  EXPECT_TRUE(form.Option4->isChecked());
+  EXPECT_TRUE(form.Option9->isChecked());
+  // The thumbnail option agrees with the 100 x 100 box.
+  EXPECT_TRUE(form.opt[2]->isChecked());
+  EXPECT_EQ(form.Combo2->currentText(), "2");
+  EXPECT_TRUE(form.Combo1->isHidden());
+  EXPECT_EQ(form.Combo1->currentText(), "1");
+  EXPECT_TRUE(log.messages.empty());
+
+  const GalleryJob& job = form.job();
+  const GalleryJob expected = startupJob();
+  EXPECT_EQ(job.List1, expected.List1);
+  EXPECT_EQ(job.Check2, 1);
+  EXPECT_EQ(job.Check3, 1);
+  EXPECT_EQ(job.Check4, 1);
+  EXPECT_EQ(job.Check5, 0);
+  EXPECT_EQ(job.Check6, 0);
+  EXPECT_FALSE(job.Option6);
+  EXPECT_EQ(job.Combo1, "1");
+  EXPECT_EQ(QSize(job.LargeurCible, job.HauteurCible), QSize(640, 480));
+  EXPECT_EQ(QSize(job.LargeurMini, job.HauteurMini), QSize(100, 100));
+  EXPECT_EQ(job.Qualite, 100);
+  EXPECT_EQ(job.Progressif, 1);
+  EXPECT_EQ(job.Bordure, 2);
+  EXPECT_EQ(job.ModeApercu, 0);
+  EXPECT_EQ(form.SelectionEnCours(), 0);
+}
+
+TEST_F(Form1Test, FileListShowsJpegsOfAnyCaseOnly) {
+  QStringList names;
+  for (int i = 0; i < form.File1->count(); ++i)
+    names << form.File1->item(i)->text();
+  EXPECT_EQ(names, QStringList(
+                       {"img0.jpg", "img1.jpg", "img2.jpg", "img3.jpg", "img4.jpg", "upper.JPEG"}));
+}
+
+TEST_F(Form1Test, ClickingParaWhileCheckedOnlyClearsIt) {
+  click(form.para);
+  EXPECT_FALSE(form.para->isChecked());
+  EXPECT_FALSE(form.aper->isChecked());
+  EXPECT_TRUE(form.SSTab1->isVisible());
+  EXPECT_FALSE(form.WebBrowser1->isVisible());
+  EXPECT_EQ(form.job().ModeApercu, 0);
+  click(form.para);
+  EXPECT_TRUE(form.para->isChecked());
+}
+
+TEST_F(Form1Test, AjouterWithNothingSelectedOnlyEnablesTheLaunch) {
+  click(form.Command4);
+  // On, although its tab is still closed.
+  EXPECT_TRUE(form.Command6->isEnabledTo(form.SSTab1->widget(2)));
+  EXPECT_EQ(form.Label1->text(), "Total :0");
+  EXPECT_FALSE(form.SSTab1->isTabEnabled(1));
+  EXPECT_FALSE(form.SSTab1->isTabEnabled(2));
+  EXPECT_TRUE(form.File1->isEnabled());
+  EXPECT_TRUE(form.Drive1->isEnabled());
+  EXPECT_FALSE(form.aper->isEnabled());
+}
+
+TEST_F(Form1Test, AjouterTwiceFillsThenClosesTheList) {
+  form.Check1->setChecked(false);
+  add({3, 0, 2});
+  // File-list order, whatever the order of the clicks.
+  const QStringList expected{entry("img0.jpg"), entry("img2.jpg"), entry("img3.jpg")};
+  EXPECT_EQ(form.job().List1, expected);
+  ASSERT_EQ(form.List1->count(), 3);
+  EXPECT_EQ(form.List1->item(0)->text(), expected[0]);
+  EXPECT_EQ(form.Label1->text(), "Total :3");
+  EXPECT_EQ(form.SSTab1->currentIndex(), 1);
+  EXPECT_TRUE(form.SSTab1->isTabEnabled(1));
+  EXPECT_TRUE(form.SSTab1->isTabEnabled(2));
+  EXPECT_TRUE(form.aper->isEnabled());
+  EXPECT_FALSE(form.Drive1->isEnabled());
+  EXPECT_FALSE(form.Dir1->isEnabled());
+  EXPECT_FALSE(form.File1->isEnabled());
+  EXPECT_TRUE(form.File1->selectedItems().isEmpty());
+  EXPECT_TRUE(form.Option5->isChecked());
+  EXPECT_EQ(form.job().LargeurCible, 640);
+  EXPECT_EQ(form.pictureWindow(), nullptr);  // Check1 clear: no picture window
+
+  click(form.Option1);
+  ASSERT_EQ(form.job().LargeurCible, 320);
+  click(form.Command4);
+  EXPECT_FALSE(form.Command4->isEnabled());
+  EXPECT_EQ(form.List1->count(), 3);
+  EXPECT_TRUE(form.Option5->isChecked());
+  EXPECT_EQ(QSize(form.job().LargeurCible, form.job().HauteurCible), QSize(640, 480));
+
+  // "Supprimer" with nothing selected only opens "Ajouter" again.
+  click(form.Command1);
+  EXPECT_TRUE(form.Command4->isEnabled());
+  EXPECT_EQ(form.List1->count(), 3);
+  EXPECT_TRUE(form.Command6->isEnabled());
+  EXPECT_FALSE(form.File1->isEnabled());
+}
+
+TEST_F(Form1Test, SupprimerRemovesTheSelectedEntriesAndReopensThePickerWhenEmpty) {
+  form.Check1->setChecked(false);
+  click(form.Command2);
+  click(form.Command4);
+  ASSERT_EQ(form.List1->count(), 6);
+  form.SSTab1->setCurrentIndex(0);
+  clickItem(form.List1, 1);
+  clickItem(form.List1, 3);
+  click(form.Command1);
+  const QStringList left{entry("img0.jpg"), entry("img2.jpg"), entry("img4.jpg"),
+                         entry("upper.JPEG")};
+  EXPECT_EQ(form.job().List1, left);
+  EXPECT_EQ(form.List1->count(), 4);
+  EXPECT_EQ(form.List1->item(2)->text(), left[2]);
+  EXPECT_EQ(form.Label1->text(), "Total :4");
+
+  click(form.Command8);
+  click(form.Command1);
+  EXPECT_TRUE(form.job().List1.isEmpty());
+  EXPECT_EQ(form.Label1->text(), "Total :0");
+  EXPECT_FALSE(form.Command6->isEnabledTo(form.SSTab1->widget(2)));
+  EXPECT_TRUE(form.Command4->isEnabled());
+  EXPECT_TRUE(form.File1->isEnabled());
+  EXPECT_TRUE(form.Dir1->isEnabled());
+  EXPECT_FALSE(form.aper->isEnabled());
+  // Once opened, the tabs stay open.
+  EXPECT_TRUE(form.SSTab1->isTabEnabled(1));
+}
+
+TEST_F(Form1Test, TousNeverOpensThePictureWindowButAClickDoes) {
+  click(form.Command2);
+  EXPECT_EQ(form.File1->selectedItems().size(), 6);
+  EXPECT_EQ(form.pictureWindow(), nullptr);
+  click(form.Command3);
+  EXPECT_TRUE(form.File1->selectedItems().isEmpty());
+  EXPECT_EQ(form.pictureWindow(), nullptr);
+
+  clickItem(form.File1, 5);
+  ASSERT_NE(form.pictureWindow(), nullptr);
+  EXPECT_TRUE(form.pictureWindow()->isVisible());
+  EXPECT_EQ(form.pictureWindow()->windowTitle(), "upper.JPEG");
+  EXPECT_EQ(form.pictureWindow()->size(), QSize(175, 233));  // 90 x 120: full height
+
+  // Closing the main window leaves the picture window open.
+  form.close();
+  EXPECT_TRUE(form.pictureWindow()->isVisible());
+}
+
+TEST_F(Form1Test, UnreadyDriveIsReportedAndTheFoldersStay) {
+  const QString before = form.Dir1->path();
+  form.Drive1->addItem("/pixolane-no-such-drive/");
+  form.Drive1->setCurrentIndex(form.Drive1->count() - 1);
+  ASSERT_EQ(log.messages.size(), 1u);
+  EXPECT_EQ(log.messages[0].text, "Le lecteur n'est pas pret...");
+  EXPECT_EQ(log.messages[0].title, "Pixolane");
+  EXPECT_EQ(log.messages[0].icon, QMessageBox::Critical);
+  EXPECT_EQ(form.Drive1->currentText(), "/pixolane-no-such-drive/");
+  EXPECT_EQ(form.Dir1->path(), before);
+  EXPECT_EQ(form.File1->count(), 6);
+}
+
+TEST_F(Form1Test, CustomSizeBoxesTakeDigitsAndSelectPersonnalise) {
+  add({0});
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  click(form.Option4);
+  QTest::keyClicks(form.Text1, "12");
+  EXPECT_TRUE(form.Option6->isChecked());
+  EXPECT_EQ(form.Text1->text(), "12");
+  QTest::keyClick(form.Text1, Qt::Key_Backspace);
+  EXPECT_EQ(form.Text1->text(), "1");
+
+  click(form.Option4);
+  form.Text2->setFocus();
+  QTest::keyClicks(form.Text2, "a");
+  EXPECT_TRUE(form.Option6->isChecked());
+  EXPECT_TRUE(form.job().Option6);
+  EXPECT_EQ(form.Text2->text(), "");
+  EXPECT_TRUE(form.Text1->hasFocus());
+  EXPECT_EQ(form.Text1->cursorPosition(), 1);
+  // The size is only taken at launch.
+  EXPECT_EQ(QSize(form.job().LargeurCible, form.job().HauteurCible), QSize(800, 600));
+}
+
+TEST_F(Form1Test, PictureOptionsKeepTheJobInStep) {
+  add({0});
+  click(form.Option2);
+  form.Check3->click();
+  EXPECT_EQ(form.job().Check3, 0);
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{form.Option1, form.Option7, form.Text1, form.Check2,
+                                       form.Frame3, form.HScroll1, form.Command9, form.Option8})
+    EXPECT_FALSE(w->isEnabled()) << w->accessibleName().toStdString();
+  form.Check3->click();
+  EXPECT_TRUE(form.Command9->isEnabled());
+  EXPECT_TRUE(form.Option4->isChecked());
+  EXPECT_EQ(QSize(form.job().LargeurCible, form.job().HauteurCible), QSize(800, 600));
+
+  form.HScroll1->setValue(85);
+  EXPECT_EQ(form.job().Qualite, 85);
+  EXPECT_EQ(form.Frame3->title(), "Qualité des images (compression) :85%");
+  form.HScroll1->setValue(0);
+  EXPECT_EQ(form.job().Qualite, 10);  // never below what the writer takes
+
+  click(form.Option8);
+  EXPECT_EQ(form.job().Progressif, 0);
+  click(form.Option9);
+  EXPECT_EQ(form.job().Progressif, 1);
+  click(form.opt[1]);
+  EXPECT_EQ(QSize(form.job().LargeurMini, form.job().HauteurMini), QSize(230, 230));
+  click(form.opt[2]);
+  EXPECT_EQ(QSize(form.job().LargeurMini, form.job().HauteurMini), QSize(100, 100));
+
+  const QSize screen = screenPixels(&form);
+  const QString caption = QString("%1 x %2").arg(screen.width()).arg(screen.height());
+  for (int i = 0; i < 2; ++i) {
+    click(form.Option7);
+    EXPECT_EQ(form.Option7->text(), caption);
+    EXPECT_EQ(QSize(form.job().LargeurCible, form.job().HauteurCible), screen);
+  }
+  EXPECT_TRUE(log.messages.empty());
+}
+
+TEST_F(Form1Test, AdviceMessagesOnlyWhenABoxBecomesChecked) {
+  add({0});
+  click(form.Check2);  // cleared
+  click(form.Check6);  // checked
+  click(form.Check6);  // cleared
+  click(form.Check2);  // checked
+  ASSERT_EQ(log.messages.size(), 2u);
+  EXPECT_EQ(log.messages[0].text,
+            "Uniquement pour les présentations pour internet (site web),\n"
+            "ne marche pas pour les presentations sur Cd-rom ou Disque Local....");
+  EXPECT_EQ(log.messages[1].text,
+            "En respectant les proportions, la largeur ou la hauteur\n"
+            "de l'image de sortie sera modifiée...");
+  for (const auto& m : log.messages) {
+    EXPECT_EQ(m.title, "Pixolane");
+    EXPECT_EQ(m.icon, QMessageBox::Information);
+  }
+  EXPECT_EQ(form.job().Check2, 1);
+  EXPECT_EQ(form.job().Check6, 0);
+}
+
+TEST_F(Form1Test, BorderFromTheListOrAWholeNumberTyped) {
+  form.Combo2->activated(5);  // the list's "5"
+  EXPECT_EQ(form.job().Bordure, 5);
+  const struct {
+    const char* typed;
+    int border;
+    const char* shown;
+  } cases[] = {{"7", 7, "7"}, {"42", 42, "42"}, {"x", 42, "42"}, {"150", 42, "42"}, {"0", 0, "0"}};
+  for (const auto& c : cases) {
+    form.Combo2->setEditText(c.typed);
+    emit form.Combo2->lineEdit()->editingFinished();
+    EXPECT_EQ(form.job().Bordure, c.border) << c.typed;
+    EXPECT_EQ(form.Combo2->currentText(), c.shown) << c.typed;
+  }
+}
+
+TEST_F(Form1Test, LaunchChecksInOrder) {
+  int windows = 0;
+  form.onForm2Created = [&](Form2&) { ++windows; };
+  click(form.Command4);  // nothing selected: the button is on, the list empty
+  const auto launch = [&] {
+    log.messages.clear();
+    form.Command6_Click();  // its tab may still be closed
+    return log.messages.empty() ? QString() : log.messages.back().text;
+  };
+  form.Text4->setText("   ");
+  EXPECT_EQ(launch(), "Veuillez renseigner le nom de fichier html");
+  form.Text4->setText("galerie");
+  EXPECT_EQ(launch(), "Veuillez renseigner le dossier de sortie");
+  form.Text3->setText("/tmp/sortie/");
+  form.SSTab1->setCurrentIndex(2);
+  EXPECT_EQ(launch(), "Aucune image dans la liste de traitement");
+  EXPECT_EQ(form.SSTab1->currentIndex(), 0);
+  EXPECT_EQ(log.messages.back().icon, QMessageBox::Information);
+  EXPECT_EQ(log.messages.back().title, "Pixolane");
+
+  add({0});
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  click(form.Option6);
+  form.Text1->setText("1000");
+  form.SSTab1->setCurrentIndex(2);
+  EXPECT_FALSE(launch().isEmpty());  // no height
+  EXPECT_EQ(form.SSTab1->currentIndex(), 1);
+  EXPECT_TRUE(form.Text2->hasFocus());
+  form.Text2->setText("70000");
+  EXPECT_FALSE(launch().isEmpty());
+  EXPECT_TRUE(form.Text2->hasFocus());
+  EXPECT_EQ(windows, 0);
+  EXPECT_EQ(form.job().LargeurCible, 640);
+}
+
+TEST_F(Form1Test, DestinationButtonFillsTheSiteFoldersAndCancelKeepsThem) {
+  add({0});
+  QStringList asked;
+  QString answer;
+  setFolderDialog([&](QWidget*, const QString& title, const QString& initial) {
+    asked << title << initial;
+    return answer;
+  });
+  for (int i = 0; i < 5; ++i)
+    form.Text6[i]->setText("old");
+  const QChar s = QDir::separator();
+  answer = QStringList{"", "web", "Nouveau site", "albums", "noel"}.join(s);
+  click(form.Command5);
+  EXPECT_EQ(asked, QStringList({"Dossier de destination", defaultDestinationFolder()}));
+  EXPECT_EQ(form.Text3->text(), answer + s);
+  EXPECT_EQ(form.job().Text3, answer + s);
+  const std::array<QString, 5> expected{"albums", "noel", "old", "old", "old"};
+  EXPECT_EQ(form.job().Text6, expected);
+
+  answer.clear();  // cancel
+  click(form.Command5);
+  EXPECT_EQ(form.Text3->text(),
+            QStringList({"", "web", "Nouveau site", "albums", "noel", ""}).join(s));
+  EXPECT_EQ(form.job().Text6, expected);
+  setFolderDialog({});
+}
+
+TEST_F(Form1Test, EveryControlIsNamedByItsCaption) {
+  QAccessible::setActive(true);
+  int checked = 0;
+  for (QWidget* w : form.findChildren<QWidget*>()) {
+    QString caption;
+    if (auto* b = qobject_cast<QToolButton*>(w))
+      caption = b->toolTip();
+    else if (auto* b = qobject_cast<QAbstractButton*>(w))
+      caption = b->text();
+    else if (auto* l = qobject_cast<QLabel*>(w))
+      caption = l->text();
+    else if (auto* g = qobject_cast<QGroupBox*>(w))
+      caption = g->title();
+    else
+      continue;
+    if (caption.isEmpty() && !w->accessibleName().isEmpty())
+      continue;  // parts of Qt's own widgets
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->text(QAccessible::Name), caption) << w->metaObject()->className();
+    ++checked;
+  }
+  EXPECT_GT(checked, 40);
+}
+
+TEST_F(Form1Test, F1OpensTheAboutWindow) {
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  QString caption, name, version;
+  QTimer::singleShot(0, [&] {
+    auto* about = qobject_cast<Form4*>(QApplication::activeModalWidget());
+    if (!about)
+      return;
+    caption = about->windowTitle();
+    name = about->Label1->text();
+    version = about->Label2->text();
+    EXPECT_DOUBLE_EQ(about->Label1->font().pointSizeF(), 26.25);
+    EXPECT_TRUE(about->Label2->font().bold());
+    about->close();
+  });
+  QTest::keyClick(&form, Qt::Key_F1);
+  EXPECT_EQ(caption, " About....");
+  EXPECT_EQ(name, "Pixolane");
+  EXPECT_EQ(version, "Version 1.0");
+}
+
+}  // namespace
+}  // namespace pixolane
