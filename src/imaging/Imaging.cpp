@@ -139,6 +139,15 @@ int orientationOf(const VImage& image) {
   return value >= 1 && value <= 8 ? value : 1;
 }
 
+// Transparent sources (PNG, GIF) are laid on white before any resampling:
+// resampling straight alpha would darken the edges, and JPEG has no alpha.
+VImage withoutAlpha(const VImage& image) {
+  if (!image.has_alpha() || image.interpretation() == VIPS_INTERPRETATION_CMYK) {
+    return image;
+  }
+  return image.flatten(VImage::option()->set("background", std::vector<double>{255.0}));
+}
+
 VImage openSequential(const QString& path, int jpegShrink) {
   const QByteArray name = QFile::encodeName(path);
   VSource source = VSource::new_from_file(name.constData());
@@ -200,9 +209,7 @@ bool hasProfile(const VImage& image) {
 // 8-bit sRGB, or 8-bit grey for a grey source, with embedded profiles applied:
 // what the web shows and what the JPEG encoder takes.
 VImage toOutputColour(VImage image) {
-  if (image.has_alpha() && image.interpretation() != VIPS_INTERPRETATION_CMYK) {
-    image = image.flatten(VImage::option()->set("background", std::vector<double>{255.0}));
-  }
+  image = withoutAlpha(image);
   const bool cmyk = image.interpretation() == VIPS_INTERPRETATION_CMYK || image.bands() == 4;
   const bool grey = !cmyk && image.bands() < 3;
   try {
@@ -422,7 +429,7 @@ bool paint(const Picture& picture, const std::vector<PixelSize>& targets,
       source.jpeg ? chooseJpegShrink(source.storedWidth, source.storedHeight, needWidth, needHeight)
                   : 1;
   try {
-    VImage decoded = openSequential(source.path, shrink);
+    VImage decoded = withoutAlpha(openSequential(source.path, shrink));
     // Several drawings from one decode: the decoded (already DCT-scaled)
     // source is held once in memory rather than read again. A source that
     // stays huge after decoding (not a JPEG) is streamed once per drawing
@@ -434,7 +441,7 @@ bool paint(const Picture& picture, const std::vector<PixelSize>& targets,
     }
     for (size_t i = 0; i < targets.size(); ++i) {
       if (i > 0 && !holdDecoded) {
-        decoded = openSequential(source.path, shrink);
+        decoded = withoutAlpha(openSequential(source.path, shrink));
       }
       drawInto(decoded, stored[i], *outs[i]);
     }

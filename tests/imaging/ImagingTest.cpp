@@ -251,6 +251,27 @@ TEST_F(ImagingTest, GreyscaleStaysGrey) {
   EXPECT_NEAR(out.avg(), 77, 2);
 }
 
+TEST_F(ImagingTest, TransparentAndSixteenBitSourcesBecomeEightBitJpegs) {
+  // Fully transparent black: laid on white, not shown black.
+  flatPicture(40, 30, {0, 0, 0, 0})
+      .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
+      .pngsave(QFile::encodeName(path("clear.png")).constData());
+  (flatPicture(40, 30, {100}).cast(VIPS_FORMAT_USHORT) * 257)
+      .cast(VIPS_FORMAT_USHORT)
+      .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_GREY16))
+      .pngsave(QFile::encodeName(path("deep.png")).constData());
+
+  drawAndWrite(path("clear.png"), {20, 15});
+  VImage out = loadFile(path("out.jpg"));
+  EXPECT_EQ(out.bands(), 3);
+  EXPECT_GT(out.min(), 250);
+
+  drawAndWrite(path("deep.png"), {20, 15});
+  out = loadFile(path("out.jpg"));
+  EXPECT_EQ(out.bands(), 1);
+  EXPECT_NEAR(out.avg(), 100, 2);
+}
+
 TEST_F(ImagingTest, LargeJpegIsDecodedScaledDown) {
   saveJpeg(flatPicture(6000, 4000, {90, 120, 150}), path("24mp.jpg"));
   const Picture picture = Picture::LoadPicture(path("24mp.jpg"));
