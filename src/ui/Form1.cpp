@@ -263,7 +263,8 @@ void Form1::buildTab1(QWidget* page) {
   HScroll1->setSingleStep(1);
   HScroll1->setPageStep(5);
   HScroll1->setValue(100);
-  HScroll1->setTracking(false);  // one change per completed move, none while dragging
+  HScroll1->setTracking(false);               // one change per completed move, none while dragging
+  HScroll1->setFocusPolicy(Qt::StrongFocus);  // the arrows and page keys move it too
   Option8 = option(QStringLiteral("Format Standard"), Frame3);
   Option8->setGeometry(12, 52, 200, 24);
   Option9 = option(QStringLiteral("Format Progressif"), Frame3);

@@ -41,7 +41,7 @@ class Form1Test : public ::testing::Test {
   static QString entry(const QString& name) { return ui::folderWithSeparator(folder()) + name; }
 
   void SetUp() override { test::showOn(form, folder()); }
-  void click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
+  void click(QAbstractButton* b) { test::click(b); }
   // Adds the files at `rows` of the file list.
   void add(std::initializer_list<int> rows) {
     for (int r : rows)

@@ -93,6 +93,18 @@ inline void openFolderByClicks(ui::DirList* dirs, const QString& folder) {
   }
 }
 
+// Clicks a button where a user would: near the left edge, where check boxes
+// and option buttons have their mark (their middle may lie past the text).
+inline void click(QWidget* button) {
+  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+}
+
+// Types any text, accents included, key by key.
+inline void typeText(QWidget* widget, const QString& text) {
+  for (const QChar c : text)
+    QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
 // A shown main window whose picker is on `folder`.
 inline void showOn(Form1& form, const QString& folder) {
   form.show();

@@ -1,0 +1,221 @@
+// Runs started from the main window, end to end, on real pictures.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDirIterator>
+#include <QImageReader>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QWebEngineView>
+
+#include "UiSupport.h"
+#include "imaging/Imaging.h"
+#include "ui/Form2.h"
+
+namespace pixolane {
+namespace {
+
+class RunWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    src_ = new QTemporaryDir;
+    test::makeJpeg(src_->filePath("a_paysage.jpg"), "320x240", "gradient:red-blue");
+    test::makeJpeg(src_->filePath("b_portrait.jpg"), "180x240", "gradient:green-yellow");
+    test::makeJpeg(src_->filePath("c_carre.jpg"), "200x200", "plasma:");
+  }
+  static void TearDownTestSuite() { delete src_; }
+
+  void SetUp() override {
+    form.runOptions.previewFolder = QDir::toNativeSeparators(preview.path() + "/");
+    form.onForm2Created = [this](Form2& w) {
+      ++windows;
+      QObject::connect(&w, &QWidget::windowTitleChanged, &w, [this, &w](const QString& t) {
+        if (t.startsWith("Traitement.... ("))
+          shownWhileRunning = shownWhileRunning || w.isVisible();
+      });
+      if (onWindow)
+        onWindow(w);
+    };
+    test::showOn(form, src_->path());
+  }
+
+  // Adds every picture of the source folder and names the gallery.
+  void fill(const QString& destination) {
+    QTest::mouseClick(form.Command2, Qt::LeftButton);
+    QTest::mouseClick(form.Command4, Qt::LeftButton);
+    form.Text3->setText(ui::folderWithSeparator(QDir::toNativeSeparators(destination)));
+    form.Text4->setText("galerie");
+  }
+
+  static QStringList filesUnder(const QString& root) {
+    QStringList out;
+    QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+      out << QDir(root).relativeFilePath(it.next());
+    out.sort();
+    return out;
+  }
+
+  static inline QTemporaryDir* src_ = nullptr;
+  QTemporaryDir dest, preview;
+  test::MessageLog log;
+  test::OpenedDocuments opened;
+  int windows = 0;
+  bool shownWhileRunning = false;
+  std::function<void(Form2&)> onWindow;
+  Form1 form;
+};
+
+TEST_F(RunWindowTest, GalleryRunWritesEverythingAndClosesItsWindow) {
+  fill(dest.path());
+  // The custom size is taken at launch and stays the target afterwards.
+  test::click(form.Option6);
+  form.Text1->setText("1000");
+  form.Text2->setText("750");
+  QFile html(dest.filePath("galerie.html"));
+  ASSERT_TRUE(html.open(QIODevice::WriteOnly));
+  html.close();
+  form.SSTab1->setCurrentIndex(2);
+  QTest::mouseClick(form.Command6, Qt::LeftButton);
+
+  EXPECT_EQ(windows, 1);
+  EXPECT_TRUE(shownWhileRunning);
+  EXPECT_EQ(form.findChildren<Form2*>().size(), 0);  // closed and gone
+  EXPECT_TRUE(form.lastReport().errors.isEmpty());
+  EXPECT_TRUE(log.messages.empty());
+  EXPECT_EQ(filesUnder(dest.path()),
+            QStringList({"galerie.html", "galerie.php", "minigalerie/a_paysage.jpg",
+                         "minigalerie/b_portrait.jpg", "minigalerie/c_carre.jpg",
+                         "picgalerie/a_paysage.jpg", "picgalerie/b_portrait.jpg",
+                         "picgalerie/c_carre.jpg"}));
+  // Proportional sizing as the run does it (the height is read back from twips).
+  const auto surface = [](int box) {
+    const imaging::PixelSize s = imaging::proportionalSurfaceSize(320 * 15, 240 * 15, box, box);
+    return QSize(s.width, s.height);
+  };
+  EXPECT_EQ(QImageReader(dest.filePath("picgalerie/a_paysage.jpg")).size().width(), 1000);
+  EXPECT_EQ(QImageReader(dest.filePath("minigalerie/a_paysage.jpg")).size(), surface(100));
+  EXPECT_EQ(QSize(form.job().LargeurCible, form.job().HauteurCible), QSize(1000, 750));
+  // The thumbnail box the user chose is still the box.
+  EXPECT_EQ(QSize(form.job().LargeurMini, form.job().HauteurMini), QSize(100, 100));
+  EXPECT_EQ(opened.paths, QStringList{QDir::toNativeSeparators(dest.filePath("galerie.html"))});
+}
+
+TEST_F(RunWindowTest, PreviewShowsThePageInTheBrowserAndParaGoesBack) {
+  fill(dest.path());
+  QSignalSpy loaded(form.WebBrowser1, &QWebEngineView::loadFinished);
+  test::click(form.aper);
+  ASSERT_TRUE(loaded.count() > 0 || loaded.wait(60000));
+  EXPECT_TRUE(loaded.first().at(0).toBool());
+  EXPECT_EQ(form.WebBrowser1->url(), QUrl::fromLocalFile(preview.filePath("temp.html")));
+  EXPECT_TRUE(QFile::exists(preview.filePath("a_paysage.jpg")));
+  EXPECT_TRUE(form.WebBrowser1->isVisible());
+  EXPECT_FALSE(form.SSTab1->isVisible());
+  EXPECT_TRUE(form.aper->isChecked());
+  EXPECT_FALSE(form.para->isChecked());
+  EXPECT_EQ(form.job().ModeApercu, -1);
+  EXPECT_TRUE(filesUnder(dest.path()).isEmpty());
+
+  // Clearing "Aperçu" changes nothing else.
+  test::click(form.aper);
+  EXPECT_FALSE(form.aper->isChecked());
+  EXPECT_FALSE(form.para->isChecked());
+  EXPECT_TRUE(form.WebBrowser1->isVisible());
+  EXPECT_EQ(windows, 1);
+
+  test::click(form.para);
+  EXPECT_TRUE(form.SSTab1->isVisible());
+  EXPECT_FALSE(form.WebBrowser1->isVisible());
+  EXPECT_EQ(form.job().ModeApercu, 0);
+}
+
+TEST_F(RunWindowTest, ClosingTheProcessingWindowCancelsTheRun) {
+  QTemporaryDir many;
+  for (int i = 0; i < 16; ++i)
+    test::makeJpeg(many.filePath(QString("p%1.jpg").arg(i, 2, 10, QChar('0'))), "1600x1200",
+                   "gradient:red-blue");
+  ASSERT_TRUE(form.Dir1->setPath(many.path()));
+  fill(dest.path());
+  bool stillOpenAfterClose = false;
+  onWindow = [&](Form2& w) {
+    QObject::connect(&w, &QWidget::windowTitleChanged, &w, [&](const QString& t) {
+      if (!t.startsWith("Traitement.... (") || w.cancelRequested())
+        return;
+      // The close box: the window stays until the pictures in flight are done.
+      static_cast<QWidget&>(w).close();
+      stillOpenAfterClose = w.isVisible();
+    });
+  };
+  form.Command6_Click();
+
+  EXPECT_TRUE(stillOpenAfterClose);
+  EXPECT_TRUE(form.lastReport().cancelled);
+  EXPECT_LT(form.lastReport().picturesWritten, 16);
+  EXPECT_FALSE(QFile::exists(dest.filePath("galerie.php")));
+  EXPECT_TRUE(opened.paths.isEmpty());
+  EXPECT_EQ(form.findChildren<Form2*>().size(), 0);
+}
+
+TEST_F(RunWindowTest, WindowMakesTheSameGalleryAsTheTerminal) {
+  const QByteArray cli = qgetenv("PIXOLANE_CLI");
+  if (cli.isEmpty())
+    GTEST_SKIP() << "PIXOLANE_CLI not set";
+  using test::click;
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  form.Drive1->setCurrentIndex(0);
+  test::openFolderByClicks(form.Dir1, src_->path());
+  click(form.Command2);
+  click(form.Command4);
+  click(form.Option3);         // 1024 x 768
+  for (int i = 0; i < 3; ++i)  // the trough, left of the thumb: one page each, 100 -> 85
+    QTest::mouseClick(form.HScroll1, Qt::LeftButton, {}, QPoint(40, form.HScroll1->height() / 2));
+  click(form.Option8);
+  click(form.Check6);
+  click(form.opt[1]);
+  form.Combo2->lineEdit()->selectAll();
+  QTest::keyClicks(form.Combo2->lineEdit(), "5");
+  QTest::keyClick(form.Combo2->lineEdit(), Qt::Key_Return);
+  form.SSTab1->setCurrentIndex(2);
+  test::typeText(form.Text5, "Vacances d'été");
+  QTest::keyClicks(form.Text3, ui::folderWithSeparator(QDir::toNativeSeparators(dest.path())));
+  QTest::keyClicks(form.Text6[1], "albums");
+  QTest::keyClicks(form.Text6[2], "2006");
+  QTest::keyClicks(form.Text4, "galerie");
+  click(form.Check5);
+  click(form.Check4);
+  click(form.Command6);
+  ASSERT_EQ(form.job().Qualite, 85);
+  ASSERT_EQ(form.job().Bordure, 5);
+  ASSERT_EQ(windows, 1);
+
+  QTemporaryDir other;
+  QStringList args{
+      "-d",          other.path(), "-n",        "galerie", "-t",           "Vacances d'été",
+      "-s",          "1024x768",   "-q",        "85",      "--baseline",   "--thumbs",
+      "large",       "--border",   "5",         "--names", "--new-window", "--site",
+      "albums/2006", "--quiet",    src_->path()};
+  QProcess process;
+  process.start(QString::fromLocal8Bit(cli), args);
+  ASSERT_TRUE(process.waitForFinished(120000));
+  ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+
+  const QStringList files = filesUnder(dest.path());
+  ASSERT_EQ(files, filesUnder(other.path()));
+  ASSERT_EQ(files.size(), 7);
+  for (const QString& f : files) {
+    QFile a(dest.filePath(f)), b(other.filePath(f));
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(a.readAll() == b.readAll()) << f.toStdString();
+  }
+}
+
+}  // namespace
+}  // namespace pixolane
