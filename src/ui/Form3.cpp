@@ -20,6 +20,15 @@ QSize fitPicture(QSize picture, QSize view) {
   return {int(std::nearbyint(view.height() / h * w)), view.height()};
 }
 
+QImage toQImage(const imaging::RgbImage& rgb) {
+  if (rgb.isNull() || rgb.rgb.size() < qsizetype(rgb.width) * rgb.height * 3)
+    return {};
+  // A deep copy: the decoder's buffer may go away before the image is drawn.
+  return QImage(reinterpret_cast<const uchar*>(rgb.rgb.constData()), rgb.width, rgb.height,
+                rgb.width * 3, QImage::Format_RGB888)
+      .copy();
+}
+
 QString pictureSizeText(QSize picture) {
   return QStringLiteral("(%1x%2)").arg(picture.width()).arg(picture.height());
 }
@@ -51,8 +60,7 @@ bool Form3::showPicture(const QString& path) {
   failure_.clear();
   pictureSize_ = QSize(full.width, full.height);
   const QSize size = fitPicture(pictureSize_);
-  const QImage decoded(reinterpret_cast<const uchar*>(rgb.rgb.constData()), rgb.width, rgb.height,
-                       rgb.width * 3, QImage::Format_RGB888);
+  const QImage decoded = toQImage(rgb);
   drawn_ = decoded.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   setFixedSize(size);
   update();

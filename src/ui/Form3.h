@@ -6,6 +6,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "imaging/Imaging.h"
+
 namespace pixolane {
 
 // The view's size when nothing has been drawn yet.
@@ -14,6 +16,9 @@ inline constexpr QSize kPictureView{241, 233};
 // The drawn size of a picture fitted into `view` keeping its proportions: a
 // landscape picture takes the full width, any other the full height.
 QSize fitPicture(QSize picture, QSize view = kPictureView);
+
+// Decoded pixels as an image that owns its own copy of them.
+QImage toQImage(const imaging::RgbImage& rgb);
 
 // The text written on the picture: "(640x480)".
 QString pictureSizeText(QSize picture);

@@ -21,6 +21,21 @@ TEST(Form3Fit, LandscapeTakesTheWidthOtherwiseTheHeight) {
   EXPECT_EQ(pictureSizeText({640, 480}), "(640x480)");
 }
 
+TEST(Form3Fit, ShownPixelsDoNotDependOnTheDecoderBuffer) {
+  imaging::RgbImage rgb;
+  rgb.width = 2;
+  rgb.height = 1;
+  rgb.rgb = QByteArray("\xff\x00\x00\x00\x00\xff", 6);
+  const QImage image = toQImage(rgb);
+  rgb.rgb.fill('\0');
+  rgb.rgb.squeeze();
+  ASSERT_EQ(image.size(), QSize(2, 1));
+  EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::red));
+  EXPECT_EQ(image.pixelColor(1, 0), QColor(Qt::blue));
+  rgb.rgb.truncate(3);  // short buffer: no image rather than a read past its end
+  EXPECT_TRUE(toQImage(rgb).isNull());
+}
+
 TEST(Form3Window, ShowsThePictureUprightFittedAndNamed) {
   QTemporaryDir dir;
   const QString landscape = dir.filePath("paysage.jpg");
@@ -46,6 +61,17 @@ TEST(Form3Window, ShowsThePictureUprightFittedAndNamed) {
   ASSERT_TRUE(window.showPicture(turned));
   EXPECT_EQ(window.pictureSize(), QSize(480, 640));
   EXPECT_EQ(window.size(), QSize(175, 233));
+
+  // A picture decoded at exactly the drawn size: what is shown is still its
+  // pixels once the decoder's buffer is gone.
+  const QString red = dir.filePath("rouge.jpg");
+  test::makeJpeg(red, "233x233", "xc:red");
+  ASSERT_TRUE(window.showPicture(red));
+  const QImage shown = window.grab().toImage();
+  for (const QPoint p : {QPoint(116, 116), QPoint(5, 200), QPoint(200, 60)}) {
+    const QColor c = shown.pixelColor(p);
+    EXPECT_TRUE(c.red() > 200 && c.green() < 60 && c.blue() < 60) << p.x() << "," << p.y();
+  }
 
   EXPECT_FALSE(window.showPicture(bad.fileName()));
   EXPECT_EQ(window.windowTitle(), "abime.jpg");
