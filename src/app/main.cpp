@@ -26,11 +26,9 @@ void prepareWebEngine() {
   if (::geteuid() == 0)
     appendChromiumFlag("--no-sandbox");
   const bool gpu = QFile::exists(QStringLiteral("/dev/dri"));
-  if (!gpu || qgetenv("QT_QPA_PLATFORM") == "offscreen") {
+  // Chromium then draws in software; Qt's own OpenGL falls back to Mesa.
+  if (!gpu || qgetenv("QT_QPA_PLATFORM") == "offscreen")
     appendChromiumFlag("--disable-gpu");
-    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
-      qputenv("QT_QUICK_BACKEND", "software");
-  }
 #endif
 }
 
