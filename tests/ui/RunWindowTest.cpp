@@ -136,6 +136,30 @@ TEST_F(RunWindowTest, PreviewShowsThePageInTheBrowserAndParaGoesBack) {
   EXPECT_EQ(form.job().ModeApercu, 0);
 }
 
+TEST_F(RunWindowTest, FolderQuestionsAndPictureErrorsReachTheUser) {
+  QTemporaryDir mixed;
+  test::makeJpeg(mixed.filePath("bonne.jpg"), "160x120", "gradient:red-blue");
+  QFile bad(mixed.filePath("mauvaise.jpg"));
+  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+  bad.write("pas une image");
+  bad.close();
+  ASSERT_TRUE(form.Dir1->setPath(mixed.path()));
+  fill(dest.path());
+  form.Command6_Click();
+  ASSERT_EQ(log.messages.size(), 1u);  // one box for every error entry
+  EXPECT_EQ(log.messages[0].icon, QMessageBox::Warning);
+  EXPECT_EQ(log.messages[0].title, "Pixolane");
+  EXPECT_TRUE(log.messages[0].text.contains("mauvaise.jpg"));
+  EXPECT_TRUE(log.questions.empty());
+
+  // Again into the same folders: the run asks, under the processing window's caption.
+  form.Command6_Click();
+  ASSERT_FALSE(log.questions.empty());
+  for (const auto& q : log.questions)
+    EXPECT_EQ(q.title, "Traitement");
+  EXPECT_EQ(windows, 2);
+}
+
 TEST_F(RunWindowTest, ClosingTheProcessingWindowCancelsTheRun) {
   QTemporaryDir many;
   for (int i = 0; i < 16; ++i)
