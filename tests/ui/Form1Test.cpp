@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -16,6 +17,7 @@
 #include <QWebEngineView>
 
 #include "UiSupport.h"
+#include "ui/Apercu.h"
 #include "ui/ChoisirDossier.h"
 #include "ui/Form3.h"
 #include "ui/Form4.h"
@@ -290,6 +292,22 @@ TEST_F(Form1Test, PictureOptionsKeepTheJobInStep) {
     EXPECT_EQ(QSize(form.job().LargeurCible, form.job().HauteurCible), screen);
   }
   EXPECT_TRUE(log.messages.empty());
+}
+
+TEST_F(Form1Test, ApercuButtonOpensOneCompressionPreview) {
+  add({0});
+  click(form.Command9);
+  Apercu* first = form.compressionPreview();
+  ASSERT_NE(first, nullptr);
+  EXPECT_TRUE(first->isVisible());
+  QSignalSpy rendered(first, &Apercu::rendered);
+  ASSERT_TRUE(rendered.count() > 0 || rendered.wait(30000));
+  first->close();
+  click(form.Command9);
+  EXPECT_EQ(form.compressionPreview(), first);  // created on first use only
+  EXPECT_TRUE(first->isVisible());
+  ASSERT_TRUE(rendered.count() > 1 || rendered.wait(30000));
+  EXPECT_TRUE(rendered.last().at(0).toBool());
 }
 
 TEST_F(Form1Test, AdviceMessagesOnlyWhenABoxBecomesChecked) {
