@@ -1,0 +1,200 @@
+// The pages pixolane-cli writes, shown by a real browser engine: every picture
+// must load at the size its tag announces, and every link must reach a file.
+// libvips (through glib) first: Qt's keyword macros would break its headers.
+#include "cli/CliSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+using namespace pixolane::clitest;
+
+namespace {
+
+// What the page shows, read once it has loaded.
+const char* const kInspect = R"js(
+(function () {
+  const images = Array.from(document.images).map(function (i) {
+    return { src: i.getAttribute('src'), url: i.currentSrc, complete: i.complete,
+             naturalWidth: i.naturalWidth, naturalHeight: i.naturalHeight,
+             width: i.getAttribute('width'), height: i.getAttribute('height') };
+  });
+  const links = Array.from(document.querySelectorAll('a[href]')).map(function (a) {
+    return { href: a.getAttribute('href'), url: a.href };
+  });
+  return JSON.stringify({ title: document.title, text: document.body.innerText,
+                          images: images, links: links });
+})()
+)js";
+
+// Pictures that did not load, or whose natural size is not the size their
+// tag announces.
+QStringList imageProblems(const QJsonObject& page) {
+  QStringList problems;
+  for (const auto& value : page["images"].toArray()) {
+    const QJsonObject img = value.toObject();
+    const QString src = img["src"].toString();
+    const int w = img["naturalWidth"].toInt(), h = img["naturalHeight"].toInt();
+    if (!img["complete"].toBool() || w == 0)
+      problems << src + " : not loaded (" + img["url"].toString() + ")";
+    else if (QString::number(w) != img["width"].toString() ||
+             QString::number(h) != img["height"].toString())
+      problems << QString("%1 : %2x%3 shown as %4x%5")
+                      .arg(src)
+                      .arg(w)
+                      .arg(h)
+                      .arg(img["width"].toString(), img["height"].toString());
+  }
+  return problems;
+}
+
+// Links that do not reach a file; the site's own index is outside the gallery.
+QStringList linkProblems(const QJsonObject& page) {
+  QStringList problems;
+  for (const auto& value : page["links"].toArray()) {
+    const QJsonObject link = value.toObject();
+    const QString href = link["href"].toString();
+    if (href.startsWith("famille_index.php"))
+      continue;
+    const QUrl url(link["url"].toString());
+    if (!url.isLocalFile() || !url.fragment().isEmpty() || !QFileInfo(url.toLocalFile()).isFile())
+      problems << href + " : no such file (" + url.toString() + ")";
+  }
+  return problems;
+}
+
+int count(const QJsonObject& page, const char* what) {
+  return int(page[what].toArray().size());
+}
+
+class Browser : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(tmp.isValid());
+    ASSERT_FALSE(cliPath().isEmpty()) << "PIXOLANE_CLI is not set; run the tests through ctest";
+    // Names a browser could get wrong: a blank, accents (the page is
+    // Windows-1252), a '#' that would start a fragment, an upper-case extension.
+    const struct {
+      const char* name;
+      int w, h;
+    } pictures[] = {
+        {"plage du nord.jpg", 640, 480},
+        {"Été à la plage.jpg", 300, 400},
+        {"n°#3 & co.JPG", 500, 500},
+        {"panorama.jpeg", 1200, 300},
+    };
+    for (const auto& p : pictures) {
+      const QString path = tmp.path() + "/photos/" + QString::fromUtf8(p.name);
+      drawJpeg(path, p.w, p.h);
+      sources << path;
+    }
+  }
+
+  // Loads the file and returns what kInspect reports.
+  QJsonObject inspect(const QString& file) {
+    QWebEngineView view;
+    view.resize(1024, 768);
+    view.show();
+    QSignalSpy loaded(&view, &QWebEngineView::loadFinished);
+    view.load(QUrl::fromLocalFile(file));
+    if (!loaded.wait(60000)) {
+      ADD_FAILURE() << "no loadFinished for " << file.toStdString();
+      return {};
+    }
+    if (!loaded.first().first().toBool()) {
+      ADD_FAILURE() << "loading failed: " << file.toStdString();
+      return {};
+    }
+    QString json;
+    bool answered = false;
+    view.page()->runJavaScript(QString::fromLatin1(kInspect), [&](const QVariant& value) {
+      json = value.toString();
+      answered = true;
+    });
+    if (!QTest::qWaitFor([&] { return answered; }, 30000)) {
+      ADD_FAILURE() << "no answer from the page's script";
+      return {};
+    }
+    return QJsonDocument::fromJson(json.toUtf8()).object();
+  }
+
+  QTemporaryDir tmp;
+  QStringList sources;
+};
+
+}  // namespace
+
+TEST_F(Browser, GalleryPagePicturesAndLinks) {
+  const QString dest = tmp.path() + "/site";
+  const auto r =
+      runCli(QStringList{"-d", dest, "-n", "galerie", "--names", "--thumbs", "medium", "--quiet"} +
+             sources);
+  ASSERT_EQ(r.exitCode, 0) << r.errText().toStdString();
+  const QString page = r.lastOutLine();
+  ASSERT_TRUE(page.endsWith("/galerie.php"));
+  // The page is a fragment for a PHP site; a browser given a .php file
+  // offers it for download, so the same bytes are shown under an .html name.
+  const QString html = dest + "/galerie-test.html";
+  ASSERT_TRUE(QFile::copy(page, html));
+
+  const QJsonObject shown = inspect(html);
+  EXPECT_EQ(count(shown, "images"), sources.size());
+  EXPECT_EQ(count(shown, "links"), sources.size() + 2);  // and the two "Retour"
+  EXPECT_EQ(imageProblems(shown), QStringList());
+  EXPECT_EQ(linkProblems(shown), QStringList());
+  // The Windows-1252 names read right under the pictures.
+  for (const QString& source : sources)
+    EXPECT_TRUE(shown["text"].toString().contains(QFileInfo(source).fileName()))
+        << source.toStdString();
+}
+
+TEST_F(Browser, PreviewPagePictures) {
+  const QString folder = tmp.path() + "/apercu";
+  const auto r = runCli(QStringList{"--preview", "--preview-dir", folder, "-t", "Été", "--thumbs",
+                                    "large", "--names", "--quiet"} +
+                        sources);
+  ASSERT_EQ(r.exitCode, 0) << r.errText().toStdString();
+  ASSERT_EQ(r.lastOutLine(), folder + "/temp.html");
+
+  const QJsonObject shown = inspect(folder + "/temp.html");
+  EXPECT_EQ(count(shown, "images"), sources.size());
+  EXPECT_EQ(imageProblems(shown), QStringList());
+  EXPECT_EQ(linkProblems(shown), QStringList());
+  EXPECT_EQ(shown["title"].toString(), "Été");  // the page declares its encoding
+  EXPECT_TRUE(shown["text"].toString().contains("Été à la plage.jpg"));
+}
+
+TEST_F(Browser, TheProbeSeesMissingPicturesWrongSizesAndDeadLinks) {
+  // Guards the two tests above against passing on a page the probe cannot read.
+  drawJpeg(tmp.path() + "/vrai.jpg", 64, 48);
+  const QString page = tmp.path() + "/controle.html";
+  QFile file(page);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(
+      "<html><body>"
+      "<a href=\"vrai.jpg\"><img src=\"vrai.jpg\" width=\"64\" height=\"48\"></a>"
+      "<a href=\"absent.jpg\"><img src=\"absent.jpg\" width=\"10\" height=\"10\"></a>"
+      "<img src=\"vrai.jpg\" width=\"48\" height=\"64\">"
+      "<a href=\"famille_index.php?choix=4\">Retour</a>"
+      "</body></html>");
+  file.close();
+  const QJsonObject shown = inspect(page);
+  EXPECT_EQ(count(shown, "images"), 3);
+  const QStringList images = imageProblems(shown);
+  ASSERT_EQ(images.size(), 2) << images.join('\n').toStdString();
+  EXPECT_TRUE(images[0].startsWith("absent.jpg : not loaded"));
+  EXPECT_EQ(images[1], "vrai.jpg : 64x48 shown as 48x64");
+  const QStringList links = linkProblems(shown);
+  ASSERT_EQ(links.size(), 1);
+  EXPECT_TRUE(links[0].startsWith("absent.jpg : no such file"));
+}
