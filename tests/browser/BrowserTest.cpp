@@ -17,9 +17,22 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
+#include <unistd.h>
+
 using namespace pixolane::clitest;
 
 namespace {
+
+// Started by hand rather than by CTest: no display, and Chromium refuses its
+// sandbox as root. Set before main creates the application.
+const bool environmentReady = [] {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+            ::geteuid() == 0 ? "--no-sandbox --disable-gpu" : "--disable-gpu");
+  return true;
+}();
 
 // What the page shows, read once it has loaded.
 const char* const kInspect = R"js(
@@ -81,7 +94,7 @@ class Browser : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(tmp.isValid());
-    ASSERT_FALSE(cliPath().isEmpty()) << "PIXOLANE_CLI is not set; run the tests through ctest";
+    ASSERT_FALSE(cliPath().isEmpty()) << "no pixolane-cli: set PIXOLANE_CLI or build it";
     // Names a browser could get wrong: a blank, accents (the page is
     // Windows-1252), a '#' that would start a fragment, an upper-case extension.
     const struct {

@@ -25,7 +25,7 @@ class Cli : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(tmp.isValid());
-    ASSERT_FALSE(cliPath().isEmpty()) << "PIXOLANE_CLI is not set; run the tests through ctest";
+    ASSERT_FALSE(cliPath().isEmpty()) << "no pixolane-cli: set PIXOLANE_CLI or build it";
   }
 
   QString at(const QString& relative) const { return tmp.path() + "/" + relative; }

@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -20,9 +22,14 @@
 
 namespace pixolane::clitest {
 
-// The executable under test; CTest hands its path over.
+// The executable under test: named by CTest, or the one of the same build
+// when the test executable is started by hand.
 inline QString cliPath() {
-  return qEnvironmentVariable("PIXOLANE_CLI");
+  const QString named = qEnvironmentVariable("PIXOLANE_CLI");
+  if (!named.isEmpty())
+    return named;
+  const QString beside = QCoreApplication::applicationDirPath() + "/../pixolane-cli";
+  return QFileInfo(beside).isExecutable() ? beside : QString();
 }
 
 struct CliResult {
@@ -59,8 +66,7 @@ inline CliResult runCli(const QStringList& args) {
   prepare(process, args);
   process.start();
   if (!process.waitForStarted(10000)) {
-    ADD_FAILURE() << "cannot start " << cliPath().toStdString()
-                  << " (is PIXOLANE_CLI set? run through ctest)";
+    ADD_FAILURE() << "cannot start " << cliPath().toStdString() << "";
     return {};
   }
   process.closeWriteChannel();
