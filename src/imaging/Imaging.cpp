@@ -165,19 +165,17 @@ bool isJpegLoader(const VImage& image) {
   return std::strncmp(image.get_string(VIPS_META_LOADER), "jpegload", 8) == 0;
 }
 
-// libjpeg's DCT scaling (1/2, 1/4, 1/8) for a decode of at least `need`
-// pixels. Like vips' own thumbnailer it leaves a factor of two to the
-// resampler: the block scaling alone is too sharp and aliases.
+// libjpeg's DCT scaling (1/2, 1/4, 1/8): the largest that still decodes at
+// least `need` pixels, as ImageMagick's size hint does. The scaled IDCT drops
+// the high frequencies first, so it filters as it shrinks; the Lanczos
+// resample then does the last, smaller step. Huffman decoding costs the same
+// at any scale, but the IDCT, colour conversion and resample shrink with it.
 int chooseJpegShrink(int width, int height, int needWidth, int needHeight) {
   const double factor = std::min(double(width) / needWidth, double(height) / needHeight);
-  if (factor >= 16) {
-    return 8;
-  }
-  if (factor >= 8) {
-    return 4;
-  }
-  if (factor >= 4) {
-    return 2;
+  for (int shrink : {8, 4, 2}) {
+    if (factor >= shrink) {
+      return shrink;
+    }
   }
   return 1;
 }
