@@ -127,6 +127,20 @@ QString imgTail(const Cell& cell, bool showName) {
   return s;
 }
 
+// The empty line after a cell, and the row break when the countdown says so.
+void endCell(PageText& page, RowCountdown& countdown) {
+  page.line();
+  if (countdown.cellWritten()) {
+    page.line(QStringLiteral(" </tr>"));
+    page.line(QStringLiteral("<tr>"));
+  }
+}
+
+void endTable(PageText& page) {
+  page.line(QStringLiteral("</tr>"));
+  page.line(QStringLiteral("     </table>"));
+}
+
 }  // namespace
 
 QByteArray toWindows1252(const QString& text) {
@@ -196,15 +210,9 @@ QByteArray galleryPage(const GalleryPageData& data) {
     page.line(QStringLiteral("     <img border=\"") + num(data.bordure) +
               QStringLiteral("\" src=\"") + escapeUrl(miniFolder + cell.fileName) +
               QLatin1Char('"') + imgTail(cell, showNames));
-    page.line();
-    if (countdown.cellWritten()) {
-      page.line(QStringLiteral(" </tr>"));
-      page.line(QStringLiteral("<tr>"));
-    }
+    endCell(page, countdown);
   }
-
-  page.line(QStringLiteral("</tr>"));
-  page.line(QStringLiteral("     </table>"));
+  endTable(page);
   page.line(kReturnLink);
   page.line(footerLine());
   return page.bytes();
@@ -246,15 +254,9 @@ QByteArray previewPage(const PreviewPageData& data) {
               QStringLiteral("\" src=\"") + escapeUrl(cell.fileName) +
               QStringLiteral("\" xthumbnail-orig-image=\"image3(31).JPG\"") +
               imgTail(cell, showNames));
-    page.line();
-    if (countdown.cellWritten()) {
-      page.line(QStringLiteral(" </tr>"));
-      page.line(QStringLiteral("<tr>"));
-    }
+    endCell(page, countdown);
   }
-
-  page.line(QStringLiteral("</tr>"));
-  page.line(QStringLiteral("     </table>"));
+  endTable(page);
   page.line();
   page.line();
   page.line(QStringLiteral("</body>"));

@@ -23,7 +23,11 @@ namespace {
 // no locking is needed) and read in list order afterwards.
 struct Outcomes {
   explicit Outcomes(qsizetype n)
-      : errors(n), thumbnailWritten(n, 0), pictureWritten(n, 0), unreadable(n, 0) {}
+      : errors(n),
+        thumbnailWritten(n, 0),
+        pictureWritten(n, 0),
+        encodedThumbnails(n),
+        unreadable(n, 0) {}
   std::vector<QString> errors;
   std::vector<char> thumbnailWritten;
   std::vector<char> pictureWritten;
@@ -128,8 +132,7 @@ bool thumbnailStep(ProcessingRun& run, const OutputLayout& layout, const QString
     const QString source = job.List1.at(i);
     const QString destination = layout.thumbnailOf(source);
     bool written;
-    if (i < qsizetype(outcomes.encodedThumbnails.size()) &&
-        !outcomes.encodedThumbnails[i].isEmpty())
+    if (!outcomes.encodedThumbnails[i].isEmpty())
       written = writeFileAtomically(destination, outcomes.encodedThumbnails[i]);
     else
       written = !outcomes.unreadable[i] && makeThumbnail(source, destination, job, state);
@@ -149,6 +152,26 @@ RunReport finishPass(ProcessingRun& run, const OutputLayout& layout, Outcomes& o
   return report;
 }
 
+using FirstStep = std::function<void(int index, WorkerState&, const OutputLayout&, Outcomes&)>;
+
+// Both passes: prepare the folders, step 1 (`first` per picture), step 2
+// (thumbnails), then the page.
+RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QString& thumbnailStatus,
+                     const FirstStep& first) {
+  const GalleryJob& job = run.job();
+  const OutputLayout layout = outputLayout(job.Text3, job.Text4, run.options().sep);
+  RunReport stopped;
+  if (stopForFolders(Verif_Existance(layout, job.Text4, run.view()), run.view(), stopped))
+    return stopped;
+
+  Outcomes outcomes(job.List1.size());
+  const bool completed =
+      runStep(job.List1, step(run, firstStatus, false), run.view(),
+              [&](int i, WorkerState& state) { first(i, state, layout, outcomes); }) &&
+      thumbnailStep(run, layout, thumbnailStatus, outcomes);
+  return finishPass(run, layout, outcomes, completed);
+}
+
 }  // namespace
 
 QString errorEntry(const QString& sourcePath) {
@@ -157,57 +180,41 @@ QString errorEntry(const QString& sourcePath) {
 
 RunReport Traitement(ProcessingRun& run) {
   const GalleryJob& job = run.job();
-  const OutputLayout layout = outputLayout(job.Text3, job.Text4, run.options().sep);
-  RunReport stopped;
-  if (stopForFolders(Verif_Existance(layout, job.Text4, run.view()), run.view(), stopped))
-    return stopped;
-
-  Outcomes outcomes(job.List1.size());
-  outcomes.encodedThumbnails.resize(job.List1.size());
-  const bool completed =
-      runStep(job.List1, step(run, QStringLiteral("Génération des Images Web Etape 1/2"), false),
-              run.view(),
-              [&](int i, WorkerState& state) {
-                // One decode serves both the full-size picture and its thumbnail.
-                const QString source = job.List1.at(i);
-                const Picture picture = Picture::LoadPicture(source);
-                imaging::Scratch thumbnail;
-                if (!picture.ok() ||
-                    !imaging::PaintPictureTwice(picture, fullSize(picture, job), state.scratch,
-                                                thumbnailSize(picture, job), thumbnail)) {
-                  outcomes.unreadable[i] = 1;
-                  outcomes.fail(i, source);
-                  return;
-                }
-                outcomes.encodedThumbnails[i] = imaging::encodeJpeg(thumbnail, 100, job.Progressif);
-                const int written = imaging::DIWriteJpg(state.scratch, layout.photoOf(source),
-                                                        job.Qualite, job.Progressif);
-                outcomes.pictureWritten[i] = written == 1;
-                if (written != 1)
-                  outcomes.fail(i, source);
-              }) &&
-      thumbnailStep(run, layout, QStringLiteral("Génération des miniatures-Etape 2/2"), outcomes);
-  return finishPass(run, layout, outcomes, completed);
+  return outputPass(
+      run, QStringLiteral("Génération des Images Web Etape 1/2"),
+      QStringLiteral("Génération des miniatures-Etape 2/2"),
+      [&](int i, WorkerState& state, const OutputLayout& layout, Outcomes& outcomes) {
+        // One decode serves both the full-size picture and its thumbnail.
+        const QString source = job.List1.at(i);
+        const Picture picture = Picture::LoadPicture(source);
+        imaging::Scratch thumbnail;
+        if (!picture.ok() ||
+            !imaging::PaintPictureTwice(picture, fullSize(picture, job), state.scratch,
+                                        thumbnailSize(picture, job), thumbnail)) {
+          outcomes.unreadable[i] = 1;
+          outcomes.fail(i, source);
+          return;
+        }
+        outcomes.encodedThumbnails[i] = imaging::encodeJpeg(thumbnail, 100, job.Progressif);
+        const int written =
+            imaging::DIWriteJpg(state.scratch, layout.photoOf(source), job.Qualite, job.Progressif);
+        outcomes.pictureWritten[i] = written == 1;
+        if (written != 1)
+          outcomes.fail(i, source);
+      });
 }
 
 RunReport Traitement_Copie(ProcessingRun& run) {
   const GalleryJob& job = run.job();
-  const OutputLayout layout = outputLayout(job.Text3, job.Text4, run.options().sep);
-  RunReport stopped;
-  if (stopForFolders(Verif_Existance(layout, job.Text4, run.view()), run.view(), stopped))
-    return stopped;
-
-  Outcomes outcomes(job.List1.size());
-  const bool completed =
-      runStep(job.List1, step(run, QStringLiteral("Copie des Images Etape 1/2"), false), run.view(),
-              [&](int i, WorkerState&) {
-                const QString source = job.List1.at(i);
-                outcomes.pictureWritten[i] = copyFileAtomically(source, layout.photoOf(source));
-                if (!outcomes.pictureWritten[i])
-                  outcomes.fail(i, source);
-              }) &&
-      thumbnailStep(run, layout, QStringLiteral("Génération des miniatures Etape 2/2"), outcomes);
-  return finishPass(run, layout, outcomes, completed);
+  return outputPass(run, QStringLiteral("Copie des Images Etape 1/2"),
+                    QStringLiteral("Génération des miniatures Etape 2/2"),
+                    [&](int i, WorkerState&, const OutputLayout& layout, Outcomes& outcomes) {
+                      const QString source = job.List1.at(i);
+                      outcomes.pictureWritten[i] =
+                          copyFileAtomically(source, layout.photoOf(source));
+                      if (!outcomes.pictureWritten[i])
+                        outcomes.fail(i, source);
+                    });
 }
 
 RunReport Apercu(ProcessingRun& run) {
