@@ -32,10 +32,20 @@ void prepareWebEngine() {
 #endif
 }
 
+// Screen readers and UI automation find every control by its caption: the
+// accessibility bridge stays on even when no assistive tool announced itself.
+void prepareAccessibility() {
+#ifdef Q_OS_LINUX
+  if (qEnvironmentVariableIsEmpty("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"))
+    qputenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   prepareWebEngine();
+  prepareAccessibility();
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QCoreApplication::setOrganizationName(QStringLiteral("Pixolane"));
   QCoreApplication::setApplicationName(QStringLiteral("Pixolane"));
