@@ -3,6 +3,8 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QUrl>
@@ -95,7 +97,17 @@ bool openDocument(const QString& path) {
   }
   if (current)
     return current(path);
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    // The terminal front end has no GUI application: the document goes to the
+    // desktop's own opener.
+#if defined(Q_OS_WIN)
+  return QProcess::startDetached("cmd", {"/c", "start", "", QDir::toNativeSeparators(path)});
+#elif defined(Q_OS_MACOS)
+  return QProcess::startDetached("open", {path});
+#else
+  return QProcess::startDetached("xdg-open", {path});
+#endif
 }
 
 void setDocumentOpener(DocumentOpener replacement) {
