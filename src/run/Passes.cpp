@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <vector>
 
 #include "imaging/CImageInfo.h"
@@ -178,24 +179,41 @@ QString errorEntry(const QString& sourcePath) {
   return QStringLiteral("Une erreur s'est produite... (") + sourcePath + ')';
 }
 
+// How many thumbnails the resize pass may keep in memory between its steps:
+// about 256 MB at the worst (a thumbnail at quality 100 stays under three
+// bytes a pixel). Decided by list position, so the bytes written never
+// depend on which worker finished first.
+int thumbnailsKeptInMemory(const GalleryJob& job) {
+  const qint64 worst =
+      qint64(std::max(1, job.LargeurMini)) * std::max(1, job.HauteurMini) * 3 + 4096;
+  return int(std::min<qint64>(job.List1.size(), (qint64(256) << 20) / worst));
+}
+
 RunReport Traitement(ProcessingRun& run) {
   const GalleryJob& job = run.job();
+  const int keptThumbnails = thumbnailsKeptInMemory(job);
   return outputPass(
       run, QStringLiteral("Génération des Images Web Etape 1/2"),
       QStringLiteral("Génération des miniatures-Etape 2/2"),
       [&](int i, WorkerState& state, const OutputLayout& layout, Outcomes& outcomes) {
-        // One decode serves both the full-size picture and its thumbnail.
+        // One decode serves both the full-size picture and its thumbnail, as
+        // long as the thumbnails kept for step 2 stay within their budget.
         const QString source = job.List1.at(i);
         const Picture picture = Picture::LoadPicture(source);
         imaging::Scratch thumbnail;
-        if (!picture.ok() ||
-            !imaging::PaintPictureTwice(picture, fullSize(picture, job), state.scratch,
-                                        thumbnailSize(picture, job), thumbnail)) {
+        const bool paintBoth = i < keptThumbnails;
+        const bool painted =
+            picture.ok() &&
+            (paintBoth ? imaging::PaintPictureTwice(picture, fullSize(picture, job), state.scratch,
+                                                    thumbnailSize(picture, job), thumbnail)
+                       : imaging::PaintPicture(picture, fullSize(picture, job), state.scratch));
+        if (!painted) {
           outcomes.unreadable[i] = 1;
           outcomes.fail(i, source);
           return;
         }
-        outcomes.encodedThumbnails[i] = imaging::encodeJpeg(thumbnail, 100, job.Progressif);
+        if (paintBoth)
+          outcomes.encodedThumbnails[i] = imaging::encodeJpeg(thumbnail, 100, job.Progressif);
         const int written =
             imaging::DIWriteJpg(state.scratch, layout.photoOf(source), job.Qualite, job.Progressif);
         outcomes.pictureWritten[i] = written == 1;
