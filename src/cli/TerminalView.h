@@ -34,6 +34,7 @@ class TerminalView : public RunView {
   static std::atomic<bool> interrupted;
 
  private:
+  bool waitForInput();
   void redraw();
   void endLine();
 

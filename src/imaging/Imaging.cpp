@@ -3,11 +3,12 @@
 #include <vips/vips8>
 
 #include "imaging/Imaging.h"
+#include "imaging/Limits.h"
+#include "platform/Files.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -79,10 +80,6 @@ PixelSize proportionalSurfaceSize(double holderWidthTwips, double holderHeightTw
 
 namespace {
 
-// Drawings larger than this are refused rather than risking gigabytes of RAM;
-// JPEG itself stops at 65,535 pixels a side.
-constexpr int kMaxSide = 65500;
-constexpr double kMaxPixels = 150.0 * 1000 * 1000;
 // Largest decoded source kept in memory to draw it twice (about 120 MB).
 constexpr double kMaxHeldPixels = 40.0 * 1000 * 1000;
 
@@ -99,6 +96,11 @@ bool vipsReady() {
     vips_cache_set_max(0);
     // Only the ordinary, fuzzed image loaders are allowed to see user files.
     vips_block_untrusted_set(TRUE);
+    // libvips' and libjpeg's warnings ("Premature end of JPEG file"...) would
+    // reach the terminal raw; a picture that really fails says why in French.
+    g_log_set_handler(
+        "VIPS", GLogLevelFlags(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE | G_LOG_LEVEL_INFO),
+        [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
   });
   return ready;
 }
@@ -368,8 +370,7 @@ void Scratch::release() {
 namespace {
 
 bool validTarget(PixelSize size) {
-  return size.width > 0 && size.height > 0 && size.width <= kMaxSide && size.height <= kMaxSide &&
-         double(size.width) * size.height <= kMaxPixels;
+  return drawableSize(size.width, size.height);
 }
 
 // The target in the source's stored orientation.
@@ -499,33 +500,13 @@ QByteArray encodeJpeg(const Scratch& scratch, int quality, int progressive, QStr
 
 int DIWriteJpg(const Scratch& scratch, const QString& destination, int quality, int progressive,
                QString* error) {
-  const QString shown = QDir::toNativeSeparators(destination);
   const QByteArray bytes = encodeJpeg(scratch, quality, progressive, error);
   if (bytes.isEmpty()) {
     return 0;
   }
-  // QSaveFile writes a temporary file beside the destination and renames it
-  // over the destination on commit; on failure the temporary file is removed,
-  // so the final name holds a complete picture or is left untouched.
-  QSaveFile file(destination);
-  if (!file.open(QIODevice::WriteOnly)) {
-    setError(error,
-             QStringLiteral("Impossible d'écrire « %1 » : %2").arg(shown, file.errorString()));
-    return 0;
-  }
-  if (file.write(bytes) != bytes.size()) {
-    const QString reason = file.errorString();
-    file.cancelWriting();
-    file.commit();
-    setError(error, QStringLiteral("Impossible d'écrire « %1 » : %2").arg(shown, reason));
-    return 0;
-  }
-  if (!file.commit()) {
-    setError(error,
-             QStringLiteral("Impossible d'écrire « %1 » : %2").arg(shown, file.errorString()));
-    return 0;
-  }
-  return 1;
+  // A temporary file beside the destination, renamed over it: the final name
+  // holds a complete picture or is left untouched.
+  return platform::writeFileAtomically(destination, bytes, error) ? 1 : 0;
 }
 
 // ---------------------------------------------------------------------------

@@ -17,10 +17,16 @@ struct RunReport {
   int picturesWritten = 0;  // full-size pictures, or preview thumbnails
   int thumbnailsWritten = 0;
   QStringList errors;      // "Une erreur s'est produite... (path)" entries, in list order
+  QStringList reasons;     // reasons[i] says why errors[i] happened, in French (may be empty)
   bool cancelled = false;  // the user cancelled; no page was written
   bool stopped = false;    // the output folders could not be prepared; nothing was written
   QString stopMessage;
   QString pagePath;  // the page written, when one was
+
+  void addError(const QString& entry, const QString& reason = QString()) {
+    errors << entry;
+    reasons << reason;
+  }
 };
 
 struct RunOptions {

@@ -43,6 +43,21 @@ TEST(LaunchCheck, ChecksRunInOrderPageNameFirst) {
   EXPECT_EQ(check.field, LaunchField::List);
 }
 
+TEST(LaunchCheck, PageNameThatIsAPathIsRefused) {
+  for (const char* name : {"../evade", "/../../x", "sub/../../up", "a/b", "a\\b", "a\tb", "a\nb"}) {
+    SCOPED_TRACE(name);
+    GalleryJob job = readyJob();
+    job.Text4 = QString::fromUtf8(name);
+    const LaunchCheck check = checkLaunch(job);
+    EXPECT_FALSE(check.ok);
+    EXPECT_EQ(check.field, LaunchField::PageName);
+    EXPECT_TRUE(check.message.contains("nom de fichier html"));
+  }
+  GalleryJob dotted = readyJob();
+  dotted.Text4 = QString::fromUtf8("été..2026 & co");
+  EXPECT_TRUE(checkLaunch(dotted).ok);
+}
+
 TEST(LaunchCheck, PassingJobWithPresetKeepsTargetSize) {
   GalleryJob job = readyJob();
   job.LargeurCible = 800;
@@ -91,6 +106,8 @@ TEST(LaunchCheck, BadCustomSizeIsRefusedAndTargetUnchanged) {
       {"1000", "000", LaunchField::CustomHeight, "hauteur"},
       {"1000", "65501", LaunchField::CustomHeight, "hauteur"},
       {"1000", "7a", LaunchField::CustomHeight, "hauteur"},
+      {"65500", "65500", LaunchField::CustomWidth, "150 mégapixels"},
+      {"15000", "10001", LaunchField::CustomWidth, "150 mégapixels"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.width.toStdString() + " x " + c.height.toStdString());
