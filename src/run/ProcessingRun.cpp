@@ -35,7 +35,7 @@ RunReport ProcessingRun::Timer1_Timer() {
                                            : passes_.copie;
   if (pass)
     report_ = pass(*this);
-  view_.close();
+  view_.closeView();
   return report_;
 }
 

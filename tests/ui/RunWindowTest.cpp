@@ -187,6 +187,29 @@ TEST_F(RunWindowTest, ClosingTheProcessingWindowCancelsTheRun) {
   EXPECT_EQ(form.findChildren<Form2*>().size(), 0);
 }
 
+TEST_F(RunWindowTest, ClosingWhileAFolderQuestionIsUpDeletesNothing) {
+  fill(dest.path());
+  form.Command6_Click();  // the folders now hold pictures: the next run asks
+  ASSERT_TRUE(QFile::remove(dest.filePath("galerie.php")));
+  const QStringList before = filesUnder(dest.path());
+  opened.paths.clear();
+  Form2* window = nullptr;
+  onWindow = [&](Form2& w) { window = &w; };
+  int asked = 0;
+  ui::setQuestionHandler([&](QWidget*, const ui::Message&) {
+    ++asked;
+    window->reject();  // the close box, the question still up
+    return true;       // Yes arrives too late: the run is already cancelling
+  });
+  form.Command6_Click();
+
+  EXPECT_EQ(asked, 1);  // the second folder is not asked about
+  EXPECT_TRUE(form.lastReport().cancelled);
+  EXPECT_EQ(filesUnder(dest.path()), before);
+  EXPECT_TRUE(opened.paths.isEmpty());
+  EXPECT_EQ(form.findChildren<Form2*>().size(), 0);
+}
+
 TEST_F(RunWindowTest, WindowMakesTheSameGalleryAsTheTerminal) {
   // The terminal program of the same build: named by the environment, or
   // beside the tests' folder.
