@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QToolButton>
 
+#include "platform/PictureListing.h"
 #include "platform/Platform.h"
 #include "ui/Controls.h"
 #include "ui/DirList.h"
@@ -104,7 +105,7 @@ void SourcePicker::Dir1_Change() {
 void SourcePicker::fillFiles() {
   fillingFiles_ = true;
   File1->clear();
-  File1->addItems(ui::jpegFilesIn(Dir1->path()));
+  File1->addItems(platform::picturesIn(Dir1->path()));
   fillingFiles_ = false;
 }
 
