@@ -24,22 +24,23 @@ namespace pixolane {
 
 using ui::named;
 
-Form1::Form1(QWidget* parent) : QMainWindow(parent) {
+Form1::Form1(ui::Services services, QWidget* parent)
+    : QMainWindow(parent), services_(std::move(services)) {
   setWindowTitle(ui::kTitle);
   setAccessibleName(ui::kTitle);
   auto* central = new QWidget(this);
   setCentralWidget(central);
   setFixedSize(752, 549);
 
-  Frame1 = new SourcePicker(central);
+  Frame1 = new SourcePicker(services_, central);
   Frame1->setGeometry(8, 8, 185, 449);
   buildModes();
 
   SSTab1 = named(new QTabWidget(central), QStringLiteral("SSTab1"), QStringLiteral("Onglets"));
   SSTab1->setGeometry(200, 8, 545, 537);
   tab0_ = new ListPage(job_.List1);
-  tab1_ = new PicturePage(job_);
-  tab2_ = new GalleryPage(job_);
+  tab1_ = new PicturePage(job_, services_);
+  tab2_ = new GalleryPage(job_, services_);
   SSTab1->addTab(tab0_, kTab0);
   SSTab1->addTab(tab1_, kTab1);
   SSTab1->addTab(tab2_, kTab2);
@@ -177,7 +178,7 @@ void Form1::para_Click() {
 bool Form1::runForm2(GalleryJob job) {
   Form2 window(
       std::move(job), [this](const QString& page) { WebBrowser1->load(QUrl::fromLocalFile(page)); },
-      this, runOptions);
+      services_, this, runOptions);
   if (onForm2Created)
     onForm2Created(window);
   window.exec();
@@ -192,7 +193,7 @@ bool Form1::runForm2(GalleryJob job) {
 void Form1::Command6_Click() {
   const LaunchCheck check = checkLaunch(job_);
   if (!check.ok) {
-    ui::showMessage(this, QMessageBox::Information, check.message);
+    ui::showMessage(services_, this, QMessageBox::Information, check.message);
     switch (check.field) {
       case LaunchField::List:
         SSTab1->setCurrentIndex(0);

@@ -9,6 +9,7 @@
 
 #include "job/GalleryJob.h"
 #include "run/ProcessingRun.h"
+#include "ui/Services.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -34,7 +35,8 @@ class Form1 : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit Form1(QWidget* parent = nullptr);
+  // `services`: the desktop by default; the windows this one opens get them too.
+  explicit Form1(ui::Services services = {}, QWidget* parent = nullptr);
   ~Form1() override;
 
   const GalleryJob& job() const { return job_; }
@@ -75,6 +77,7 @@ class Form1 : public QMainWindow {
   // complete (cancelled or stopped).
   bool runForm2(GalleryJob job);
 
+  const ui::Services services_;
   GalleryJob job_;
   RunReport lastReport_;
 

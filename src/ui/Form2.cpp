@@ -14,11 +14,20 @@ namespace pixolane {
 
 namespace {
 constexpr int kStatusHeight = 17;
+
+RunOptions withOpener(RunOptions options, const ui::Services& services) {
+  if (!options.openDocument)
+    options.openDocument = services.openDocument;
+  return options;
 }
 
-Form2::Form2(GalleryJob job, Navigate navigate, QWidget* parent, RunOptions options)
+}  // namespace
+
+Form2::Form2(GalleryJob job, Navigate navigate, ui::Services services, QWidget* parent,
+             RunOptions options)
     : QDialog(parent),
-      run_(std::move(job), *this, std::move(options)),
+      services_(std::move(services)),
+      run_(std::move(job), *this, withOpener(std::move(options), services_)),
       navigate_(std::move(navigate)) {
   setWindowTitle(QStringLiteral("Traitement"));
   setModal(true);
@@ -80,7 +89,7 @@ void Form2::runReturned() {
   emit runFinished();
   const RunReport& report = run_.report();
   if (!report.errors.isEmpty())
-    ui::showMessage(this, QMessageBox::Warning, report.errors.join('\n'));
+    ui::showMessage(services_, this, QMessageBox::Warning, report.errors.join('\n'));
   if (isVisible())
     done(report.cancelled || report.stopped ? QDialog::Rejected : QDialog::Accepted);
 }
@@ -167,7 +176,7 @@ bool Form2::ask(const QString& text, const QString& title) {
   // No keeps the files: a run being cancelled deletes nothing.
   return answerFromWindow(
       [this, text, title] {
-        return ui::askYesNo(this, text, title.isEmpty() ? windowTitle() : title);
+        return ui::askYesNo(services_, this, text, title.isEmpty() ? windowTitle() : title);
       },
       false);
 }
@@ -175,7 +184,7 @@ bool Form2::ask(const QString& text, const QString& title) {
 void Form2::showError(const QString& text) {
   answerFromWindow(
       [this, text] {
-        ui::showMessage(this, QMessageBox::Critical, text);
+        ui::showMessage(services_, this, QMessageBox::Critical, text);
         return true;
       },
       true);

@@ -19,6 +19,7 @@
 #include "job/GalleryJob.h"
 #include "run/ProcessingRun.h"
 #include "run/RunView.h"
+#include "ui/Services.h"
 
 class QProgressBar;
 class QStatusBar;
@@ -33,8 +34,9 @@ class Form2 : public QDialog, public RunView {
  public:
   using Navigate = std::function<void(const QString& pagePath)>;
 
-  // `job` is the run's own copy; `navigate` shows the preview page.
-  Form2(GalleryJob job, Navigate navigate, QWidget* parent = nullptr,
+  // `job` is the run's own copy; `navigate` shows the preview page; the
+  // services show its boxes and open the finished gallery.
+  Form2(GalleryJob job, Navigate navigate, ui::Services services, QWidget* parent = nullptr,
         RunOptions options = RunOptions{});
   // Cancels a run still going and waits for it.
   ~Form2() override;
@@ -88,6 +90,7 @@ class Form2 : public QDialog, public RunView {
   // when the run is being cancelled (the box is then never shown).
   bool answerFromWindow(std::function<bool()> show, bool whenCancelled);
 
+  const ui::Services services_;
   ProcessingRun run_;
   Navigate navigate_;
   std::unique_ptr<QThread> worker_;  // set while the run goes

@@ -15,7 +15,8 @@ namespace pixolane {
 using ui::checkValue;
 using ui::named;
 
-GalleryPage::GalleryPage(GalleryJob& job, QWidget* parent) : QWidget(parent), job_(job) {
+GalleryPage::GalleryPage(GalleryJob& job, const ui::Services& services, QWidget* parent)
+    : QWidget(parent), job_(job), services_(services) {
   buildFolders();
   buildOptions();
 
@@ -93,8 +94,8 @@ void GalleryPage::setLaunchEnabled(bool enabled) {
 }
 
 void GalleryPage::Command5_Click() {
-  const QString chosen = ChoisirDossier(window(), QStringLiteral("Dossier de destination"),
-                                        defaultDestinationFolder());
+  const QString chosen = ChoisirDossier(
+      services_, window(), QStringLiteral("Dossier de destination"), defaultDestinationFolder());
   if (chosen.isEmpty())
     return;  // cancelled: the destination and the site folders stay as they were
   const QString destination = withFinalSeparator(chosen);

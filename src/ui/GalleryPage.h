@@ -7,6 +7,7 @@
 #include <array>
 
 #include "job/GalleryJob.h"
+#include "ui/Services.h"
 
 class QCheckBox;
 class QLabel;
@@ -19,8 +20,8 @@ class GalleryPage : public QWidget {
   Q_OBJECT
 
  public:
-  // `job` is the main window's live job; it must outlive the page.
-  GalleryPage(GalleryJob& job, QWidget* parent = nullptr);
+  // `job` is the main window's live job; it and `services` must outlive the page.
+  GalleryPage(GalleryJob& job, const ui::Services& services, QWidget* parent = nullptr);
 
   void setLaunchEnabled(bool enabled);
 
@@ -35,6 +36,7 @@ class GalleryPage : public QWidget {
   void buildOptions();
 
   GalleryJob& job_;
+  const ui::Services& services_;
   QLabel* Label4 = nullptr;
   QLineEdit* Text5 = nullptr;
   QLabel* Label5 = nullptr;

@@ -52,7 +52,8 @@ QSize screenPixels(const QWidget* widget) {
   return {int(std::lround(logical.width() * ratio)), int(std::lround(logical.height() * ratio))};
 }
 
-PicturePage::PicturePage(GalleryJob& job, QWidget* parent) : QWidget(parent), job_(job) {
+PicturePage::PicturePage(GalleryJob& job, const ui::Services& services, QWidget* parent)
+    : QWidget(parent), job_(job), services_(services) {
   buildSize();
   buildQuality();
   buildThumbnails();
@@ -346,7 +347,7 @@ bool PicturePage::eventFilter(QObject* watched, QEvent* event) {
 void PicturePage::Check2_Click() {
   job_.Check2 = checkValue(Check2);
   if (job_.Check2 == 1) {
-    ui::showMessage(window(), QMessageBox::Information,
+    ui::showMessage(services_, window(), QMessageBox::Information,
                     QStringLiteral("En respectant les proportions, la largeur ou la hauteur\n"
                                    "de l'image de sortie sera modifiée..."));
   }
@@ -372,7 +373,7 @@ void PicturePage::Check6_Click() {
   job_.Check6 = checkValue(Check6);
   if (job_.Check6 == 1) {
     ui::showMessage(
-        window(), QMessageBox::Information,
+        services_, window(), QMessageBox::Information,
         QStringLiteral("Uniquement pour les présentations pour internet (site web),\n"
                        "ne marche pas pour les presentations sur Cd-rom ou Disque Local...."));
   }

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "job/GalleryJob.h"
+#include "ui/Services.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -34,8 +35,8 @@ class PicturePage : public QWidget {
   Q_OBJECT
 
  public:
-  // `job` is the main window's live job; it must outlive the page.
-  PicturePage(GalleryJob& job, QWidget* parent = nullptr);
+  // `job` is the main window's live job; it and `services` must outlive the page.
+  PicturePage(GalleryJob& job, const ui::Services& services, QWidget* parent = nullptr);
   ~PicturePage() override;
 
   // The start-up choices: thumbnail box, resizing on, progressive, quality.
@@ -80,6 +81,7 @@ class PicturePage : public QWidget {
   void setResizeControlsEnabled(bool enabled);
 
   GalleryJob& job_;
+  const ui::Services& services_;
   QRadioButton* lastToggled_ = nullptr;
   QPointer<Apercu> apercu_;
 

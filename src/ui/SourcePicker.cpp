@@ -16,7 +16,8 @@ namespace pixolane {
 
 using ui::named;
 
-SourcePicker::SourcePicker(QWidget* parent) : QGroupBox(QStringLiteral("Image"), parent) {
+SourcePicker::SourcePicker(const ui::Services& services, QWidget* parent)
+    : QGroupBox(QStringLiteral("Image"), parent), services_(services) {
   named(this, QStringLiteral("Frame1"), QStringLiteral("Image"));
 
   Drive1 = named(new QComboBox(this), QStringLiteral("Drive1"), QStringLiteral("Lecteur"));
@@ -92,7 +93,7 @@ void SourcePicker::Drive1_Change() {
   if (const auto known = driveFolders_.find(drive); known != driveFolders_.end())
     folder = known->second;
   if (!platform::driveReady(drive) || !(Dir1->setPath(folder) || Dir1->setPath(drive))) {
-    ui::showMessage(window(), QMessageBox::Critical,
+    ui::showMessage(services_, window(), QMessageBox::Critical,
                     QStringLiteral("Le lecteur n'est pas pret..."));
   }
 }

@@ -10,6 +10,7 @@
 #include <map>
 
 #include "job/SavedLocation.h"
+#include "ui/Services.h"
 
 class QCheckBox;
 class QComboBox;
@@ -27,7 +28,8 @@ class SourcePicker : public QGroupBox {
   Q_OBJECT
 
  public:
-  explicit SourcePicker(QWidget* parent = nullptr);
+  // `services` must outlive the picker.
+  explicit SourcePicker(const ui::Services& services, QWidget* parent = nullptr);
   ~SourcePicker() override;
 
   // The saved drive, then the saved folder on it.
@@ -49,6 +51,8 @@ class SourcePicker : public QGroupBox {
 
  private:
   void fillFiles();
+
+  const ui::Services& services_;
 
   QComboBox* Drive1 = nullptr;
   ui::DirList* Dir1 = nullptr;

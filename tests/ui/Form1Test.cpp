@@ -54,7 +54,8 @@ class Form1Test : public ::testing::Test {
 
   static inline QTemporaryDir* dir_ = nullptr;
   MessageLog log;  // before the window: its start-up must show nothing
-  Form1 form;
+  ui::FolderDialog folders;
+  Form1 form{test::services(&log, nullptr, &folders)};
   test::MainControls c{form};
 };
 
@@ -388,10 +389,10 @@ TEST_F(Form1Test, DestinationButtonFillsTheSiteFoldersAndCancelKeepsThem) {
   add({0});
   QStringList asked;
   QString answer;
-  setFolderDialog([&](QWidget*, const QString& title, const QString& initial) {
+  folders = [&](QWidget*, const QString& title, const QString& initial) {
     asked << title << initial;
     return answer;
-  });
+  };
   for (int i = 0; i < 5; ++i)
     c.Text6[i]->setText("old");
   const QChar s = QDir::separator();
@@ -408,7 +409,6 @@ TEST_F(Form1Test, DestinationButtonFillsTheSiteFoldersAndCancelKeepsThem) {
   EXPECT_EQ(c.Text3->text(),
             QStringList({"", "web", "Nouveau site", "albums", "noel", ""}).join(s));
   EXPECT_EQ(form.job().Text6, expected);
-  setFolderDialog({});
 }
 
 TEST_F(Form1Test, EveryControlIsNamedByItsCaption) {

@@ -70,7 +70,7 @@ class RunWindowTest : public ::testing::Test {
   int windows = 0;
   bool shownWhileRunning = false;
   std::function<void(Form2&)> onWindow;
-  Form1 form;
+  Form1 form{test::services(&log, &opened)};
   test::MainControls c{form};
 };
 
@@ -197,11 +197,11 @@ TEST_F(RunWindowTest, ClosingWhileAFolderQuestionIsUpDeletesNothing) {
   Form2* window = nullptr;
   onWindow = [&](Form2& w) { window = &w; };
   int asked = 0;
-  ui::setQuestionHandler([&](QWidget*, const ui::Message&) {
+  // The close box while the question is up; its Yes then comes too late.
+  log.whileAsked = [&] {
     ++asked;
-    window->reject();  // the close box, the question still up
-    return true;       // Yes arrives too late: the run is already cancelling
-  });
+    window->reject();
+  };
   form.Command6_Click();
 
   EXPECT_EQ(asked, 1);  // the second folder is not asked about

@@ -40,7 +40,7 @@ TEST(Screenshot, MainWindowAtStartUpAndWithPictures) {
   }
   test::MessageLog log;
   test::OpenedDocuments opened;
-  Form1 form;
+  Form1 form(test::services(&log, &opened));
   test::MainControls c{form};
   form.runOptions.previewFolder = QDir::toNativeSeparators(preview.path() + "/");
   test::showOn(form, pictures);

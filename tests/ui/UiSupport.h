@@ -23,6 +23,7 @@
 #include <QWebEngineView>
 
 #include <array>
+#include <functional>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -41,22 +42,13 @@ inline void makeJpeg(const QString& path, const QString& size, const QString& co
   ASSERT_EQ(rc, 0) << path.toStdString();
 }
 
-// Records every message box and answers every question with `answer`.
+// Records every message box and answers every question with `answer`, after
+// running `whileAsked` (the box still up).
 struct MessageLog {
   std::vector<ui::Message> messages;
   std::vector<ui::Message> questions;
   bool answer = true;
-  MessageLog() {
-    ui::setMessageHandler([this](QWidget*, const ui::Message& m) { messages.push_back(m); });
-    ui::setQuestionHandler([this](QWidget*, const ui::Message& q) {
-      questions.push_back(q);
-      return answer;
-    });
-  }
-  ~MessageLog() {
-    ui::setMessageHandler({});
-    ui::setQuestionHandler({});
-  }
+  std::function<void()> whileAsked;
   QStringList texts() const {
     QStringList out;
     for (const auto& m : messages)
@@ -68,14 +60,35 @@ struct MessageLog {
 // Documents the program asks the desktop to open.
 struct OpenedDocuments {
   QStringList paths;
-  OpenedDocuments() {
-    platform::setDocumentOpener([this](const QString& p) {
-      paths << p;
-      return true;
-    });
-  }
-  ~OpenedDocuments() { platform::setDocumentOpener({}); }
 };
+
+// The windows' services answered by the test: boxes into `log`, documents
+// into `opened`, folder dialogs by `folders` (cancel while it is empty).
+inline ui::Services services(MessageLog* log, OpenedDocuments* opened = nullptr,
+                             ui::FolderDialog* folders = nullptr) {
+  ui::Services s;
+  if (log) {
+    s.message = [log](QWidget*, const ui::Message& m) { log->messages.push_back(m); };
+    s.question = [log](QWidget*, const ui::Message& q) {
+      log->questions.push_back(q);
+      if (log->whileAsked)
+        log->whileAsked();
+      return log->answer;
+    };
+  }
+  if (opened) {
+    s.openDocument = [opened](const QString& p) {
+      opened->paths << p;
+      return true;
+    };
+  }
+  if (folders) {
+    s.folderDialog = [folders](QWidget* owner, const QString& title, const QString& initial) {
+      return *folders ? (*folders)(owner, title, initial) : QString();
+    };
+  }
+  return s;
+}
 
 inline void clickItem(QAbstractItemView* list, int row) {
   const QModelIndex index = list->model()->index(row, 0);
