@@ -361,7 +361,7 @@ void PicturePage::HScroll1_Change() {
 
 void PicturePage::Command9_Click() {
   if (!apercu_)
-    apercu_ = new Apercu(job_, nullptr);
+    apercu_ = new Apercu(job_, apercuPosition_, nullptr);
   apercu_->show();
   apercu_->raise();
   apercu_->activateWindow();

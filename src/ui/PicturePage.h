@@ -84,6 +84,7 @@ class PicturePage : public QWidget {
   const ui::Services& services_;
   QRadioButton* lastToggled_ = nullptr;
   QPointer<Apercu> apercu_;
+  int apercuPosition_ = 0;  // outlives the compression preview window
 
   QCheckBox* Check3 = nullptr;
   QRadioButton* Option1 = nullptr;
