@@ -174,7 +174,7 @@ TEST_F(RunWindowTest, ClosingTheProcessingWindowCancelsTheRun) {
       if (!t.startsWith("Traitement.... (") || w.cancelRequested())
         return;
       // The close box: the window stays until the pictures in flight are done.
-      static_cast<QWidget&>(w).close();
+      w.close();
       stillOpenAfterClose = w.isVisible();
     });
   };
