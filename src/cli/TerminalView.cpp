@@ -91,7 +91,7 @@ bool TerminalView::yieldCancelled() {
   return interrupted.load();
 }
 
-void TerminalView::close() {
+void TerminalView::closeView() {
   endLine();
 }
 

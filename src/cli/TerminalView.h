@@ -26,7 +26,7 @@ class TerminalView : public RunView {
   void showError(const QString& text) override;
   bool yieldCancelled() override;
   void navigate(const QString& pagePath) override { navigated_ = pagePath; }
-  void close() override;
+  void closeView() override;
 
   const QString& navigated() const { return navigated_; }
 

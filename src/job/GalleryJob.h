@@ -36,7 +36,6 @@ struct GalleryJob {
   std::int16_t Progressif = 1;  // 1 progressive, 0 baseline
   std::int16_t Bordure = 2;     // thumbnail border written into the pages
   std::int16_t ModeApercu = 0;  // -1 while in preview mode
-  QString DossierDepart;        // folder preselected by the folder picker
 };
 
 // The job as the main window leaves it right after start-up.

@@ -32,7 +32,8 @@ struct RunReport {
 struct RunOptions {
   int workers = 0;  // 0: one per core
   QChar sep = platform::nativeSeparator();
-  QString previewFolder;  // empty: the per-user preview folder
+  QString previewFolder;                  // empty: the per-user preview folder
+  platform::DocumentOpener openDocument;  // empty: platform::openDocument
 };
 
 class ProcessingRun {
