@@ -88,8 +88,10 @@ void Form2::runReturned() {
   worker_.reset();
   emit runFinished();
   const RunReport& report = run_.report();
-  if (!report.errors.isEmpty())
-    ui::showMessage(services_, this, QMessageBox::Warning, report.errors.join('\n'));
+  if (!report.errors.isEmpty()) {
+    const ui::Message m = ui::errorListMessage(report.errors, report.reasons);
+    ui::showMessage(services_, this, m.icon, m.text, m.title, m.details);
+  }
   if (isVisible())
     done(report.cancelled || report.stopped ? QDialog::Rejected : QDialog::Accepted);
 }

@@ -17,6 +17,7 @@ struct Message {
   QMessageBox::Icon icon = QMessageBox::Information;
   QString title;
   QString text;
+  QString details;  // shown on demand, in a scrolling area
 };
 
 using MessageHandler = std::function<void(QWidget* parent, const Message& message)>;

@@ -18,6 +18,7 @@
 #include "UiSupport.h"
 #include "imaging/Imaging.h"
 #include "ui/Form2.h"
+#include "ui/Messages.h"
 
 namespace pixolane {
 namespace {
@@ -151,6 +152,8 @@ TEST_F(RunWindowTest, FolderQuestionsAndPictureErrorsReachTheUser) {
   EXPECT_EQ(log.messages[0].icon, QMessageBox::Warning);
   EXPECT_EQ(log.messages[0].title, "Pixolane");
   EXPECT_TRUE(log.messages[0].text.contains("mauvaise.jpg"));
+  EXPECT_TRUE(log.messages[0].details.contains("mauvaise.jpg)\n    Impossible de lire"))
+      << log.messages[0].details.toStdString();
   EXPECT_TRUE(log.questions.empty());
 
   // Again into the same folders: the run asks, under the processing window's caption.
@@ -271,3 +274,16 @@ TEST_F(RunWindowTest, WindowMakesTheSameGalleryAsTheTerminal) {
 
 }  // namespace
 }  // namespace pixolane
+
+TEST(ErrorList, HundredsOfEntriesStayWithinTheScreenWithEveryReasonInTheDetails) {
+  QStringList entries, reasons;
+  for (int i = 0; i < 300; ++i) {
+    entries << QString("Une erreur s'est produite... (/p/%1.jpg)").arg(i);
+    reasons << "disque plein";
+  }
+  const pixolane::ui::Message m = pixolane::ui::errorListMessage(entries, reasons);
+  EXPECT_EQ(m.text.count('\n'), 12);
+  EXPECT_TRUE(m.text.endsWith("… et 288 autres erreurs (voir les détails)"));
+  EXPECT_EQ(m.details.count("\n    disque plein"), 300);
+  EXPECT_TRUE(pixolane::ui::errorListMessage(entries.mid(0, 2), {}).details.isEmpty());
+}
