@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
   parser.addOption(screenshot);
   parser.process(app);
 
-  pixolane::Form1 window;
+  pixolane::ui::Form1 window;
   window.show();
 
   if (parser.isSet(screenshot)) {

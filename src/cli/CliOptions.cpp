@@ -12,6 +12,10 @@
 
 namespace pixolane::cli {
 
+using job::GalleryJob;
+using job::parseBorder;
+using run::withFinalSeparator;
+
 namespace {
 
 ParseResult refuse(const QString& message) {

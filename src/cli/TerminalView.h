@@ -12,7 +12,7 @@
 
 namespace pixolane::cli {
 
-class TerminalView : public RunView {
+class TerminalView : public run::RunView {
  public:
   TerminalView(FolderAnswer answer, bool quiet, bool interactive, FILE* out = stderr,
                FILE* in = stdin);

@@ -12,6 +12,15 @@
 #include "run/Folders.h"
 #include "run/ProcessingRun.h"
 
+using pixolane::job::checkLaunch;
+using pixolane::job::GalleryJob;
+using pixolane::job::LaunchCheck;
+using pixolane::run::checkNamedPreviewFolder;
+using pixolane::run::FolderOutcome;
+using pixolane::run::ProcessingRun;
+using pixolane::run::RunOptions;
+using pixolane::run::RunReport;
+
 using namespace pixolane;
 
 namespace {

@@ -8,7 +8,7 @@
 #include <array>
 #include <cstdint>
 
-namespace pixolane {
+namespace pixolane::job {
 
 struct GalleryJob {
   // --- Values of the main window's controls ---------------------------------
@@ -49,4 +49,4 @@ inline bool isOne(int checkValue) {
   return checkValue == 1;
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::job

@@ -1,6 +1,6 @@
 #include "job/Launch.h"
 
-namespace pixolane {
+namespace pixolane::job {
 
 namespace {
 
@@ -133,4 +133,4 @@ std::optional<int> parseBorder(const QString& text) {
   return t.toInt();
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::job

@@ -11,7 +11,7 @@
 #include "job/GalleryJob.h"
 #include "platform/Platform.h"
 
-namespace pixolane {
+namespace pixolane::job {
 
 // Which box a refused launch points the user at.
 enum class LaunchField { None, PageName, Destination, List, CustomWidth, CustomHeight };
@@ -41,4 +41,4 @@ std::array<QString, 5> extractSiteFolders(const QString& destination,
 // The border box's typed text: a whole number 0..99, or nothing.
 std::optional<int> parseBorder(const QString& text);
 
-}  // namespace pixolane
+}  // namespace pixolane::job

@@ -9,7 +9,7 @@
 #include "platform/Files.h"
 #include "platform/Platform.h"
 
-namespace pixolane {
+namespace pixolane::job {
 
 namespace {
 
@@ -63,4 +63,4 @@ SavedLocation restoreSavedLocation() {
   return restoreSavedLocation(platform::savedLocationFile(), LocationProbe::system());
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::job

@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #endif
 
-namespace pixolane {
+namespace pixolane::run {
 
 namespace {
 
@@ -192,4 +192,4 @@ FolderOutcome checkSourcesOutside(const QStringList& sources, const QStringList&
   return {};
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::run

@@ -6,7 +6,7 @@
 #include "run/Naming.h"
 #include "run/RunView.h"
 
-namespace pixolane {
+namespace pixolane::run {
 
 struct FolderOutcome {
   bool ok = true;
@@ -42,4 +42,4 @@ FolderOutcome checkNamedPreviewFolder(const QString& folder);
 FolderOutcome checkSourcesOutside(const QStringList& sources, const QStringList& folders,
                                   const QStringList& files);
 
-}  // namespace pixolane
+}  // namespace pixolane::run

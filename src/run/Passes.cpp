@@ -13,7 +13,11 @@
 #include "run/Naming.h"
 #include "run/Step.h"
 
-namespace pixolane {
+namespace pixolane::run {
+
+using imaging::CImageInfo;
+using job::GalleryJob;
+using job::isOne;
 
 using imaging::Picture;
 using imaging::PixelSize;
@@ -341,4 +345,4 @@ RunReport Apercu(ProcessingRun& run) {
   });
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::run

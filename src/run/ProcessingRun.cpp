@@ -5,7 +5,11 @@
 #include "run/Naming.h"
 #include "run/Passes.h"
 
-namespace pixolane {
+namespace pixolane::run {
+
+using job::GalleryJob;
+using job::isOne;
+using job::isSet;
 
 std::int16_t columnsFromCombo(const QString& text) {
   bool ok = false;
@@ -55,4 +59,4 @@ void ProcessingRun::Form_Unload() {
     platform::openDocument(document);
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::run

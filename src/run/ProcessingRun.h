@@ -11,7 +11,7 @@
 #include "platform/Platform.h"
 #include "run/RunView.h"
 
-namespace pixolane {
+namespace pixolane::run {
 
 struct RunReport {
   int picturesWritten = 0;  // full-size pictures, or preview thumbnails
@@ -47,7 +47,7 @@ class ProcessingRun {
   // The passes a real run uses.
   static Passes standardPasses();
 
-  ProcessingRun(GalleryJob job, RunView& view, RunOptions options = {});
+  ProcessingRun(job::GalleryJob job, RunView& view, RunOptions options = {});
 
   // Resets the progress bar and loads the row countdown from Combo1.
   void Form_Load();
@@ -58,15 +58,15 @@ class ProcessingRun {
 
   void setPasses(Passes passes) { passes_ = std::move(passes); }
 
-  const GalleryJob& job() const { return job_; }
-  GalleryJob& job() { return job_; }
+  const job::GalleryJob& job() const { return job_; }
+  job::GalleryJob& job() { return job_; }
   RunView& view() { return view_; }
   const RunOptions& options() const { return options_; }
   const RunReport& report() const { return report_; }
   bool ran() const { return ran_; }
 
  private:
-  GalleryJob job_;
+  job::GalleryJob job_;
   RunView& view_;
   RunOptions options_;
   Passes passes_;
@@ -77,4 +77,4 @@ class ProcessingRun {
 // The whole-number reading of a combo box's text ("1" -> 1, anything else -> 0).
 std::int16_t columnsFromCombo(const QString& text);
 
-}  // namespace pixolane
+}  // namespace pixolane::run

@@ -10,7 +10,7 @@
 // terminal and the tests answer at once on the calling thread.
 #include <QString>
 
-namespace pixolane {
+namespace pixolane::run {
 
 class RunView {
  public:
@@ -42,4 +42,4 @@ class RunView {
   virtual void closeView() = 0;
 };
 
-}  // namespace pixolane
+}  // namespace pixolane::run

@@ -17,7 +17,7 @@
 #include "run/Naming.h"
 #include "run/Progress.h"
 
-namespace pixolane {
+namespace pixolane::run {
 
 namespace {
 
@@ -173,4 +173,4 @@ StepEnd runStep(const QStringList& list, const StepSettings& settings, RunView& 
   return end;
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::run

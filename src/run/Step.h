@@ -9,7 +9,7 @@
 #include "imaging/Imaging.h"
 #include "run/RunView.h"
 
-namespace pixolane {
+namespace pixolane::run {
 
 struct StepSettings {
   QString status;   // first panel of the status bar
@@ -42,4 +42,4 @@ StepEnd runStep(const QStringList& list, const StepSettings& settings, RunView& 
 // The number of workers to use: `requested`, or one per core when 0.
 int workerCount(int requested);
 
-}  // namespace pixolane
+}  // namespace pixolane::run

@@ -10,7 +10,15 @@
 #include "run/ApercuLogic.h"
 #include "ui/Form3.h"
 
-namespace pixolane {
+namespace pixolane::ui {
+
+using job::GalleryJob;
+using run::apercuCaption;
+using run::apercuEmptyListCaption;
+using run::apercuEncodeFailedCaption;
+using run::apercuUnreadableCaption;
+using run::PreviewRender;
+using run::renderPreview;
 
 namespace {
 
@@ -126,4 +134,4 @@ void Apercu::showPicture(const QImage& image) {
   resize(image.size());
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::ui

@@ -8,7 +8,7 @@
 
 class QLabel;
 
-namespace pixolane {
+namespace pixolane::ui {
 
 class Apercu : public QWidget {
   Q_OBJECT
@@ -18,7 +18,7 @@ class Apercu : public QWidget {
   // read afresh at every render, so changes made meanwhile show at the next.
   // `position` is the preview position in the processing list, kept by the
   // owner so that closing (or deleting) and reopening shows the same picture.
-  Apercu(const GalleryJob& job, int& position, QWidget* parent = nullptr);
+  Apercu(const job::GalleryJob& job, int& position, QWidget* parent = nullptr);
   ~Apercu() override;
 
   // The encoded size of the picture on show, 0 when none is shown.
@@ -44,11 +44,11 @@ class Apercu : public QWidget {
  private:
   void showPicture(const QImage& image);
 
-  const GalleryJob& job_;
+  const job::GalleryJob& job_;
   int& position_;
   quint64 generation_ = 0;  // renders asked for; a result of an older one is dropped
   bool rendering_ = false;
   qint64 encodedBytes_ = 0;
 };
 
-}  // namespace pixolane
+}  // namespace pixolane::ui

@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-namespace pixolane {
+namespace pixolane::ui {
 
 namespace {
 
@@ -22,7 +22,7 @@ QString& DossierDepart() {
   return folder;
 }
 
-QString ChoisirDossier(const ui::Services& services, QWidget* owner, const QString& title,
+QString ChoisirDossier(const Services& services, QWidget* owner, const QString& title,
                        const QString& initialFolder) {
   DossierDepart() = initialFolder;
   const QString chosen = services.folderDialog
@@ -42,4 +42,4 @@ QString defaultDestinationFolder() {
   return QDir::toNativeSeparators(QDir::cleanPath(folder));
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::ui

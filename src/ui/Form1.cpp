@@ -20,14 +20,18 @@
 #include "ui/PicturePage.h"
 #include "ui/SourcePicker.h"
 
-namespace pixolane {
+namespace pixolane::ui {
 
-using ui::named;
+using job::checkLaunch;
+using job::GalleryJob;
+using job::LaunchCheck;
+using job::LaunchField;
+using job::restoreSavedLocation;
 
-Form1::Form1(ui::Services services, QWidget* parent)
+Form1::Form1(Services services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)) {
-  setWindowTitle(ui::kTitle);
-  setAccessibleName(ui::kTitle);
+  setWindowTitle(kTitle);
+  setAccessibleName(kTitle);
   auto* central = new QWidget(this);
   setCentralWidget(central);
   setFixedSize(752, 549);
@@ -193,7 +197,7 @@ bool Form1::runForm2(GalleryJob job) {
 void Form1::Command6_Click() {
   const LaunchCheck check = checkLaunch(job_);
   if (!check.ok) {
-    ui::showMessage(services_, this, QMessageBox::Information, check.message);
+    showMessage(services_, this, QMessageBox::Information, check.message);
     switch (check.field) {
       case LaunchField::List:
         SSTab1->setCurrentIndex(0);
@@ -213,4 +217,4 @@ void Form1::Command6_Click() {
   runForm2(std::move(run));
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::ui

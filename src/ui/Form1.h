@@ -16,7 +16,7 @@ class QGroupBox;
 class QTabWidget;
 class QWebEngineView;
 
-namespace pixolane {
+namespace pixolane::ui {
 
 class Apercu;
 class Form2;
@@ -36,10 +36,10 @@ class Form1 : public QMainWindow {
 
  public:
   // `services`: the desktop by default; the windows this one opens get them too.
-  explicit Form1(ui::Services services = {}, QWidget* parent = nullptr);
+  explicit Form1(Services services = {}, QWidget* parent = nullptr);
   ~Form1() override;
 
-  const GalleryJob& job() const { return job_; }
+  const job::GalleryJob& job() const { return job_; }
   std::int16_t SelectionEnCours() const;
   Form3* pictureWindow() const;
   Apercu* compressionPreview() const;
@@ -47,9 +47,9 @@ class Form1 : public QMainWindow {
   // Test seams: every processing window is handed to this before it runs;
   // options of the runs the window starts.
   std::function<void(Form2&)> onForm2Created;
-  RunOptions runOptions;
+  run::RunOptions runOptions;
 
-  const RunReport& lastReport() const { return lastReport_; }
+  const run::RunReport& lastReport() const { return lastReport_; }
 
  public slots:
   void AfficherAPropos();
@@ -75,11 +75,11 @@ class Form1 : public QMainWindow {
 
   // Runs one processing window modally over this one; false when it did not
   // complete (cancelled or stopped).
-  bool runForm2(GalleryJob job);
+  bool runForm2(job::GalleryJob job);
 
-  const ui::Services services_;
-  GalleryJob job_;
-  RunReport lastReport_;
+  const Services services_;
+  job::GalleryJob job_;
+  run::RunReport lastReport_;
 
   SourcePicker* Frame1 = nullptr;
   QGroupBox* Frame4 = nullptr;
@@ -92,4 +92,4 @@ class Form1 : public QMainWindow {
   QWebEngineView* WebBrowser1 = nullptr;
 };
 
-}  // namespace pixolane
+}  // namespace pixolane::ui

@@ -10,12 +10,16 @@
 
 #include "ui/Messages.h"
 
-namespace pixolane {
+namespace pixolane::ui {
+
+using job::GalleryJob;
+using run::RunOptions;
+using run::RunReport;
 
 namespace {
 constexpr int kStatusHeight = 17;
 
-RunOptions withOpener(RunOptions options, const ui::Services& services) {
+RunOptions withOpener(RunOptions options, const Services& services) {
   if (!options.openDocument)
     options.openDocument = services.openDocument;
   return options;
@@ -23,7 +27,7 @@ RunOptions withOpener(RunOptions options, const ui::Services& services) {
 
 }  // namespace
 
-Form2::Form2(GalleryJob job, Navigate navigate, ui::Services services, QWidget* parent,
+Form2::Form2(GalleryJob job, Navigate navigate, Services services, QWidget* parent,
              RunOptions options)
     : QDialog(parent),
       services_(std::move(services)),
@@ -89,8 +93,8 @@ void Form2::runReturned() {
   emit runFinished();
   const RunReport& report = run_.report();
   if (!report.errors.isEmpty()) {
-    const ui::Message m = ui::errorListMessage(report.errors, report.reasons);
-    ui::showMessage(services_, this, m.icon, m.text, m.title, m.details);
+    const Message m = errorListMessage(report.errors, report.reasons);
+    showMessage(services_, this, m.icon, m.text, m.title, m.details);
   }
   if (isVisible())
     done(report.cancelled || report.stopped ? QDialog::Rejected : QDialog::Accepted);
@@ -178,7 +182,7 @@ bool Form2::ask(const QString& text, const QString& title) {
   // No keeps the files: a run being cancelled deletes nothing.
   return answerFromWindow(
       [this, text, title] {
-        return ui::askYesNo(services_, this, text, title.isEmpty() ? windowTitle() : title);
+        return askYesNo(services_, this, text, title.isEmpty() ? windowTitle() : title);
       },
       false);
 }
@@ -186,7 +190,7 @@ bool Form2::ask(const QString& text, const QString& title) {
 void Form2::showError(const QString& text) {
   answerFromWindow(
       [this, text] {
-        ui::showMessage(services_, this, QMessageBox::Critical, text);
+        showMessage(services_, this, QMessageBox::Critical, text);
         return true;
       },
       true);
@@ -206,4 +210,4 @@ void Form2::closeView() {
   // ended, so that the error list can still be shown over it.
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::ui

@@ -26,9 +26,9 @@ class QStatusBar;
 class QThread;
 class QTimer;
 
-namespace pixolane {
+namespace pixolane::ui {
 
-class Form2 : public QDialog, public RunView {
+class Form2 : public QDialog, public run::RunView {
   Q_OBJECT
 
  public:
@@ -36,14 +36,14 @@ class Form2 : public QDialog, public RunView {
 
   // `job` is the run's own copy; `navigate` shows the preview page; the
   // services show its boxes and open the finished gallery.
-  Form2(GalleryJob job, Navigate navigate, ui::Services services, QWidget* parent = nullptr,
-        RunOptions options = RunOptions{});
+  Form2(job::GalleryJob job, Navigate navigate, Services services, QWidget* parent = nullptr,
+        run::RunOptions options = run::RunOptions{});
   // Cancels a run still going and waits for it.
   ~Form2() override;
 
-  ProcessingRun& run() { return run_; }
+  run::ProcessingRun& run() { return run_; }
   // Read once the run has returned (after runFinished).
-  const RunReport& report() const { return run_.report(); }
+  const run::RunReport& report() const { return run_.report(); }
   bool running() const { return worker_ != nullptr; }
   bool cancelRequested() const;
 
@@ -90,8 +90,8 @@ class Form2 : public QDialog, public RunView {
   // when the run is being cancelled (the box is then never shown).
   bool answerFromWindow(std::function<bool()> show, bool whenCancelled);
 
-  const ui::Services services_;
-  ProcessingRun run_;
+  const Services services_;
+  run::ProcessingRun run_;
   Navigate navigate_;
   std::unique_ptr<QThread> worker_;  // set while the run goes
 
@@ -101,4 +101,4 @@ class Form2 : public QDialog, public RunView {
   std::optional<bool> answer_;
 };
 
-}  // namespace pixolane
+}  // namespace pixolane::ui

@@ -10,12 +10,13 @@
 #include "ui/ChoisirDossier.h"
 #include "ui/Controls.h"
 
-namespace pixolane {
+namespace pixolane::ui {
 
-using ui::checkValue;
-using ui::named;
+using job::extractSiteFolders;
+using job::GalleryJob;
+using run::withFinalSeparator;
 
-GalleryPage::GalleryPage(GalleryJob& job, const ui::Services& services, QWidget* parent)
+GalleryPage::GalleryPage(GalleryJob& job, const Services& services, QWidget* parent)
     : QWidget(parent), job_(job), services_(services) {
   buildFolders();
   buildOptions();
@@ -108,4 +109,4 @@ void GalleryPage::Command5_Click() {
     Text6[i]->setText(boxes[i]);
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::ui

@@ -14,14 +14,14 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace pixolane {
+namespace pixolane::ui {
 
 class GalleryPage : public QWidget {
   Q_OBJECT
 
  public:
   // `job` is the main window's live job; it and `services` must outlive the page.
-  GalleryPage(GalleryJob& job, const ui::Services& services, QWidget* parent = nullptr);
+  GalleryPage(job::GalleryJob& job, const Services& services, QWidget* parent = nullptr);
 
   void setLaunchEnabled(bool enabled);
 
@@ -35,8 +35,8 @@ class GalleryPage : public QWidget {
   void buildFolders();
   void buildOptions();
 
-  GalleryJob& job_;
-  const ui::Services& services_;
+  job::GalleryJob& job_;
+  const Services& services_;
   QLabel* Label4 = nullptr;
   QLineEdit* Text5 = nullptr;
   QLabel* Label5 = nullptr;
@@ -52,4 +52,4 @@ class GalleryPage : public QWidget {
   QPushButton* Command6 = nullptr;
 };
 
-}  // namespace pixolane
+}  // namespace pixolane::ui

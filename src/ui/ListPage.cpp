@@ -9,9 +9,7 @@
 
 #include "ui/Controls.h"
 
-namespace pixolane {
-
-using ui::named;
+namespace pixolane::ui {
 
 int ProcessingList::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : int(entries_.size());
@@ -53,9 +51,9 @@ ListPage::ListPage(QStringList& entries, QWidget* parent) : QWidget(parent) {
   List1->setSelectionMode(QAbstractItemView::MultiSelection);
   List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-  Command7 = ui::pictureButton(this, QStringLiteral("Command7"), QStringLiteral("Aucun"), false);
+  Command7 = pictureButton(this, QStringLiteral("Command7"), QStringLiteral("Aucun"), false);
   Command7->setGeometry(8, 452, 28, 28);
-  Command8 = ui::pictureButton(this, QStringLiteral("Command8"), QStringLiteral("Tous"), true);
+  Command8 = pictureButton(this, QStringLiteral("Command8"), QStringLiteral("Tous"), true);
   Command8->setGeometry(40, 452, 28, 28);
   Label1 = named(new QLabel(QStringLiteral("Total : 0"), this), QStringLiteral("Label1"),
                  QStringLiteral("Total : 0"));
@@ -111,4 +109,4 @@ void ListPage::updateTotal() {
   Label1->setAccessibleName(Label1->text());
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::ui

@@ -11,7 +11,7 @@ class QListView;
 class QPushButton;
 class QToolButton;
 
-namespace pixolane {
+namespace pixolane::ui {
 
 // The job's processing list as a list model; every change goes through it.
 class ProcessingList : public QAbstractListModel {
@@ -65,4 +65,4 @@ class ListPage : public QWidget {
   QPushButton* Command1 = nullptr;
 };
 
-}  // namespace pixolane
+}  // namespace pixolane::ui

@@ -21,10 +21,10 @@
 #include "ui/Controls.h"
 #include "ui/Messages.h"
 
-namespace pixolane {
+namespace pixolane::ui {
 
-using ui::checkValue;
-using ui::named;
+using job::GalleryJob;
+using job::parseBorder;
 
 namespace {
 
@@ -52,7 +52,7 @@ QSize screenPixels(const QWidget* widget) {
   return {int(std::lround(logical.width() * ratio)), int(std::lround(logical.height() * ratio))};
 }
 
-PicturePage::PicturePage(GalleryJob& job, const ui::Services& services, QWidget* parent)
+PicturePage::PicturePage(GalleryJob& job, const Services& services, QWidget* parent)
     : QWidget(parent), job_(job), services_(services) {
   buildSize();
   buildQuality();
@@ -347,9 +347,9 @@ bool PicturePage::eventFilter(QObject* watched, QEvent* event) {
 void PicturePage::Check2_Click() {
   job_.Check2 = checkValue(Check2);
   if (job_.Check2 == 1) {
-    ui::showMessage(services_, window(), QMessageBox::Information,
-                    QStringLiteral("En respectant les proportions, la largeur ou la hauteur\n"
-                                   "de l'image de sortie sera modifiée..."));
+    showMessage(services_, window(), QMessageBox::Information,
+                QStringLiteral("En respectant les proportions, la largeur ou la hauteur\n"
+                               "de l'image de sortie sera modifiée..."));
   }
 }
 
@@ -372,7 +372,7 @@ void PicturePage::Command9_Click() {
 void PicturePage::Check6_Click() {
   job_.Check6 = checkValue(Check6);
   if (job_.Check6 == 1) {
-    ui::showMessage(
+    showMessage(
         services_, window(), QMessageBox::Information,
         QStringLiteral("Uniquement pour les présentations pour internet (site web),\n"
                        "ne marche pas pour les presentations sur Cd-rom ou Disque Local...."));
@@ -389,4 +389,4 @@ void PicturePage::opt_Click(int index) {
   job_.HauteurMini = kBox[index];
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::ui

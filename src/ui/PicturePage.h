@@ -21,7 +21,7 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 
-namespace pixolane {
+namespace pixolane::ui {
 
 class Apercu;
 
@@ -36,7 +36,7 @@ class PicturePage : public QWidget {
 
  public:
   // `job` is the main window's live job; it and `services` must outlive the page.
-  PicturePage(GalleryJob& job, const ui::Services& services, QWidget* parent = nullptr);
+  PicturePage(job::GalleryJob& job, const Services& services, QWidget* parent = nullptr);
   ~PicturePage() override;
 
   // The start-up choices: thumbnail box, resizing on, progressive, quality.
@@ -80,8 +80,8 @@ class PicturePage : public QWidget {
   void setTarget(int width, int height);
   void setResizeControlsEnabled(bool enabled);
 
-  GalleryJob& job_;
-  const ui::Services& services_;
+  job::GalleryJob& job_;
+  const Services& services_;
   QRadioButton* lastToggled_ = nullptr;
   QPointer<Apercu> apercu_;
   int apercuPosition_ = 0;  // outlives the compression preview window
@@ -113,4 +113,4 @@ class PicturePage : public QWidget {
   QComboBox* Combo1 = nullptr;
 };
 
-}  // namespace pixolane
+}  // namespace pixolane::ui

@@ -12,11 +12,11 @@
 #include "ui/Form3.h"
 #include "ui/Messages.h"
 
-namespace pixolane {
+namespace pixolane::ui {
 
-using ui::named;
+using job::SavedLocation;
 
-SourcePicker::SourcePicker(const ui::Services& services, QWidget* parent)
+SourcePicker::SourcePicker(const Services& services, QWidget* parent)
     : QGroupBox(QStringLiteral("Image"), parent), services_(services) {
   named(this, QStringLiteral("Frame1"), QStringLiteral("Image"));
 
@@ -24,7 +24,7 @@ SourcePicker::SourcePicker(const ui::Services& services, QWidget* parent)
   Drive1->setGeometry(8, 20, 169, 24);
   Drive1->addItems(platform::drives());
 
-  Dir1 = named(new ui::DirList(this), QStringLiteral("Dir1"), QStringLiteral("Dossier"));
+  Dir1 = named(new DirList(this), QStringLiteral("Dir1"), QStringLiteral("Dossier"));
   Dir1->setGeometry(8, 50, 169, 170);
 
   File1 = named(new QListWidget(this), QStringLiteral("File1"), QStringLiteral("Fichiers"));
@@ -35,13 +35,13 @@ SourcePicker::SourcePicker(const ui::Services& services, QWidget* parent)
                  QStringLiteral("Aperçu"));
   Check1->setGeometry(8, 414, 90, 26);
   Check1->setChecked(true);
-  Command3 = ui::pictureButton(this, QStringLiteral("Command3"), QStringLiteral("Aucun"), false);
+  Command3 = pictureButton(this, QStringLiteral("Command3"), QStringLiteral("Aucun"), false);
   Command3->setGeometry(117, 413, 28, 28);
-  Command2 = ui::pictureButton(this, QStringLiteral("Command2"), QStringLiteral("Tous"), true);
+  Command2 = pictureButton(this, QStringLiteral("Command2"), QStringLiteral("Tous"), true);
   Command2->setGeometry(149, 413, 28, 28);
 
   connect(Drive1, &QComboBox::currentIndexChanged, this, &SourcePicker::Drive1_Change);
-  connect(Dir1, &ui::DirList::pathChanged, this, &SourcePicker::Dir1_Change);
+  connect(Dir1, &DirList::pathChanged, this, &SourcePicker::Dir1_Change);
   connect(File1, &QListWidget::itemSelectionChanged, this, &SourcePicker::File1_Click);
   connect(Command2, &QToolButton::clicked, this, &SourcePicker::Command2_Click);
   connect(Command3, &QToolButton::clicked, this, &SourcePicker::Command3_Click);
@@ -72,7 +72,7 @@ void SourcePicker::restore(const SavedLocation& location) {
 }
 
 QStringList SourcePicker::selectedPaths() const {
-  const QString folder = ui::folderWithSeparator(Dir1->path());
+  const QString folder = folderWithSeparator(Dir1->path());
   QStringList paths;
   for (int i = 0; i < File1->count(); ++i) {
     if (File1->item(i)->isSelected())
@@ -93,8 +93,8 @@ void SourcePicker::Drive1_Change() {
   if (const auto known = driveFolders_.find(drive); known != driveFolders_.end())
     folder = known->second;
   if (!platform::driveReady(drive) || !(Dir1->setPath(folder) || Dir1->setPath(drive))) {
-    ui::showMessage(services_, window(), QMessageBox::Critical,
-                    QStringLiteral("Le lecteur n'est pas pret..."));
+    showMessage(services_, window(), QMessageBox::Critical,
+                QStringLiteral("Le lecteur n'est pas pret..."));
   }
 }
 
@@ -111,14 +111,14 @@ void SourcePicker::fillFiles() {
 }
 
 void SourcePicker::File1_Click() {
-  if (fillingFiles_ || SelectionEnCours_ != 0 || ui::checkValue(Check1) != 1)
+  if (fillingFiles_ || SelectionEnCours_ != 0 || checkValue(Check1) != 1)
     return;
   const QListWidgetItem* item = File1->currentItem();
   if (!item)
     return;
   if (!form3_)
     form3_ = new Form3(nullptr);
-  form3_->showPicture(ui::folderWithSeparator(Dir1->path()) + item->text());
+  form3_->showPicture(folderWithSeparator(Dir1->path()) + item->text());
   form3_->show();
 }
 
@@ -136,4 +136,4 @@ void SourcePicker::Command3_Click() {
   SelectionEnCours_ = 0;
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::ui

@@ -17,23 +17,21 @@ class QComboBox;
 class QListWidget;
 class QToolButton;
 
-namespace pixolane {
+namespace pixolane::ui {
 
 class Form3;
-namespace ui {
 class DirList;
-}
 
 class SourcePicker : public QGroupBox {
   Q_OBJECT
 
  public:
   // `services` must outlive the picker.
-  explicit SourcePicker(const ui::Services& services, QWidget* parent = nullptr);
+  explicit SourcePicker(const Services& services, QWidget* parent = nullptr);
   ~SourcePicker() override;
 
   // The saved drive, then the saved folder on it.
-  void restore(const SavedLocation& location);
+  void restore(const job::SavedLocation& location);
   // The selected files, full paths, in the file list's order.
   QStringList selectedPaths() const;
   // Drive, folder and file lists stay put while the processing list is filled.
@@ -52,10 +50,10 @@ class SourcePicker : public QGroupBox {
  private:
   void fillFiles();
 
-  const ui::Services& services_;
+  const Services& services_;
 
   QComboBox* Drive1 = nullptr;
-  ui::DirList* Dir1 = nullptr;
+  DirList* Dir1 = nullptr;
   QListWidget* File1 = nullptr;
   QCheckBox* Check1 = nullptr;
   QToolButton* Command3 = nullptr;
@@ -67,4 +65,4 @@ class SourcePicker : public QGroupBox {
   QPointer<Form3> form3_;
 };
 
-}  // namespace pixolane
+}  // namespace pixolane::ui

@@ -10,7 +10,7 @@ inline void PrintTo(const QString& text, std::ostream* os) {
   *os << '"' << text.toStdString() << '"';
 }
 
-namespace pixolane {
+namespace pixolane::job {
 namespace {
 
 GalleryJob readyJob() {
@@ -188,4 +188,4 @@ TEST(Border, TypedTextAcceptedOnlyAsWholeNumberUpTo99) {
 }
 
 }  // namespace
-}  // namespace pixolane
+}  // namespace pixolane::job

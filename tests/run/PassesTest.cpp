@@ -15,6 +15,9 @@
 #include "support/FakeView.h"
 
 using namespace pixolane;
+using namespace pixolane::job;
+using namespace pixolane::run;
+using namespace pixolane::imaging;
 using pixolane::imaging::test::detailedPicture;
 using pixolane::imaging::test::saveJpeg;
 using pixolane::test::FakeView;

@@ -6,6 +6,7 @@
 #include "support/FakeView.h"
 
 using namespace pixolane;
+using namespace pixolane::run;
 
 TEST(Step, AWorkItemThatThrowsIsReportedAndTheStepGoesOn) {
   const QStringList list{"/a/un.jpg", "/a/deux.jpg", "/a/trois.jpg", "/a/quatre.jpg"};

@@ -10,7 +10,7 @@
 
 namespace pixolane::test {
 
-class FakeView : public RunView {
+class FakeView : public run::RunView {
  public:
   QStringList captions, statuses, questions, errors, navigated;
   QStringList questionTitles;

@@ -17,8 +17,11 @@
 #include "run/ApercuLogic.h"
 #include "ui/Apercu.h"
 
-namespace pixolane {
+namespace pixolane::ui {
 namespace {
+
+using namespace pixolane::job;
+using namespace pixolane::run;
 
 // Waits on a condition while letting events run (the worker's result arrives
 // as an event).
@@ -249,4 +252,4 @@ TEST_F(ApercuWindow, ResultOfAnOlderRenderIsDropped) {
 }
 
 }  // namespace
-}  // namespace pixolane
+}  // namespace pixolane::ui

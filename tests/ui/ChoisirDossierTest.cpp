@@ -9,7 +9,7 @@
 
 #include "ui/ChoisirDossier.h"
 
-namespace pixolane {
+namespace pixolane::ui {
 namespace {
 
 class FolderPicker : public ::testing::Test {
@@ -72,4 +72,4 @@ TEST_F(FolderPicker, RealDialogOpensOnTheInitialFolderAndCancelGivesEmpty) {
 }
 
 }  // namespace
-}  // namespace pixolane
+}  // namespace pixolane::ui

@@ -23,8 +23,11 @@
 #include "ui/Form4.h"
 #include "ui/PicturePage.h"
 
-namespace pixolane {
+namespace pixolane::ui {
 namespace {
+
+using namespace pixolane::job;
+using namespace pixolane::run;
 
 using test::clickItem;
 using test::MessageLog;
@@ -458,4 +461,4 @@ TEST_F(Form1Test, F1OpensTheAboutWindow) {
 }
 
 }  // namespace
-}  // namespace pixolane
+}  // namespace pixolane::ui

@@ -20,8 +20,11 @@
 #include "ui/Form2.h"
 #include "ui/Messages.h"
 
-namespace pixolane {
+namespace pixolane::ui {
 namespace {
+
+using namespace pixolane::job;
+using namespace pixolane::run;
 
 class RunWindowTest : public ::testing::Test {
  protected:
@@ -273,7 +276,7 @@ TEST_F(RunWindowTest, WindowMakesTheSameGalleryAsTheTerminal) {
 }
 
 }  // namespace
-}  // namespace pixolane
+}  // namespace pixolane::ui
 
 TEST(ErrorList, HundredsOfEntriesStayWithinTheScreenWithEveryReasonInTheDetails) {
   QStringList entries, reasons;

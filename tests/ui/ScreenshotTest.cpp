@@ -14,8 +14,11 @@
 #include "ui/Form2.h"
 #include "ui/Form3.h"
 
-namespace pixolane {
+namespace pixolane::ui {
 namespace {
+
+using namespace pixolane::job;
+using namespace pixolane::run;
 
 // The sample photographs of the source tree, found by walking up from the tests.
 QString samplesFolder() {
@@ -79,4 +82,4 @@ TEST(Screenshot, MainWindowAtStartUpAndWithPictures) {
 }
 
 }  // namespace
-}  // namespace pixolane
+}  // namespace pixolane::ui

@@ -205,7 +205,7 @@ inline void typeText(QWidget* widget, const QString& text) {
 }
 
 // A shown main window whose picker is on `folder`.
-inline void showOn(Form1& form, const QString& folder) {
+inline void showOn(ui::Form1& form, const QString& folder) {
   form.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
   ASSERT_TRUE(MainControls(form).Dir1->setPath(folder));
