@@ -14,7 +14,6 @@ namespace pixolane::cli {
 
 using job::GalleryJob;
 using job::parseBorder;
-using run::withFinalSeparator;
 
 namespace {
 
@@ -106,7 +105,8 @@ ParseResult parseArguments(const QStringList& args) {
     } else if (a == "-d" || a == "--dest") {
       if (!value(&v))
         return refuse("Option " + a + " : dossier attendu");
-      job.Text3 = withFinalSeparator(QDir::toNativeSeparators(QFileInfo(v).absoluteFilePath()));
+      job.Text3 =
+          platform::withFinalSeparator(QDir::toNativeSeparators(QFileInfo(v).absoluteFilePath()));
     } else if (a == "-n" || a == "--name") {
       if (!value(&job.Text4))
         return refuse("Option " + a + " : nom attendu");

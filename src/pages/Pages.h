@@ -17,22 +17,22 @@ struct Cell {
   int height = 0;
 };
 
-struct GalleryPageData {
-  QString pageName;                 // Text4
-  std::array<QString, 5> sitePath;  // Text6(0..4); boxes 1..4 make the prefix
-  int Check5 = 0;                   // not 0: file names under the thumbnails
-  int Check6 = 0;                   // 1: links open a new window
-  int bordure = 2;                  // Bordure
-  int perRow = 1;                   // CompteurColonnes as loaded from Combo1
+// What both pages lay out the same way.
+struct Layout {
+  int Check5 = 0;   // not 0: file names under the thumbnails
+  int bordure = 2;  // Bordure
+  int perRow = 1;   // CompteurColonnes as loaded from Combo1
   std::vector<Cell> cells;
 };
 
-struct PreviewPageData {
+struct GalleryPageData : Layout {
+  QString pageName;                 // Text4
+  std::array<QString, 5> sitePath;  // Text6(0..4); boxes 1..4 make the prefix
+  int Check6 = 0;                   // 1: links open a new window
+};
+
+struct PreviewPageData : Layout {
   QString title;  // Text5
-  int Check5 = 0;
-  int bordure = 2;
-  int perRow = 1;
-  std::vector<Cell> cells;
 };
 
 // The relative folder path put before "pic"/"mini": boxes 1..4, each followed

@@ -33,6 +33,12 @@ QChar nativeSeparator() {
   return QDir::separator();
 }
 
+QString withFinalSeparator(const QString& folder, QChar sep) {
+  if (folder.isEmpty() || folder.endsWith(sep))
+    return folder;
+  return folder + sep;
+}
+
 QString defaultLocation() {
 #ifdef Q_OS_WIN
   return QStringLiteral("c:\\");

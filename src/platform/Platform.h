@@ -12,6 +12,9 @@ namespace pixolane::platform {
 // '\\' on Windows, '/' elsewhere.
 QChar nativeSeparator();
 
+// The folder with one final separator (an empty folder stays empty).
+QString withFinalSeparator(const QString& folder, QChar sep = nativeSeparator());
+
 // The system drive's root: "c:\\" on Windows, "/" elsewhere.
 QString defaultLocation();
 

@@ -11,9 +11,6 @@ namespace pixolane::run {
 // The file name part of a path: everything after the last separator.
 QString NomPic(const QString& path, QChar sep = platform::nativeSeparator());
 
-// A destination folder with its final separator (an empty one stays empty).
-QString withFinalSeparator(const QString& folder, QChar sep = platform::nativeSeparator());
-
 struct OutputLayout {
   QString photosFolder;      // D + "pic" + N
   QString thumbnailsFolder;  // D + "mini" + N

@@ -109,6 +109,13 @@ std::vector<pages::Cell> measureCells(const QStringList& list, const Outcomes& o
   return cells;
 }
 
+// The cells and their settings, as both pages lay them out.
+pages::Layout pageLayout(const GalleryJob& job, const Outcomes& outcomes,
+                         const std::function<QString(const QString&)>& thumbOf, QChar sep) {
+  return pages::Layout{job.Check5, job.Bordure, job.CompteurColonnes,
+                       measureCells(job.List1, outcomes, thumbOf, sep)};
+}
+
 void Generation_Html(ProcessingRun& run, const OutputLayout& layout, const Outcomes& outcomes,
                      RunReport& report) {
   const GalleryJob& job = run.job();
@@ -116,12 +123,9 @@ void Generation_Html(ProcessingRun& run, const OutputLayout& layout, const Outco
   pages::GalleryPageData data;
   data.pageName = job.Text4;
   data.sitePath = job.Text6;
-  data.Check5 = job.Check5;
   data.Check6 = job.Check6;
-  data.bordure = job.Bordure;
-  data.perRow = job.CompteurColonnes;
-  data.cells = measureCells(
-      job.List1, outcomes, [&](const QString& s) { return layout.thumbnailOf(s); }, layout.sep);
+  static_cast<pages::Layout&>(data) = pageLayout(
+      job, outcomes, [&](const QString& s) { return layout.thumbnailOf(s); }, layout.sep);
   QString error;
   if (writeFileAtomically(layout.page, pages::galleryPage(data), &error))
     report.pagePath = layout.page;
@@ -301,10 +305,7 @@ void writePreviewPage(ProcessingRun& run, const QString& folder, const Outcomes&
   run.view().setStatus(QStringLiteral("Génération du fichier Html..."));
   pages::PreviewPageData data;
   data.title = job.Text5;
-  data.Check5 = job.Check5;
-  data.bordure = job.Bordure;
-  data.perRow = job.CompteurColonnes;
-  data.cells = measureCells(job.List1, outcomes, thumbOf, run.options().sep);
+  static_cast<pages::Layout&>(data) = pageLayout(job, outcomes, thumbOf, run.options().sep);
   const QString page = folder + QStringLiteral("temp.html");
   QString error;
   if (!writeFileAtomically(page, pages::previewPage(data), &error)) {
@@ -323,7 +324,7 @@ RunReport Apercu(ProcessingRun& run) {
   QString folder = run.options().previewFolder;
   if (folder.isEmpty())
     folder = platform::previewFolder();
-  folder = withFinalSeparator(folder, sep);
+  folder = platform::withFinalSeparator(folder, sep);
   RunReport stopped;
   if (stopForFolders(preparePreview(run, folder), run.view(), stopped))
     return stopped;

@@ -60,15 +60,8 @@ void DirList::refill() {
       QDir(path_).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable));
   for (const QString& name : subfolders) {
     auto* item = new QListWidgetItem(closed, QString(depth * kIndent, ' ') + name, this);
-    item->setData(Qt::UserRole, folderWithSeparator(path_) + name);
+    item->setData(Qt::UserRole, platform::withFinalSeparator(path_) + name);
   }
-}
-
-QString folderWithSeparator(const QString& folder) {
-  const QChar sep = platform::nativeSeparator();
-  if (folder.endsWith(sep))
-    return folder;
-  return folder + sep;
 }
 
 }  // namespace pixolane::ui

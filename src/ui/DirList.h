@@ -27,7 +27,4 @@ class DirList : public QListWidget {
   QString path_;
 };
 
-// The folder path with separator: a root keeps its own, others get one.
-QString folderWithSeparator(const QString& folder);
-
 }  // namespace pixolane::ui

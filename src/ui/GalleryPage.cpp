@@ -14,7 +14,6 @@ namespace pixolane::ui {
 
 using job::extractSiteFolders;
 using job::GalleryJob;
-using run::withFinalSeparator;
 
 GalleryPage::GalleryPage(GalleryJob& job, const Services& services, QWidget* parent)
     : QWidget(parent), job_(job), services_(services) {
@@ -99,7 +98,7 @@ void GalleryPage::Command5_Click() {
       services_, window(), QStringLiteral("Dossier de destination"), defaultDestinationFolder());
   if (chosen.isEmpty())
     return;  // cancelled: the destination and the site folders stay as they were
-  const QString destination = withFinalSeparator(chosen);
+  const QString destination = platform::withFinalSeparator(chosen);
   Text3->setText(destination);
   std::array<QString, 5> current;
   for (int i = 0; i < 5; ++i)

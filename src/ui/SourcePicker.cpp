@@ -72,7 +72,7 @@ void SourcePicker::restore(const SavedLocation& location) {
 }
 
 QStringList SourcePicker::selectedPaths() const {
-  const QString folder = folderWithSeparator(Dir1->path());
+  const QString folder = platform::withFinalSeparator(Dir1->path());
   QStringList paths;
   for (int i = 0; i < File1->count(); ++i) {
     if (File1->item(i)->isSelected())
@@ -118,7 +118,7 @@ void SourcePicker::File1_Click() {
     return;
   if (!form3_)
     form3_ = new Form3(nullptr);
-  form3_->showPicture(folderWithSeparator(Dir1->path()) + item->text());
+  form3_->showPicture(platform::withFinalSeparator(Dir1->path()) + item->text());
   form3_->show();
 }
 

@@ -44,7 +44,7 @@ class Form1Test : public ::testing::Test {
   }
   static void TearDownTestSuite() { delete dir_; }
   static QString folder() { return QDir::toNativeSeparators(dir_->path()); }
-  static QString entry(const QString& name) { return ui::folderWithSeparator(folder()) + name; }
+  static QString entry(const QString& name) { return platform::withFinalSeparator(folder()) + name; }
 
   void SetUp() override { test::showOn(form, folder()); }
   void click(QAbstractButton* b) { test::click(b); }

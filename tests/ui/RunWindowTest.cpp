@@ -54,7 +54,7 @@ class RunWindowTest : public ::testing::Test {
   void fill(const QString& destination) {
     QTest::mouseClick(c.Command2, Qt::LeftButton);
     QTest::mouseClick(c.Command4, Qt::LeftButton);
-    c.Text3->setText(ui::folderWithSeparator(QDir::toNativeSeparators(destination)));
+    c.Text3->setText(platform::withFinalSeparator(QDir::toNativeSeparators(destination)));
     c.Text4->setText("galerie");
   }
 
@@ -243,7 +243,7 @@ TEST_F(RunWindowTest, WindowMakesTheSameGalleryAsTheTerminal) {
   QTest::keyClick(c.Combo2->lineEdit(), Qt::Key_Return);
   c.SSTab1->setCurrentIndex(2);
   test::typeText(c.Text5, "Vacances d'été");
-  QTest::keyClicks(c.Text3, ui::folderWithSeparator(QDir::toNativeSeparators(dest.path())));
+  QTest::keyClicks(c.Text3, platform::withFinalSeparator(QDir::toNativeSeparators(dest.path())));
   QTest::keyClicks(c.Text6[1], "albums");
   QTest::keyClicks(c.Text6[2], "2006");
   QTest::keyClicks(c.Text4, "galerie");
