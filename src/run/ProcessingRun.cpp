@@ -45,10 +45,14 @@ void ProcessingRun::Form_Unload() {
   if (!isOne(job_.Check4) || !ran_ || report_.cancelled || report_.stopped)
     return;
   const QString document = outputLayout(job_.Text3, job_.Text4, options_.sep).document;
-  // The open's result is not looked at; a missing document is not offered to
-  // the desktop, which would only answer with an error of its own.
+  // The open's result is not looked at. A run writes the ".php" page only, so
+  // the ".html" document is often missing: the destination folder is shown
+  // instead, so the user sees what was made (a preview wrote nothing there).
+  const QString folder = withFinalSeparator(job_.Text3, options_.sep);
   if (QFileInfo::exists(document))
     platform::openDocument(document);
+  else if (job_.ModeApercu != -1 && QFileInfo(folder).isDir())
+    platform::openDocument(folder);
 }
 
 }  // namespace pixolane

@@ -4,7 +4,9 @@
 #include <QCollator>
 #include <QDir>
 #include <QFileInfo>
+#include <QPainter>
 #include <QStyle>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 
@@ -14,7 +16,34 @@ namespace pixolane::ui {
 
 namespace {
 
-constexpr int kIndent = 3;  // spaces per level: the list is flat, depth shows as indentation
+constexpr int kDepthRole = Qt::UserRole + 1;  // levels below the drive root
+
+// The list is flat: each entry, icon and name together, is drawn a level's
+// width further in than its parent, as a file manager draws its tree.
+class TreeIndentDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  static int levelWidth(const QStyleOptionViewItem& option) {
+    return option.decorationSize.width() * 3 / 4 + 4;
+  }
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    QStyleOptionViewItem indented = option;
+    indented.rect.setLeft(option.rect.left() + depthOf(index) * levelWidth(option));
+    QStyledItemDelegate::paint(painter, indented, index);
+  }
+
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    size.rwidth() += depthOf(index) * levelWidth(option);
+    return size;
+  }
+
+ private:
+  static int depthOf(const QModelIndex& index) { return index.data(kDepthRole).toInt(); }
+};
 
 QStringList sortedNames(QStringList names) {
   QCollator collator;
@@ -28,6 +57,7 @@ QStringList sortedNames(QStringList names) {
 
 DirList::DirList(QWidget* parent) : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
+  setItemDelegate(new TreeIndentDelegate(this));
   connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
     if (item)
       setPath(item->data(Qt::UserRole).toString());
@@ -60,8 +90,9 @@ void DirList::refill() {
   int depth = 0;
   for (const QString& folder : chain) {
     const QString name = depth == 0 ? folder : QFileInfo(folder).fileName();
-    auto* item = new QListWidgetItem(open, QString(depth * kIndent, ' ') + name, this);
+    auto* item = new QListWidgetItem(open, name, this);
     item->setData(Qt::UserRole, folder);
+    item->setData(kDepthRole, depth);
     ++depth;
   }
   setCurrentRow(count() - 1);
@@ -69,8 +100,9 @@ void DirList::refill() {
   const QStringList subfolders =
       sortedNames(QDir(path_).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable));
   for (const QString& name : subfolders) {
-    auto* item = new QListWidgetItem(closed, QString(depth * kIndent, ' ') + name, this);
+    auto* item = new QListWidgetItem(closed, name, this);
     item->setData(Qt::UserRole, folderWithSeparator(path_) + name);
+    item->setData(kDepthRole, depth);
   }
 }
 

@@ -684,6 +684,10 @@ void Form1::Option5_Click() {
 void Form1::Option6_Click() {
   if (!Option6->isChecked())
     return;
+  // A key typed into either box selects the option: the key stays in its box.
+  // Only a click on the option itself sends the user to the width.
+  if (focusWidget() == Text1 || focusWidget() == Text2)
+    return;
   // The size itself is taken from the boxes at launch.
   Text1->setCursorPosition(Text1->text().size());
   Text1->setFocus();

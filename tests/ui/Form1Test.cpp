@@ -249,8 +249,14 @@ TEST_F(Form1Test, CustomSizeBoxesTakeDigitsAndSelectPersonnalise) {
   EXPECT_TRUE(form.Option6->isChecked());
   EXPECT_TRUE(form.job().Option6);
   EXPECT_EQ(form.Text2->text(), "");
-  EXPECT_TRUE(form.Text1->hasFocus());
-  EXPECT_EQ(form.Text1->cursorPosition(), 1);
+  EXPECT_TRUE(form.Text2->hasFocus());
+  // A height typed first stays whole in its box: each key goes where the focus is.
+  click(form.Option4);
+  form.Text2->setFocus();
+  for (const char key : {'4', '8', '0'})
+    QTest::keyClick(QApplication::focusWidget(), key);
+  EXPECT_EQ(form.Text2->text(), "480");
+  EXPECT_EQ(form.Text1->text(), "1");
   // The size is only taken at launch.
   EXPECT_EQ(QSize(form.job().LargeurCible, form.job().HauteurCible), QSize(800, 600));
 }
