@@ -45,6 +45,28 @@ class TreeIndentDelegate : public QStyledItemDelegate {
   static int depthOf(const QModelIndex& index) { return index.data(kDepthRole).toInt(); }
 };
 
+// The open folders (the way down to the listed one) must not look like the
+// closed subfolders: styles draw the two nearly alike at list size, so the
+// open one is the closed folder with its front flap swung open over it.
+QIcon openFolderIcon(const QStyle* style, const QPalette& palette) {
+  const QIcon closed = style->standardIcon(QStyle::SP_DirClosedIcon);
+  QIcon drawn;
+  for (const int side : {16, 32, 64}) {
+    QPixmap pixmap = closed.pixmap(side);
+    const qreal s = pixmap.width() / pixmap.devicePixelRatio();
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(palette.color(QPalette::Dark), s / 16.0));
+    p.setBrush(palette.color(QPalette::Light));
+    const QPointF flap[] = {
+        {s * 0.30, s * 0.42}, {s * 0.98, s * 0.42}, {s * 0.80, s * 0.88}, {s * 0.06, s * 0.88}};
+    p.drawPolygon(flap, 4);
+    p.end();
+    drawn.addPixmap(pixmap);
+  }
+  return drawn;
+}
+
 QStringList sortedNames(QStringList names) {
   QCollator collator;
   collator.setCaseSensitivity(Qt::CaseInsensitive);
@@ -77,7 +99,7 @@ bool DirList::setPath(const QString& folder) {
 
 void DirList::refill() {
   clear();
-  const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+  const QIcon open = openFolderIcon(style(), palette());
   const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
 
   QStringList chain;  // from the root down to the open folder

@@ -30,6 +30,7 @@
 #include "ui/Apercu.h"
 #include "ui/ChoisirDossier.h"
 #include "ui/DirList.h"
+#include "ui/FitCaptions.h"
 #include "ui/Form2.h"
 #include "ui/Form3.h"
 #include "ui/Form4.h"
@@ -125,6 +126,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     move(screen->availableGeometry().center() - rect().center());
 
   Form_Load();
+  ui::fitCaptions(this);
 }
 
 Form1::~Form1() {

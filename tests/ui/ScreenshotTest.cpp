@@ -1,7 +1,8 @@
 // Pictures of the windows for the documentation and for looking at the layout,
 // written only when PIXOLANE_SCREENSHOT_DIR names a folder: screenshot.png (the
 // main window with pictures added, as the README shows it), and with
-// PIXOLANE_SCREENSHOT_ALL=1 every other state too.
+// PIXOLANE_SCREENSHOT_ALL=1 every other state too. PIXOLANE_SCREENSHOT_FONT_PT
+// gives the windows a larger font, as a user's large system font does.
 #include <QCheckBox>
 #include <QDirIterator>
 #include <QPushButton>
@@ -38,6 +39,11 @@ TEST(Screenshot, MainWindowAtStartUpAndWithPictures) {
     test::makeJpeg(made.filePath("paysage.jpg"), "640x480", "plasma:");
     test::makeJpeg(made.filePath("portrait.jpg"), "480x640", "plasma:");
   }
+  if (const int points = qEnvironmentVariableIntValue("PIXOLANE_SCREENSHOT_FONT_PT")) {
+    QFont font = QApplication::font();
+    font.setPointSize(points);
+    QApplication::setFont(font);
+  }
   test::MessageLog log;
   test::OpenedDocuments opened;
   Form1 form;
@@ -46,8 +52,9 @@ TEST(Screenshot, MainWindowAtStartUpAndWithPictures) {
   QDir().mkpath(out);
   const bool all = qEnvironmentVariable("PIXOLANE_SCREENSHOT_ALL") == "1";
   const auto save = [&](QWidget* w, const QString& name) {
-    if (all || name == "screenshot.png")
+    if (all || name == "screenshot.png") {
       ASSERT_TRUE(w->grab().save(out + "/" + name));
+    }
   };
   save(&form, "startup.png");
 
@@ -58,6 +65,8 @@ TEST(Screenshot, MainWindowAtStartUpAndWithPictures) {
   test::click(form.Command2);
   test::click(form.Command4);
   save(&form, "screenshot.png");
+  form.SSTab1->setCurrentIndex(1);
+  save(&form, "pictures.png");
   form.SSTab1->setCurrentIndex(2);
   save(&form, "gallery.png");
   form.SSTab1->setCurrentIndex(0);
