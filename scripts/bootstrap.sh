@@ -1,8 +1,10 @@
 # Sourced by ./test and ./run: installs the Debian packages the build needs when
-# it can, then configures and builds in build/ (Release, incremental).
+# it can, then configures and builds in build/ (Release, incremental); ./test
+# also builds the core's tests with the sanitizers in build-asan/.
 PIXOLANE_PACKAGES="cmake g++ ninja-build pkg-config clang-format qt6-base-dev qt6-webengine-dev \
-libgl-dev libvips-dev libvips-tools libgtest-dev libbenchmark-dev imagemagick \
-libjpeg-turbo-progs libimage-exiftool-perl hyperfine xvfb xauth fonts-dejavu-core"
+libgl-dev libvips-dev libvips-tools libgtest-dev imagemagick \
+libjpeg-turbo-progs libimage-exiftool-perl hyperfine xvfb xauth fonts-dejavu-core \
+qt6-translations-l10n desktop-file-utils appstream dpkg-dev file"
 
 pixolane_missing_packages() {
   local missing=""
@@ -40,4 +42,18 @@ pixolane_build() {
   fi
   cmake -S . -B build "${gen[@]}" -DCMAKE_BUILD_TYPE=Release
   cmake --build build --parallel "$(nproc)"
+}
+
+# The terminal and core tests, built with AddressSanitizer and
+# UndefinedBehaviorSanitizer (the window tests stay on the plain build).
+PIXOLANE_SANITIZED_TARGETS="pixolane-cli test_platform test_job test_imaging test_pages test_run test_cli"
+
+pixolane_build_sanitized() {
+  local gen=()
+  if [ ! -f build-asan/CMakeCache.txt ] && command -v ninja >/dev/null; then
+    gen=(-G Ninja)
+  fi
+  cmake -S . -B build-asan "${gen[@]}" -DCMAKE_BUILD_TYPE=Debug -DPIXOLANE_SANITIZE=address,undefined
+  # shellcheck disable=SC2086
+  cmake --build build-asan --parallel "$(nproc)" --target $PIXOLANE_SANITIZED_TARGETS
 }

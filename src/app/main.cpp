@@ -3,7 +3,13 @@
 #include <QCommandLineParser>
 #include <QTimer>
 
+#include <unistd.h>
+#include <cstdio>
+#include <cstring>
+
+#include "Version.h"
 #include "ui/Form1.h"
+#include "ui/QtFrench.h"
 #include "ui/WebEngineSetup.h"
 
 namespace {
@@ -17,15 +23,31 @@ void prepareAccessibility() {
 #endif
 }
 
+// --version answers before the application starts: it needs no display.
+bool versionAsked(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--version") == 0)
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (versionAsked(argc, argv)) {
+    std::printf("pixolane %s\n", PIXOLANE_VERSION);
+    return 0;
+  }
   pixolane::ui::prepareWebEngine();
   prepareAccessibility();
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QCoreApplication::setOrganizationName(QStringLiteral("Pixolane"));
   QCoreApplication::setApplicationName(QStringLiteral("Pixolane"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(PIXOLANE_VERSION));
   QApplication app(argc, argv);
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.pixolane.Pixolane"));
+  pixolane::ui::installQtFrench(app);
 
   QCommandLineParser parser;
   parser.addHelpOption();

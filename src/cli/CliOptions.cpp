@@ -203,6 +203,7 @@ QString helpText() {
       "  -j, --jobs N           nombre de tâches parallèles (défaut : un par cœur)\n"
       "      --quiet            pas d'affichage de progression\n"
       "  -h, --help             cette aide\n"
+      "      --version          le numéro de version\n"
       "\n"
       "Codes de sortie : 0 tout écrit ; 1 terminé avec des erreurs ; 2 refusé ;\n"
       "3 arrêté (dossier impossible à préparer) ; 130 interrompu (Ctrl-C).\n");

@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <cstdio>
 
+#include "Version.h"
 #include "cli/CliOptions.h"
 #include "cli/TerminalView.h"
 #include "job/Launch.h"
@@ -52,6 +53,10 @@ int main(int argc, char** argv) {
   QCoreApplication::setOrganizationName("Pixolane");
   QCoreApplication::setApplicationName("Pixolane");
 
+  if (app.arguments().mid(1) == QStringList{QStringLiteral("--version")}) {
+    printLine(stdout, QStringLiteral("pixolane-cli " PIXOLANE_VERSION));
+    return kWritten;
+  }
   cli::ParseResult parsed = cli::parseArguments(app.arguments().mid(1));
   if (!parsed.ok) {
     printLine(stderr, parsed.error);

@@ -1,13 +1,10 @@
 #include "platform/Platform.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStorageInfo>
-#include <QUrl>
 
 #include <mutex>
 
@@ -95,6 +92,8 @@ bool folderExists(const QString& folder) {
   return info.exists() && info.isDir();
 }
 
+// The desktop's own opener is started as a program: the platform layer needs
+// Qt Core only, so the terminal front end links nothing of the GUI.
 bool openDocument(const QString& path) {
   DocumentOpener current;
   {
@@ -103,10 +102,6 @@ bool openDocument(const QString& path) {
   }
   if (current)
     return current(path);
-  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    // The terminal front end has no GUI application: the document goes to the
-    // desktop's own opener.
 #if defined(Q_OS_WIN)
   return QProcess::startDetached("cmd", {"/c", "start", "", QDir::toNativeSeparators(path)});
 #elif defined(Q_OS_MACOS)

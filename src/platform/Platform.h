@@ -34,7 +34,8 @@ bool driveReady(const QString& drive);
 // True when the folder exists and is a folder.
 bool folderExists(const QString& folder);
 
-// Opens a document in the desktop's default handler; false when that failed.
+// Opens a document (or a folder) in the desktop's default handler; false when
+// the opener could not be started.
 bool openDocument(const QString& path);
 
 // Tests replace the opener so that no real program is started; an empty

@@ -49,14 +49,20 @@ void ProcessingRun::Form_Unload() {
   if (!isOne(job_.Check4) || !ran_ || report_.cancelled || report_.stopped)
     return;
   const QString document = outputLayout(job_.Text3, job_.Text4, options_.sep).document;
-  // The open's result is not looked at; a missing document is not offered to
-  // the desktop, which would only answer with an error of its own.
-  if (!QFileInfo::exists(document))
-    return;
-  if (options_.openDocument)
-    options_.openDocument(document);
-  else
-    platform::openDocument(document);
+  // The open's result is not looked at. A run writes the ".php" page only, so
+  // the ".html" document is often missing: the destination folder is shown
+  // instead, so the user sees what was made (a preview wrote nothing there).
+  const QString folder = platform::withFinalSeparator(job_.Text3, options_.sep);
+  const auto open = [this](const QString& path) {
+    if (options_.openDocument)
+      options_.openDocument(path);
+    else
+      platform::openDocument(path);
+  };
+  if (QFileInfo::exists(document))
+    open(document);
+  else if (job_.ModeApercu != -1 && QFileInfo(folder).isDir())
+    open(folder);
 }
 
 }  // namespace pixolane::run

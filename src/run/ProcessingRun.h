@@ -53,7 +53,8 @@ class ProcessingRun {
   void Form_Load();
   // Runs the preview, the resize pass or the copy pass; only the first call works.
   RunReport Timer1_Timer();
-  // Opens the ".html" document when asked, unless the run did not complete.
+  // Opens the ".html" document when asked, or the destination folder when there
+  // is no such document, unless the run did not complete.
   void Form_Unload();
 
   void setPasses(Passes passes) { passes_ = std::move(passes); }

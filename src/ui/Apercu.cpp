@@ -5,6 +5,10 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
+#include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "run/ApercuLogic.h"
@@ -42,9 +46,16 @@ RenderOutcome renderOnWorker(QString path, int largeur, int hauteur, int qualite
 Apercu::Apercu(const GalleryJob& job, int& position, QWidget* parent)
     : QWidget(parent, Qt::Window), job_(job), position_(position) {
   setWindowTitle(QStringLiteral("Aperçu...."));
-  Picture1 = new QLabel(this);
+  // The picture is shown pixel for pixel, as encoded; a picture larger than
+  // the screen gets scroll bars rather than a window past the screen's edges.
+  scroll_ = new QScrollArea(this);
+  scroll_->setFrameShape(QFrame::NoFrame);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(scroll_);
+  Picture1 = new QLabel;
   Picture1->setObjectName(QStringLiteral("Picture1"));
-  Picture1->move(0, 0);
+  scroll_->setWidget(Picture1);
   Picture1->setCursor(Qt::PointingHandCursor);
   Picture1->installEventFilter(this);
   resize(320, 240);
@@ -131,7 +142,24 @@ void Apercu::maj() {
 void Apercu::showPicture(const QImage& image) {
   Picture1->setPixmap(QPixmap::fromImage(image));
   Picture1->resize(image.size());
-  resize(image.size());
+  const QScreen* screen = this->screen();
+  if (!screen) {
+    resize(image.size());
+    return;
+  }
+  // The room the window's frame leaves on the screen, task bars excluded.
+  const QRect available = screen->availableGeometry();
+  const QSize frame = isVisible() ? frameGeometry().size() - size() : QSize(0, 0);
+  const QSize room = available.size() - frame;
+  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+  QSize wanted = image.size();
+  if (wanted.width() > room.width())
+    wanted.rheight() += bar;  // the horizontal bar takes its height from the picture
+  if (wanted.height() > room.height())
+    wanted.rwidth() += bar;
+  resize(wanted.boundedTo(room));
+  if (isVisible() && !available.contains(frameGeometry()))
+    move(available.topLeft());
 }
 
 }  // namespace pixolane::ui

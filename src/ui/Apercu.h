@@ -7,6 +7,7 @@
 #include "job/GalleryJob.h"
 
 class QLabel;
+class QScrollArea;
 
 namespace pixolane::ui {
 
@@ -44,6 +45,7 @@ class Apercu : public QWidget {
  private:
   void showPicture(const QImage& image);
 
+  QScrollArea* scroll_ = nullptr;  // scroll bars when the picture is larger than the screen
   const job::GalleryJob& job_;
   int& position_;
   quint64 generation_ = 0;  // renders asked for; a result of an older one is dropped

@@ -12,6 +12,7 @@
 #include "job/Launch.h"
 #include "job/SavedLocation.h"
 #include "ui/Controls.h"
+#include "ui/FitCaptions.h"
 #include "ui/Form2.h"
 #include "ui/Form4.h"
 #include "ui/GalleryPage.h"
@@ -65,6 +66,7 @@ Form1::Form1(Services services, QWidget* parent)
     move(screen->availableGeometry().center() - rect().center());
 
   Form_Load();
+  ui::fitCaptions(this);
 }
 
 // The rooms are children; their top-level windows go with them.

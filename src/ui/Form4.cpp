@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+#include "Version.h"
+
 namespace pixolane::ui {
 
 Form4::Form4(QWidget* parent) : QDialog(parent) {
@@ -16,7 +18,7 @@ Form4::Form4(QWidget* parent) : QDialog(parent) {
   Label1->setAccessibleName(Label1->text());
   Label1->setGeometry(16, 12, 208, 50);
 
-  Label2 = new QLabel(QStringLiteral("Version 1.0"), this);
+  Label2 = new QLabel(QStringLiteral("Version " PIXOLANE_VERSION), this);
   QFont small(QStringLiteral("MS Sans Serif"));
   small.setPointSizeF(8.25);
   small.setBold(true);

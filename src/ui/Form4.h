@@ -13,7 +13,7 @@ class Form4 : public QDialog {
   explicit Form4(QWidget* parent = nullptr);
 
   QLabel* Label1 = nullptr;  // "Pixolane"
-  QLabel* Label2 = nullptr;  // "Version 1.0"
+  QLabel* Label2 = nullptr;  // "Version " and the project's version
 };
 
 }  // namespace pixolane::ui

@@ -307,6 +307,11 @@ void PicturePage::Option5_Click() {
 void PicturePage::Option6_Click() {
   if (!Option6->isChecked())
     return;
+  // A key typed into either box selects the option: the key stays in its box.
+  // Only a click on the option itself sends the user to the width.
+  const QWidget* focused = window()->focusWidget();
+  if (focused == Text1 || focused == Text2)
+    return;
   // The size itself is taken from the boxes at launch.
   Text1->setCursorPosition(Text1->text().size());
   Text1->setFocus();

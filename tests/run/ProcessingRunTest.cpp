@@ -90,6 +90,7 @@ TEST(ProcessingRun, UnloadOpensTheDocumentOnlyAfterACompletedRunWithCheck4) {
     RunReport report;
     bool runIt;
     bool opens;
+    QString page = "noel";  // "neige.html" does not exist: the folder is opened
   } cases[] = {
       {1, {}, true, true},
       {0, {}, true, false},
@@ -97,13 +98,15 @@ TEST(ProcessingRun, UnloadOpensTheDocumentOnlyAfterACompletedRunWithCheck4) {
       {1, RunReport{.cancelled = true}, true, false},
       {1, RunReport{.stopped = true}, true, false},
       {1, {}, false, false},  // closed before the timer fired
+      {1, {}, true, true, "neige"},
+      {1, RunReport{.stopped = true}, true, false, "neige"},
   };
   for (const Case& c : cases) {
     OpenerSpy spy;
     FakeView view;
     GalleryJob job;
     job.Text3 = dest;
-    job.Text4 = "noel";
+    job.Text4 = c.page;
     job.Check4 = c.check4;
     ProcessingRun run(job, view, RunOptions{.sep = '/'});
     const RunReport report = c.report;
@@ -111,7 +114,8 @@ TEST(ProcessingRun, UnloadOpensTheDocumentOnlyAfterACompletedRunWithCheck4) {
     if (c.runIt)
       run.Timer1_Timer();
     run.Form_Unload();
-    EXPECT_EQ(spy.opened, c.opens ? QStringList{dest + "noel.html"} : QStringList{});
+    const QString opened = c.page == "noel" ? dest + "noel.html" : dest;
+    EXPECT_EQ(spy.opened, c.opens ? QStringList{opened} : QStringList{});
   }
 }
 

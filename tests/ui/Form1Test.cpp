@@ -44,7 +44,9 @@ class Form1Test : public ::testing::Test {
   }
   static void TearDownTestSuite() { delete dir_; }
   static QString folder() { return QDir::toNativeSeparators(dir_->path()); }
-  static QString entry(const QString& name) { return platform::withFinalSeparator(folder()) + name; }
+  static QString entry(const QString& name) {
+    return platform::withFinalSeparator(folder()) + name;
+  }
 
   void SetUp() override { test::showOn(form, folder()); }
   void click(QAbstractButton* b) { test::click(b); }
@@ -255,8 +257,14 @@ TEST_F(Form1Test, CustomSizeBoxesTakeDigitsAndSelectPersonnalise) {
   EXPECT_TRUE(c.Option6->isChecked());
   EXPECT_TRUE(form.job().Option6);
   EXPECT_EQ(c.Text2->text(), "");
-  EXPECT_TRUE(c.Text1->hasFocus());
-  EXPECT_EQ(c.Text1->cursorPosition(), 1);
+  EXPECT_TRUE(c.Text2->hasFocus());
+  // A height typed first stays whole in its box: each key goes where the focus is.
+  click(c.Option4);
+  c.Text2->setFocus();
+  for (const char key : {'4', '8', '0'})
+    QTest::keyClick(QApplication::focusWidget(), key);
+  EXPECT_EQ(c.Text2->text(), "480");
+  EXPECT_EQ(c.Text1->text(), "1");
   // The size is only taken at launch.
   EXPECT_EQ(QSize(form.job().LargeurCible, form.job().HauteurCible), QSize(800, 600));
 }
