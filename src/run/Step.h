@@ -27,8 +27,9 @@ using StepWork = std::function<void(int index, WorkerState& state)>;
 
 // Runs work(i) for every list entry. Entries whose output names collide run
 // in list order on one worker, so the later entry wins whatever the number of
-// workers. Returns false when the user cancelled: the step then stops after
-// the pictures in flight.
+// workers. The largest sources start first, so the step does not end waiting
+// on one big picture. Returns false when the user cancelled: the step then
+// stops after the pictures in flight.
 bool runStep(const QStringList& list, const StepSettings& settings, RunView& view,
              const StepWork& work);
 
