@@ -12,6 +12,7 @@
 #include "run/Folders.h"
 #include "run/Naming.h"
 #include "run/Step.h"
+#include "run/ThumbnailStore.h"
 
 namespace pixolane {
 
@@ -27,13 +28,13 @@ struct Outcomes {
       : errors(n),
         thumbnailWritten(n, 0),
         pictureWritten(n, 0),
-        encodedThumbnails(n),
+        keptThumbnails(n),
         unreadable(n, 0) {}
   std::vector<QString> errors;
   std::vector<char> thumbnailWritten;
   std::vector<char> pictureWritten;
-  std::vector<QByteArray> encodedThumbnails;  // drawn during step 1, when that pays
-  std::vector<char> unreadable;               // step 1 could not decode the source
+  ThumbnailStore keptThumbnails;  // drawn during step 1, when that pays
+  std::vector<char> unreadable;   // step 1 could not decode the source
 
   void fail(int index, const QString& source) {
     if (errors[index].isEmpty())
@@ -133,8 +134,9 @@ bool thumbnailStep(ProcessingRun& run, const OutputLayout& layout, const QString
     const QString source = job.List1.at(i);
     const QString destination = layout.thumbnailOf(source);
     bool written;
-    if (!outcomes.encodedThumbnails[i].isEmpty())
-      written = writeFileAtomically(destination, outcomes.encodedThumbnails[i]);
+    const QByteArray kept = outcomes.keptThumbnails.take(i);
+    if (!kept.isEmpty())
+      written = writeFileAtomically(destination, kept);
     else
       written = !outcomes.unreadable[i] && makeThumbnail(source, destination, job, state);
     outcomes.thumbnailWritten[i] = written;
@@ -179,11 +181,11 @@ QString errorEntry(const QString& sourcePath) {
   return QStringLiteral("Une erreur s'est produite... (") + sourcePath + ')';
 }
 
-// How many thumbnails the resize pass may keep in memory between its steps:
-// about 256 MB at the worst (a thumbnail at quality 100 stays under three
-// bytes a pixel). Decided by list position, so the bytes written never
-// depend on which worker finished first.
-int thumbnailsKeptInMemory(const GalleryJob& job) {
+// How many thumbnails the resize pass may keep between its steps: about
+// 256 MB at the worst (a thumbnail at quality 100 stays under three bytes a
+// pixel). Decided by list position, so the bytes written never depend on
+// which worker finished first.
+int thumbnailsKept(const GalleryJob& job) {
   const qint64 worst =
       qint64(std::max(1, job.LargeurMini)) * std::max(1, job.HauteurMini) * 3 + 4096;
   return int(std::min<qint64>(job.List1.size(), (qint64(256) << 20) / worst));
@@ -191,7 +193,7 @@ int thumbnailsKeptInMemory(const GalleryJob& job) {
 
 RunReport Traitement(ProcessingRun& run) {
   const GalleryJob& job = run.job();
-  const int keptThumbnails = thumbnailsKeptInMemory(job);
+  const int keptThumbnails = thumbnailsKept(job);
   return outputPass(
       run, QStringLiteral("Génération des Images Web Etape 1/2"),
       QStringLiteral("Génération des miniatures-Etape 2/2"),
@@ -213,7 +215,7 @@ RunReport Traitement(ProcessingRun& run) {
           return;
         }
         if (paintBoth)
-          outcomes.encodedThumbnails[i] = imaging::encodeJpeg(thumbnail, 100, job.Progressif);
+          outcomes.keptThumbnails.put(i, imaging::encodeJpeg(thumbnail, 100, job.Progressif));
         const int written =
             imaging::DIWriteJpg(state.scratch, layout.photoOf(source), job.Qualite, job.Progressif);
         outcomes.pictureWritten[i] = written == 1;
