@@ -2,9 +2,6 @@
 # Starts the windowed program when a display is present; otherwise builds the demo gallery.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if [ "$(id -u)" = 0 ]; then
-  export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox}"
-fi
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x build/pixolane ]; then
   exec build/pixolane "$@"
 fi

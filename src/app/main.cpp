@@ -1,36 +1,12 @@
 // The windowed program.
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFile>
 #include <QTimer>
 
-#include <unistd.h>
-
 #include "ui/Form1.h"
+#include "ui/WebEngineSetup.h"
 
 namespace {
-
-void appendChromiumFlag(const QByteArray& flag) {
-  QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-  if (flags.contains(flag))
-    return;
-  if (!flags.isEmpty())
-    flags += ' ';
-  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags + flag);
-}
-
-// The embedded browser must come up on a plain machine: as root Chromium
-// refuses its sandbox, and without a GPU it must draw in software.
-void prepareWebEngine() {
-#ifdef Q_OS_UNIX
-  if (::geteuid() == 0)
-    appendChromiumFlag("--no-sandbox");
-  const bool gpu = QFile::exists(QStringLiteral("/dev/dri"));
-  // Chromium then draws in software; Qt's own OpenGL falls back to Mesa.
-  if (!gpu || qgetenv("QT_QPA_PLATFORM") == "offscreen")
-    appendChromiumFlag("--disable-gpu");
-#endif
-}
 
 // Screen readers and UI automation find every control by its caption: the
 // accessibility bridge stays on even when no assistive tool announced itself.
@@ -44,7 +20,7 @@ void prepareAccessibility() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  prepareWebEngine();
+  pixolane::ui::prepareWebEngine();
   prepareAccessibility();
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QCoreApplication::setOrganizationName(QStringLiteral("Pixolane"));
@@ -59,7 +35,7 @@ int main(int argc, char** argv) {
   parser.addOption(screenshot);
   parser.process(app);
 
-  pixolane::Form1 window;
+  pixolane::ui::Form1 window;
   window.show();
 
   if (parser.isSet(screenshot)) {

@@ -7,9 +7,14 @@
 #include <map>
 
 #include "job/Launch.h"
+#include "platform/PictureListing.h"
 #include "run/Naming.h"
 
 namespace pixolane::cli {
+
+using job::GalleryJob;
+using job::parseBorder;
+using run::withFinalSeparator;
 
 namespace {
 
@@ -17,14 +22,12 @@ ParseResult refuse(const QString& message) {
   return ParseResult{false, message, {}};
 }
 
-// Files of a folder that the picker would show, in name order.
+// Files of a folder that the picker would show, in the picker's order.
 QStringList picturesIn(const QString& folder) {
   QStringList files;
   const QDir dir(folder);
-  const auto entries =
-      dir.entryInfoList({"*.jpg", "*.jpeg"}, QDir::Files, QDir::Name | QDir::IgnoreCase);
-  for (const QFileInfo& info : entries)
-    files << QDir::toNativeSeparators(info.absoluteFilePath());
+  for (const QString& name : platform::picturesIn(folder))
+    files << QDir::toNativeSeparators(dir.absoluteFilePath(name));
   return files;
 }
 

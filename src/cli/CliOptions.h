@@ -10,7 +10,7 @@ namespace pixolane::cli {
 enum class FolderAnswer { Ask, Replace, Keep };
 
 struct CliOptions {
-  GalleryJob job;
+  job::GalleryJob job;
   FolderAnswer folders = FolderAnswer::Ask;
   QString previewDir;
   int jobs = 0;

@@ -1,5 +1,7 @@
 #include "cli/TerminalView.h"
 
+#include <poll.h>
+
 namespace pixolane::cli {
 
 std::atomic<bool> TerminalView::interrupted{false};
@@ -46,6 +48,18 @@ void TerminalView::endLine() {
   lineOpen_ = false;
 }
 
+// Waits until a line can be read or Ctrl-C was pressed (false). Polling in
+// short slices closes the gap between checking the flag and blocking in read,
+// where a signal would otherwise be missed.
+bool TerminalView::waitForInput() {
+  pollfd input{fileno(in_), POLLIN, 0};
+  while (!interrupted.load()) {
+    if (::poll(&input, 1, 100) > 0)
+      return true;
+  }
+  return false;
+}
+
 bool TerminalView::ask(const QString& text, const QString& title) {
   Q_UNUSED(title);
   if (answer_ != FolderAnswer::Ask || !interactive_) {
@@ -59,8 +73,11 @@ bool TerminalView::ask(const QString& text, const QString& title) {
   endLine();
   print(out_, QString(text).replace("\r\n", "\n") + " [O/n] ");
   char line[64] = {0};
-  if (!std::fgets(line, sizeof line, in_))
+  // End of input counts as No; so does Ctrl-C, which also cancels the run.
+  if (!waitForInput() || !std::fgets(line, sizeof line, in_)) {
+    print(out_, "\n");
     return false;
+  }
   const char c = line[0];
   return c == '\n' || c == 'o' || c == 'O' || c == 'y' || c == 'Y';  // Yes is the default
 }
@@ -74,7 +91,7 @@ bool TerminalView::yieldCancelled() {
   return interrupted.load();
 }
 
-void TerminalView::close() {
+void TerminalView::closeView() {
   endLine();
 }
 

@@ -12,7 +12,7 @@
 
 namespace pixolane::cli {
 
-class TerminalView : public RunView {
+class TerminalView : public run::RunView {
  public:
   TerminalView(FolderAnswer answer, bool quiet, bool interactive, FILE* out = stderr,
                FILE* in = stdin);
@@ -26,7 +26,7 @@ class TerminalView : public RunView {
   void showError(const QString& text) override;
   bool yieldCancelled() override;
   void navigate(const QString& pagePath) override { navigated_ = pagePath; }
-  void close() override;
+  void closeView() override;
 
   const QString& navigated() const { return navigated_; }
 
@@ -34,6 +34,7 @@ class TerminalView : public RunView {
   static std::atomic<bool> interrupted;
 
  private:
+  bool waitForInput();
   void redraw();
   void endLine();
 

@@ -2,14 +2,24 @@
 #include <QCoreApplication>
 #include <QStandardPaths>
 
+#include <signal.h>
 #include <unistd.h>
-#include <csignal>
 #include <cstdio>
 
 #include "cli/CliOptions.h"
 #include "cli/TerminalView.h"
 #include "job/Launch.h"
+#include "run/Folders.h"
 #include "run/ProcessingRun.h"
+
+using pixolane::job::checkLaunch;
+using pixolane::job::GalleryJob;
+using pixolane::job::LaunchCheck;
+using pixolane::run::checkNamedPreviewFolder;
+using pixolane::run::FolderOutcome;
+using pixolane::run::ProcessingRun;
+using pixolane::run::RunOptions;
+using pixolane::run::RunReport;
 
 using namespace pixolane;
 
@@ -19,6 +29,15 @@ enum Exit { kWritten = 0, kErrors = 1, kRefused = 2, kStopped = 3, kInterrupted 
 
 void onInterrupt(int) {
   cli::TerminalView::interrupted.store(true);
+}
+
+// Ctrl-C cancels the run, also while a question waits for its answer.
+void catchInterrupt() {
+  struct sigaction action = {};
+  action.sa_handler = onInterrupt;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0;
+  sigaction(SIGINT, &action, nullptr);
 }
 
 void printLine(FILE* f, const QString& text) {
@@ -53,9 +72,15 @@ int main(int argc, char** argv) {
   } else if (job.List1.isEmpty()) {
     printLine(stderr, QStringLiteral("Aucune image dans la liste de traitement"));
     return kRefused;
+  } else if (!options.previewDir.isEmpty()) {
+    const FolderOutcome folder = checkNamedPreviewFolder(options.previewDir);
+    if (!folder.ok) {
+      printLine(stderr, folder.message);
+      return kRefused;
+    }
   }
 
-  std::signal(SIGINT, onInterrupt);
+  catchInterrupt();
   const bool terminal = isatty(STDERR_FILENO) && isatty(STDIN_FILENO);
   cli::TerminalView view(options.folders, options.quiet, terminal);
   ProcessingRun run(job, view,
@@ -64,8 +89,11 @@ int main(int argc, char** argv) {
   const RunReport report = run.Timer1_Timer();
   run.Form_Unload();
 
-  for (const QString& e : report.errors)
-    printLine(stderr, e);
+  for (qsizetype i = 0; i < report.errors.size(); ++i) {
+    printLine(stderr, report.errors.at(i));
+    if (!report.reasons.value(i).isEmpty())
+      printLine(stderr, QStringLiteral("    ") + report.reasons.at(i));
+  }
   if (report.cancelled) {
     printLine(stderr, QStringLiteral("Interrompu : aucune page n'a été écrite."));
     return kInterrupted;

@@ -5,7 +5,7 @@
 #include <array>
 #include <memory>
 
-namespace pixolane {
+namespace pixolane::imaging {
 
 namespace {
 
@@ -145,4 +145,4 @@ CImageInfo::Status CImageInfo::ReadImageInfo(const QString& sFileName) {
   }
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::imaging

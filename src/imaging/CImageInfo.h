@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace pixolane {
+namespace pixolane::imaging {
 
 class CImageInfo {
  public:
@@ -28,4 +28,4 @@ class CImageInfo {
   std::int32_t imageType_ = 0;
 };
 
-}  // namespace pixolane
+}  // namespace pixolane::imaging

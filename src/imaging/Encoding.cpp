@@ -1,8 +1,7 @@
 // Encoding a drawing, and decoding pictures for the windows.
 #include "imaging/VipsSupport.h"
 
-#include <QDir>
-#include <QSaveFile>
+#include "platform/Files.h"
 
 #include <algorithm>
 #include <cmath>
@@ -73,34 +72,18 @@ QByteArray encodeJpeg(const Scratch& scratch, int quality, int progressive, QStr
 
 int DIWriteJpg(const Scratch& scratch, const QString& destination, int quality, int progressive,
                QString* error) {
-  const QString shown = QDir::toNativeSeparators(destination);
   const Blob blob = encode(scratch, quality, progressive, error);
   const QByteArrayView bytes = bytesOf(blob);
   if (bytes.isEmpty()) {
     return 0;
   }
-  // QSaveFile writes a temporary file beside the destination and renames it
-  // over the destination on commit; on failure the temporary file is removed,
-  // so the final name holds a complete picture or is left untouched.
-  QSaveFile file(destination);
-  if (!file.open(QIODevice::WriteOnly)) {
-    setError(error,
-             QStringLiteral("Impossible d'écrire « %1 » : %2").arg(shown, file.errorString()));
-    return 0;
-  }
-  if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
-    const QString reason = file.errorString();
-    file.cancelWriting();
-    file.commit();
-    setError(error, QStringLiteral("Impossible d'écrire « %1 » : %2").arg(shown, reason));
-    return 0;
-  }
-  if (!file.commit()) {
-    setError(error,
-             QStringLiteral("Impossible d'écrire « %1 » : %2").arg(shown, file.errorString()));
-    return 0;
-  }
-  return 1;
+  // Written from libvips' buffer, through a temporary file beside the
+  // destination renamed over it: the final name holds a complete picture or
+  // is left untouched.
+  return platform::writeFileAtomically(destination,
+                                       QByteArray::fromRawData(bytes.data(), bytes.size()), error)
+             ? 1
+             : 0;
 }
 
 // ---------------------------------------------------------------------------

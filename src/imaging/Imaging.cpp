@@ -1,6 +1,8 @@
 // Sizing, the picture holder, the scratch picture and drawing.
 #include "imaging/VipsSupport.h"
 
+#include "imaging/Limits.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -75,10 +77,6 @@ PixelSize proportionalSurfaceSize(double holderWidthTwips, double holderHeightTw
 
 namespace {
 
-// Drawings larger than this are refused rather than risking gigabytes of RAM;
-// JPEG itself stops at 65,535 pixels a side.
-constexpr int kMaxSide = 65500;
-constexpr double kMaxPixels = 150.0 * 1000 * 1000;
 // Largest decoded source kept in memory to draw it twice (about 120 MB).
 constexpr double kMaxHeldPixels = 40.0 * 1000 * 1000;
 
@@ -227,8 +225,7 @@ void Scratch::release() {
 namespace {
 
 bool validTarget(PixelSize size) {
-  return size.width > 0 && size.height > 0 && size.width <= kMaxSide && size.height <= kMaxSide &&
-         double(size.width) * size.height <= kMaxPixels;
+  return drawableSize(size.width, size.height);
 }
 
 // The target in the source's stored orientation.

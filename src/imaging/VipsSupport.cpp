@@ -50,6 +50,11 @@ bool vipsReady() {
     vips_cache_set_max(0);
     // Only the ordinary, fuzzed image loaders are allowed to see user files.
     vips_block_untrusted_set(TRUE);
+    // libvips' and libjpeg's warnings ("Premature end of JPEG file"...) would
+    // reach the terminal raw; a picture that really fails says why in French.
+    g_log_set_handler(
+        "VIPS", GLogLevelFlags(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE | G_LOG_LEVEL_INFO),
+        [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
   });
   return ready;
 }

@@ -1,6 +1,6 @@
 #include "job/GalleryJob.h"
 
-namespace pixolane {
+namespace pixolane::job {
 
 GalleryJob startupJob() {
   // The member initialisers are the start-up values; keeping them in one place
@@ -8,4 +8,4 @@ GalleryJob startupJob() {
   return GalleryJob{};
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::job

@@ -8,7 +8,7 @@
 #include <array>
 #include <cstdint>
 
-namespace pixolane {
+namespace pixolane::job {
 
 struct GalleryJob {
   // --- Values of the main window's controls ---------------------------------
@@ -36,7 +36,6 @@ struct GalleryJob {
   std::int16_t Progressif = 1;  // 1 progressive, 0 baseline
   std::int16_t Bordure = 2;     // thumbnail border written into the pages
   std::int16_t ModeApercu = 0;  // -1 while in preview mode
-  QString DossierDepart;        // folder preselected by the folder picker
 };
 
 // The job as the main window leaves it right after start-up.
@@ -50,4 +49,4 @@ inline bool isOne(int checkValue) {
   return checkValue == 1;
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::job

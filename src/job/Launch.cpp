@@ -1,6 +1,6 @@
 #include "job/Launch.h"
 
-namespace pixolane {
+namespace pixolane::job {
 
 namespace {
 
@@ -33,11 +33,28 @@ LaunchCheck refuse(const QString& message, LaunchField field) {
   return LaunchCheck{false, message, field};
 }
 
+// The page name is a file name and the suffix of the two folder names and of
+// the page's links: a separator would put the gallery outside the destination
+// (browsers read a backslash in a link as a slash), a control character would
+// break the page's lines.
+bool plainFileName(const QString& name) {
+  for (QChar c : name) {
+    if (c == u'/' || c == u'\\' || c.category() == QChar::Other_Control)
+      return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 LaunchCheck checkLaunch(GalleryJob& job) {
   if (blank(job.Text4)) {
     return refuse(QStringLiteral("Veuillez renseigner le nom de fichier html"),
+                  LaunchField::PageName);
+  }
+  if (!plainFileName(job.Text4)) {
+    return refuse(QStringLiteral("Le nom de fichier html ne doit contenir ni « / », ni « \\ », "
+                                 "ni caractère de contrôle"),
                   LaunchField::PageName);
   }
   if (blank(job.Text3)) {
@@ -65,6 +82,12 @@ LaunchCheck checkLaunch(GalleryJob& job) {
                         : QStringLiteral("La hauteur personnalisée doit être comprise entre 1 "
                                          "et 65500 pixels"),
                     LaunchField::CustomHeight);
+    }
+    if (!imaging::drawableSize(*width, *height)) {
+      return refuse(QStringLiteral("La taille personnalisée ne doit pas dépasser %1 mégapixels "
+                                   "(largeur x hauteur)")
+                        .arg(imaging::kMaxMegapixels),
+                    LaunchField::CustomWidth);
     }
     // Taken even when the copy pass will run: the size stays the job's target.
     job.LargeurCible = *width;
@@ -110,4 +133,4 @@ std::optional<int> parseBorder(const QString& text) {
   return t.toInt();
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::job

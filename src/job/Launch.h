@@ -7,10 +7,11 @@
 #include <array>
 #include <optional>
 
+#include "imaging/Limits.h"
 #include "job/GalleryJob.h"
 #include "platform/Platform.h"
 
-namespace pixolane {
+namespace pixolane::job {
 
 // Which box a refused launch points the user at.
 enum class LaunchField { None, PageName, Destination, List, CustomWidth, CustomHeight };
@@ -21,12 +22,13 @@ struct LaunchCheck {
   LaunchField field = LaunchField::None;
 };
 
-// The create button's checks, in order: page name, destination, list, and with
-// "Personnalisé" a custom size of 1..65500 pixels per side. When all pass and
-// Option6 is set, the job's target size is taken from Text1 x Text2.
+// The create button's checks, in order: page name (not blank, and a plain file
+// name), destination, list, and with "Personnalisé" a custom size of 1..65500
+// pixels per side that the imaging road can draw. When all pass and Option6 is
+// set, the job's target size is taken from Text1 x Text2.
 LaunchCheck checkLaunch(GalleryJob& job);
 
-constexpr int kMaxCustomSide = 65500;
+constexpr int kMaxCustomSide = imaging::kMaxSide;
 
 // The site folder boxes filled from a destination folder (the part after
 // "Nouveau site" and its separator, one folder per box). Boxes the extraction
@@ -39,4 +41,4 @@ std::array<QString, 5> extractSiteFolders(const QString& destination,
 // The border box's typed text: a whole number 0..99, or nothing.
 std::optional<int> parseBorder(const QString& text);
 
-}  // namespace pixolane
+}  // namespace pixolane::job

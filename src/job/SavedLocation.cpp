@@ -3,13 +3,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <optional>
 
+#include "platform/Files.h"
 #include "platform/Platform.h"
 
-namespace pixolane {
+namespace pixolane::job {
 
 namespace {
 
@@ -36,12 +36,9 @@ std::optional<SavedLocation> readFile(const QString& file) {
 
 void writeDefault(const QString& file, const QString& location) {
   QDir().mkpath(QFileInfo(file).absolutePath());
-  QSaveFile out(file);
-  if (!out.open(QIODevice::WriteOnly))
-    return;
   const QByteArray line = location.toLocal8Bit() + "\r\n";
-  out.write(line + line);
-  out.commit();  // a failure leaves the default location in use, silently
+  // A failure leaves the default location in use, silently.
+  platform::writeFileAtomically(file, line + line);
 }
 
 }  // namespace
@@ -66,4 +63,4 @@ SavedLocation restoreSavedLocation() {
   return restoreSavedLocation(platform::savedLocationFile(), LocationProbe::system());
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::job

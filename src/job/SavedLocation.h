@@ -5,7 +5,7 @@
 
 #include <functional>
 
-namespace pixolane {
+namespace pixolane::job {
 
 struct SavedLocation {
   QString folder;
@@ -28,4 +28,4 @@ SavedLocation restoreSavedLocation(const QString& file, const LocationProbe& pro
 // The same with the per-user file and the real system.
 SavedLocation restoreSavedLocation();
 
-}  // namespace pixolane
+}  // namespace pixolane::job

@@ -26,8 +26,9 @@ int windows1252Byte(char32_t cp) {
   return -1;
 }
 
-// Text placed in an attribute or between tags: the three characters that would
-// end the attribute or open a tag become entities. Control characters would
+// Text placed in an attribute or between tags: the characters that would end
+// the attribute, open a tag or start a character reference become entities, so
+// every name reads back exactly ("R&amp;D.jpg" stays that name). Control characters would
 // break the line structure of the file (a newline is a legal file-name
 // character on some systems), so they become numeric references.
 QString escapeText(const QString& value) {
@@ -35,6 +36,9 @@ QString escapeText(const QString& value) {
   out.reserve(value.size());
   for (QChar c : value) {
     switch (c.unicode()) {
+      case '&':
+        out += QLatin1String("&amp;");
+        break;
       case '"':
         out += QLatin1String("&quot;");
         break;
@@ -58,7 +62,8 @@ QString escapeText(const QString& value) {
 // A relative path put in href or src. "#", "?" and "%" would be read as the
 // start of a fragment, a query or an escape, so the picture would not be found;
 // control characters are dropped by URL parsers. Everything else (blanks,
-// accents, ampersands) is left as the browser resolves it correctly.
+// accents) is left as the browser resolves it correctly; ampersands become
+// entities with the rest of the attribute text.
 QString escapeUrl(const QString& path) {
   QString encoded;
   encoded.reserve(path.size());

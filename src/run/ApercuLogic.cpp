@@ -2,7 +2,7 @@
 
 #include "run/Naming.h"
 
-namespace pixolane {
+namespace pixolane::run {
 
 QString formatKo(qint64 bytes) {
   const qint64 ko = (qMax<qint64>(bytes, 0) + 500) / 1000;
@@ -64,4 +64,4 @@ PreviewRender renderPreview(QString path, int largeurCible, int hauteurCible, in
   return result;
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::run

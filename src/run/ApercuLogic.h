@@ -7,7 +7,7 @@
 
 #include "imaging/Imaging.h"
 
-namespace pixolane {
+namespace pixolane::run {
 
 // Encoded size in kilobytes for the caption: bytes / 1000 rounded half up, at
 // least two digits ("05", "46", "1235").
@@ -39,4 +39,4 @@ struct PreviewRender {
 PreviewRender renderPreview(QString path, int largeurCible, int hauteurCible, int qualite,
                             int progressif);
 
-}  // namespace pixolane
+}  // namespace pixolane::run

@@ -4,7 +4,15 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace pixolane {
+#include <optional>
+#include <utility>
+#include <vector>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+namespace pixolane::run {
 
 namespace {
 
@@ -16,6 +24,38 @@ QString creationFailed(const QString& folder) {
 
 QString deletionFailed(const QString& file) {
   return QStringLiteral("Impossible d'effacer ") + file;
+}
+
+// Marks a preview folder named by the user as the program's own. Hidden, so
+// it is never listed, counted or deleted with the previews' files.
+const QString kPreviewMark = QStringLiteral(".pixolane-apercu");
+
+QString shown(const QString& path) {
+  return QDir::toNativeSeparators(path);
+}
+
+// The identity of an existing file or folder as the file system sees it.
+#ifdef Q_OS_UNIX
+using FileId = std::pair<dev_t, ino_t>;
+std::optional<FileId> fileId(const QString& path) {
+  struct stat st;
+  if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0)
+    return std::nullopt;
+  return FileId{st.st_dev, st.st_ino};
+}
+#else
+using FileId = QString;
+std::optional<FileId> fileId(const QString& path) {
+  const QString canonical = QFileInfo(path).canonicalFilePath();
+  if (canonical.isEmpty())
+    return std::nullopt;
+  return canonical.toCaseFolded();
+}
+#endif
+
+bool sameFile(const QString& a, const QString& b) {
+  const auto idA = fileId(a);
+  return idA && idA == fileId(b);
 }
 
 bool ensureFolder(const QString& folder) {
@@ -61,13 +101,25 @@ FolderOutcome Verif_Existance(const OutputLayout& layout, const QString& pageNam
   // Create what is missing before asking anything, so that a destination that
   // cannot hold the gallery stops the run before any file is deleted.
   bool hasFiles[2];
+  bool created[2];
   for (int i = 0; i < 2; ++i) {
     hasFiles[i] = !ordinaryFiles(folders[i].path).isEmpty();
+    created[i] = !QFileInfo(folders[i].path).isDir();
     if (!hasFiles[i] && !ensureFolder(folders[i].path))
       return {false, creationFailed(folders[i].path)};
   }
   for (int i = 0; i < 2; ++i) {
-    if (!hasFiles[i] || !view.ask(folders[i].question, kTitle))
+    if (!hasFiles[i])
+      continue;
+    const bool yes = view.ask(folders[i].question, kTitle);
+    if (view.yieldCancelled()) {
+      for (int j = 0; j < 2; ++j) {
+        if (created[j])
+          QDir().rmdir(folders[j].path);  // only ever removes an empty folder
+      }
+      return {false, {}, true};
+    }
+    if (!yes)
       continue;
     QString failed;
     if (!deleteOrdinaryFiles(folders[i].path, &failed))
@@ -76,13 +128,68 @@ FolderOutcome Verif_Existance(const OutputLayout& layout, const QString& pageNam
   return {};
 }
 
-FolderOutcome preparePreviewFolder(const QString& folder) {
+FolderOutcome preparePreviewFolder(const QString& folder, bool namedByUser) {
   if (!ensureFolder(folder))
     return {false, creationFailed(folder)};
   QString failed;
   if (!deleteOrdinaryFiles(folder, &failed))
     return {false, deletionFailed(failed)};
+  if (namedByUser) {
+    QFile mark(QDir(folder).filePath(kPreviewMark));
+    if (!mark.open(QIODevice::WriteOnly))
+      return {false, QStringLiteral("Impossible d'écrire dans le dossier ") + shown(folder)};
+  }
   return {};
 }
 
-}  // namespace pixolane
+FolderOutcome checkNamedPreviewFolder(const QString& folder) {
+  const QDir dir(folder);
+  const QFileInfo info(folder);
+  if (!info.exists())
+    return {};
+  if (info.isDir() &&
+      (dir.exists(kPreviewMark) ||
+       dir.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)))
+    return {};
+  return {false, QStringLiteral("Le dossier d'aperçu ") + shown(folder) +
+                     QStringLiteral(" n'est pas vide et n'a pas été créé par un aperçu : "
+                                    "choisissez un dossier vide ou absent, rien n'a été effacé")};
+}
+
+FolderOutcome checkSourcesOutside(const QStringList& sources, const QStringList& folders,
+                                  const QStringList& files) {
+  std::vector<std::pair<FileId, QString>> folderIds;
+  for (const QString& folder : folders) {
+    if (const auto id = fileId(folder))
+      folderIds.emplace_back(*id, folder);
+  }
+  for (const QString& source : sources) {
+    const QFileInfo info(source);
+    // The source as listed and the file a link points to: either may be lost.
+    QStringList places{info.absolutePath()};
+    if (const QString target = info.canonicalFilePath(); !target.isEmpty())
+      places << QFileInfo(target).path();
+    for (const QString& place : places) {
+      const auto id = fileId(place);
+      for (const auto& [folderId, folder] : folderIds) {
+        if (id != folderId)
+          continue;
+        return {false, QStringLiteral("L'image ") + shown(source) +
+                           QStringLiteral(" se trouve dans le dossier ") + shown(folder) +
+                           QStringLiteral(" où la galerie écrit : elle serait effacée ou "
+                                          "remplacée. Choisissez un autre dossier de "
+                                          "destination ou un autre nom de fichier html.")};
+      }
+    }
+    for (const QString& file : files) {
+      if (sameFile(source, file)) {
+        return {false, QStringLiteral("L'image ") + shown(source) +
+                           QStringLiteral(" serait remplacée par la page ") + shown(file) +
+                           QStringLiteral(". Choisissez un autre nom de fichier html.")};
+      }
+    }
+  }
+  return {};
+}
+
+}  // namespace pixolane::run

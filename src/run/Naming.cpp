@@ -1,6 +1,6 @@
 #include "run/Naming.h"
 
-namespace pixolane {
+namespace pixolane::run {
 
 QString NomPic(const QString& path, QChar sep) {
   const qsizetype last = path.lastIndexOf(sep);
@@ -34,4 +34,4 @@ OutputLayout outputLayout(const QString& destination, const QString& pageName, Q
   return layout;
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::run

@@ -6,7 +6,7 @@
 
 #include "platform/Platform.h"
 
-namespace pixolane {
+namespace pixolane::run {
 
 // The file name part of a path: everything after the last separator.
 QString NomPic(const QString& path, QChar sep = platform::nativeSeparator());
@@ -29,4 +29,4 @@ struct OutputLayout {
 OutputLayout outputLayout(const QString& destination, const QString& pageName,
                           QChar sep = platform::nativeSeparator());
 
-}  // namespace pixolane
+}  // namespace pixolane::run

@@ -8,16 +8,21 @@
 #include "imaging/CImageInfo.h"
 #include "imaging/Imaging.h"
 #include "pages/Pages.h"
-#include "run/Files.h"
+#include "platform/Files.h"
 #include "run/Folders.h"
 #include "run/Naming.h"
 #include "run/Step.h"
 #include "run/ThumbnailStore.h"
 
-namespace pixolane {
+namespace pixolane::run {
+
+using imaging::CImageInfo;
+using job::GalleryJob;
+using job::isOne;
 
 using imaging::Picture;
 using imaging::PixelSize;
+using platform::writeFileAtomically;
 
 namespace {
 
@@ -26,19 +31,25 @@ namespace {
 struct Outcomes {
   explicit Outcomes(qsizetype n)
       : errors(n),
+        reasons(n),
         thumbnailWritten(n, 0),
         pictureWritten(n, 0),
         keptThumbnails(n),
         unreadable(n, 0) {}
   std::vector<QString> errors;
+  std::vector<QString> reasons;  // why, in French
   std::vector<char> thumbnailWritten;
   std::vector<char> pictureWritten;
   ThumbnailStore keptThumbnails;  // drawn during step 1, when that pays
   std::vector<char> unreadable;   // step 1 could not decode the source
 
-  void fail(int index, const QString& source) {
-    if (errors[index].isEmpty())
-      errors[index] = errorEntry(source);
+  // The first failure of an entry is the one reported. Called on the worker
+  // that owns the entry.
+  void fail(int index, const QString& source, const QString& reason) {
+    if (!errors[index].isEmpty())
+      return;
+    errors[index] = errorEntry(source);
+    reasons[index] = reason;
   }
 };
 
@@ -53,15 +64,17 @@ PixelSize fullSize(const Picture& picture, const GalleryJob& job) {
   return size(picture.widthTwips(), picture.heightTwips(), job.LargeurCible, job.HauteurCible);
 }
 
-// Draws a thumbnail of the source and writes it; false when either failed.
+// Draws a thumbnail of the source and writes it; false (and why) when either failed.
 bool makeThumbnail(const QString& source, const QString& destination, const GalleryJob& job,
-                   WorkerState& state) {
+                   WorkerState& state, QString* reason) {
   const Picture picture = Picture::LoadPicture(source);
-  if (!picture.ok())
+  if (!picture.ok()) {
+    *reason = picture.error();
     return false;
-  if (!imaging::PaintPicture(picture, thumbnailSize(picture, job), state.scratch))
+  }
+  if (!imaging::PaintPicture(picture, thumbnailSize(picture, job), state.scratch, reason))
     return false;
-  return imaging::DIWriteJpg(state.scratch, destination, 100, job.Progressif) == 1;
+  return imaging::DIWriteJpg(state.scratch, destination, 100, job.Progressif, reason) == 1;
 }
 
 StepSettings step(const ProcessingRun& run, const QString& status, bool second) {
@@ -69,9 +82,10 @@ StepSettings step(const ProcessingRun& run, const QString& status, bool second) 
 }
 
 void collectErrors(const Outcomes& outcomes, RunReport& report) {
-  for (const QString& e : outcomes.errors)
-    if (!e.isEmpty())
-      report.errors << e;
+  for (size_t i = 0; i < outcomes.errors.size(); ++i) {
+    if (!outcomes.errors[i].isEmpty())
+      report.addError(outcomes.errors[i], outcomes.reasons[i]);
+  }
   for (size_t i = 0; i < outcomes.pictureWritten.size(); ++i) {
     report.picturesWritten += outcomes.pictureWritten[i];
     report.thumbnailsWritten += outcomes.thumbnailWritten[i];
@@ -113,12 +127,16 @@ void Generation_Html(ProcessingRun& run, const OutputLayout& layout, const Outco
   if (writeFileAtomically(layout.page, pages::galleryPage(data), &error))
     report.pagePath = layout.page;
   else
-    report.errors << error;
+    report.addError(error);
 }
 
 bool stopForFolders(const FolderOutcome& outcome, RunView& view, RunReport& report) {
   if (outcome.ok)
     return false;
+  if (outcome.cancelled) {
+    report.cancelled = true;
+    return true;
+  }
   report.stopped = true;
   report.stopMessage = outcome.message;
   view.showError(outcome.message);
@@ -127,31 +145,44 @@ bool stopForFolders(const FolderOutcome& outcome, RunView& view, RunReport& repo
 
 // Step 2 of both passes: a thumbnail per entry, from the picture drawn in
 // step 1 when there is one, from the source otherwise.
-bool thumbnailStep(ProcessingRun& run, const OutputLayout& layout, const QString& status,
-                   Outcomes& outcomes) {
+// A step over the list whose failures, thrown ones included, become error entries.
+StepEnd runListStep(ProcessingRun& run, const StepSettings& settings, Outcomes& outcomes,
+                    const StepWork& work) {
+  const QStringList& list = run.job().List1;
+  return runStep(list, settings, run.view(), work,
+                 [&](int i, const QString& reason) { outcomes.fail(i, list.at(i), reason); });
+}
+
+StepEnd thumbnailStep(ProcessingRun& run, const OutputLayout& layout, const QString& status,
+                      Outcomes& outcomes) {
   const GalleryJob& job = run.job();
-  return runStep(job.List1, step(run, status, true), run.view(), [&](int i, WorkerState& state) {
+  return runListStep(run, step(run, status, true), outcomes, [&](int i, WorkerState& state) {
+    if (outcomes.unreadable[i])
+      return;  // step 1 already reported it
     const QString source = job.List1.at(i);
     const QString destination = layout.thumbnailOf(source);
-    bool written;
+    QString reason;
     const QByteArray kept = outcomes.keptThumbnails.take(i);
-    if (!kept.isEmpty())
-      written = writeFileAtomically(destination, kept);
-    else
-      written = !outcomes.unreadable[i] && makeThumbnail(source, destination, job, state);
+    const bool written = kept.isEmpty() ? makeThumbnail(source, destination, job, state, &reason)
+                                        : writeFileAtomically(destination, kept, &reason);
     outcomes.thumbnailWritten[i] = written;
     if (!written)
-      outcomes.fail(i, source);
+      outcomes.fail(i, source, reason);
   });
 }
 
-RunReport finishPass(ProcessingRun& run, const OutputLayout& layout, Outcomes& outcomes,
-                     bool completed) {
+// The end of a pass: the error entries, then the page unless the run stopped.
+RunReport finishPass(ProcessingRun& run, Outcomes& outcomes, const StepEnd& end,
+                     const std::function<void(RunReport&)>& writePage) {
   RunReport report;
   collectErrors(outcomes, report);
-  report.cancelled = !completed;
-  if (completed)
-    Generation_Html(run, layout, outcomes, report);
+  report.cancelled = end.cancelled;
+  if (!end.stopMessage.isEmpty()) {
+    stopForFolders({false, end.stopMessage}, run.view(), report);
+    return report;
+  }
+  if (end.completed())
+    writePage(report);
   return report;
 }
 
@@ -164,15 +195,21 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
   const GalleryJob& job = run.job();
   const OutputLayout layout = outputLayout(job.Text3, job.Text4, run.options().sep);
   RunReport stopped;
-  if (stopForFolders(Verif_Existance(layout, job.Text4, run.view()), run.view(), stopped))
+  // Sources first: nothing may be created, asked or deleted while one of them
+  // lies where the run writes.
+  const FolderOutcome sources =
+      checkSourcesOutside(job.List1, {layout.photosFolder, layout.thumbnailsFolder}, {layout.page});
+  if (stopForFolders(sources, run.view(), stopped) ||
+      stopForFolders(Verif_Existance(layout, job.Text4, run.view()), run.view(), stopped))
     return stopped;
 
   Outcomes outcomes(job.List1.size());
-  const bool completed =
-      runStep(job.List1, step(run, firstStatus, false), run.view(),
-              [&](int i, WorkerState& state) { first(i, state, layout, outcomes); }) &&
-      thumbnailStep(run, layout, thumbnailStatus, outcomes);
-  return finishPass(run, layout, outcomes, completed);
+  StepEnd end = runListStep(run, step(run, firstStatus, false), outcomes,
+                            [&](int i, WorkerState& state) { first(i, state, layout, outcomes); });
+  if (end.completed())
+    end = thumbnailStep(run, layout, thumbnailStatus, outcomes);
+  return finishPass(run, outcomes, end,
+                    [&](RunReport& report) { Generation_Html(run, layout, outcomes, report); });
 }
 
 }  // namespace
@@ -198,29 +235,34 @@ RunReport Traitement(ProcessingRun& run) {
       run, QStringLiteral("Génération des Images Web Etape 1/2"),
       QStringLiteral("Génération des miniatures-Etape 2/2"),
       [&](int i, WorkerState& state, const OutputLayout& layout, Outcomes& outcomes) {
-        // One decode serves both the full-size picture and its thumbnail, as
-        // long as the thumbnails kept for step 2 stay within their budget.
         const QString source = job.List1.at(i);
         const Picture picture = Picture::LoadPicture(source);
+        if (!picture.ok()) {
+          outcomes.unreadable[i] = 1;
+          outcomes.fail(i, source, picture.error());
+          return;
+        }
+        // One decode serves both the full-size picture and its thumbnail, as
+        // long as the thumbnails kept for step 2 stay within their budget.
+        // When the full-size picture fails, step 2 still draws the thumbnail.
+        QString reason;
         imaging::Scratch thumbnail;
         const bool paintBoth = i < keptThumbnails;
         const bool painted =
-            picture.ok() &&
-            (paintBoth ? imaging::PaintPictureTwice(picture, fullSize(picture, job), state.scratch,
-                                                    thumbnailSize(picture, job), thumbnail)
-                       : imaging::PaintPicture(picture, fullSize(picture, job), state.scratch));
+            paintBoth
+                ? imaging::PaintPictureTwice(picture, fullSize(picture, job), state.scratch,
+                                             thumbnailSize(picture, job), thumbnail, &reason)
+                : imaging::PaintPicture(picture, fullSize(picture, job), state.scratch, &reason);
         if (!painted) {
-          outcomes.unreadable[i] = 1;
-          outcomes.fail(i, source);
+          outcomes.fail(i, source, reason);
           return;
         }
         if (paintBoth)
           outcomes.keptThumbnails.put(i, imaging::encodeJpeg(thumbnail, 100, job.Progressif));
-        const int written =
-            imaging::DIWriteJpg(state.scratch, layout.photoOf(source), job.Qualite, job.Progressif);
-        outcomes.pictureWritten[i] = written == 1;
-        if (written != 1)
-          outcomes.fail(i, source);
+        outcomes.pictureWritten[i] = imaging::DIWriteJpg(state.scratch, layout.photoOf(source),
+                                                         job.Qualite, job.Progressif, &reason) == 1;
+        if (!outcomes.pictureWritten[i])
+          outcomes.fail(i, source, reason);
       });
 }
 
@@ -230,12 +272,49 @@ RunReport Traitement_Copie(ProcessingRun& run) {
                     QStringLiteral("Génération des miniatures Etape 2/2"),
                     [&](int i, WorkerState&, const OutputLayout& layout, Outcomes& outcomes) {
                       const QString source = job.List1.at(i);
+                      QString reason;
                       outcomes.pictureWritten[i] =
-                          copyFileAtomically(source, layout.photoOf(source));
+                          platform::copyFileAtomically(source, layout.photoOf(source), &reason);
                       if (!outcomes.pictureWritten[i])
-                        outcomes.fail(i, source);
+                        outcomes.fail(i, source, reason);
                     });
 }
+
+namespace {
+
+// The preview folder: the per-user one, emptied freely, or one the user named,
+// which must be missing, empty or an earlier preview's, and hold no source.
+FolderOutcome preparePreview(const ProcessingRun& run, const QString& folder) {
+  const bool named = !run.options().previewFolder.isEmpty();
+  FolderOutcome outcome = named ? checkNamedPreviewFolder(folder) : FolderOutcome{};
+  if (outcome.ok)
+    outcome = checkSourcesOutside(run.job().List1, {folder}, {});
+  if (outcome.ok)
+    outcome = preparePreviewFolder(folder, named);
+  return outcome;
+}
+
+void writePreviewPage(ProcessingRun& run, const QString& folder, const Outcomes& outcomes,
+                      const std::function<QString(const QString&)>& thumbOf, RunReport& report) {
+  const GalleryJob& job = run.job();
+  run.view().setStatus(QStringLiteral("Génération du fichier Html..."));
+  pages::PreviewPageData data;
+  data.title = job.Text5;
+  data.Check5 = job.Check5;
+  data.bordure = job.Bordure;
+  data.perRow = job.CompteurColonnes;
+  data.cells = measureCells(job.List1, outcomes, thumbOf, run.options().sep);
+  const QString page = folder + QStringLiteral("temp.html");
+  QString error;
+  if (!writeFileAtomically(page, pages::previewPage(data), &error)) {
+    report.addError(error);
+    return;
+  }
+  report.pagePath = page;
+  run.view().navigate(page);
+}
+
+}  // namespace
 
 RunReport Apercu(ProcessingRun& run) {
   const GalleryJob& job = run.job();
@@ -244,42 +323,25 @@ RunReport Apercu(ProcessingRun& run) {
   if (folder.isEmpty())
     folder = platform::previewFolder();
   folder = withFinalSeparator(folder, sep);
-  RunReport report;
-  if (stopForFolders(preparePreviewFolder(folder), run.view(), report))
-    return report;
+  RunReport stopped;
+  if (stopForFolders(preparePreview(run, folder), run.view(), stopped))
+    return stopped;
 
   Outcomes outcomes(job.List1.size());
   const auto thumbOf = [&](const QString& source) { return folder + NomPic(source, sep); };
-  const bool completed =
-      runStep(job.List1, step(run, QStringLiteral("Génération des miniatures (Aperçu)"), true),
-              run.view(), [&](int i, WorkerState& state) {
-                const QString source = job.List1.at(i);
-                outcomes.thumbnailWritten[i] = makeThumbnail(source, thumbOf(source), job, state);
-                outcomes.pictureWritten[i] = outcomes.thumbnailWritten[i];
-                if (!outcomes.thumbnailWritten[i])
-                  outcomes.fail(i, source);
-              });
-  collectErrors(outcomes, report);
-  if (!completed) {
-    report.cancelled = true;
-    return report;
-  }
-  run.view().setStatus(QStringLiteral("Génération du fichier Html..."));
-  pages::PreviewPageData data;
-  data.title = job.Text5;
-  data.Check5 = job.Check5;
-  data.bordure = job.Bordure;
-  data.perRow = job.CompteurColonnes;
-  data.cells = measureCells(job.List1, outcomes, thumbOf, sep);
-  const QString page = folder + QStringLiteral("temp.html");
-  QString error;
-  if (!writeFileAtomically(page, pages::previewPage(data), &error)) {
-    report.errors << error;
-    return report;
-  }
-  report.pagePath = page;
-  run.view().navigate(page);
-  return report;
+  const StepEnd end = runListStep(
+      run, step(run, QStringLiteral("Génération des miniatures (Aperçu)"), true), outcomes,
+      [&](int i, WorkerState& state) {
+        const QString source = job.List1.at(i);
+        QString reason;
+        outcomes.thumbnailWritten[i] = makeThumbnail(source, thumbOf(source), job, state, &reason);
+        outcomes.pictureWritten[i] = outcomes.thumbnailWritten[i];
+        if (!outcomes.thumbnailWritten[i])
+          outcomes.fail(i, source, reason);
+      });
+  return finishPass(run, outcomes, end, [&](RunReport& report) {
+    writePreviewPage(run, folder, outcomes, thumbOf, report);
+  });
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::run

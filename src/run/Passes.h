@@ -2,7 +2,7 @@
 // The three things a processing window can run.
 #include "run/ProcessingRun.h"
 
-namespace pixolane {
+namespace pixolane::run {
 
 // Re-draws every picture at the target size, then a thumbnail of each, then the page.
 RunReport Traitement(ProcessingRun& run);
@@ -14,4 +14,4 @@ RunReport Apercu(ProcessingRun& run);
 // The error entry of a picture that could not be made.
 QString errorEntry(const QString& sourcePath);
 
-}  // namespace pixolane
+}  // namespace pixolane::run

@@ -5,7 +5,11 @@
 #include "run/Naming.h"
 #include "run/Passes.h"
 
-namespace pixolane {
+namespace pixolane::run {
+
+using job::GalleryJob;
+using job::isOne;
+using job::isSet;
 
 std::int16_t columnsFromCombo(const QString& text) {
   bool ok = false;
@@ -35,7 +39,7 @@ RunReport ProcessingRun::Timer1_Timer() {
                                            : passes_.copie;
   if (pass)
     report_ = pass(*this);
-  view_.close();
+  view_.closeView();
   return report_;
 }
 
@@ -47,8 +51,12 @@ void ProcessingRun::Form_Unload() {
   const QString document = outputLayout(job_.Text3, job_.Text4, options_.sep).document;
   // The open's result is not looked at; a missing document is not offered to
   // the desktop, which would only answer with an error of its own.
-  if (QFileInfo::exists(document))
+  if (!QFileInfo::exists(document))
+    return;
+  if (options_.openDocument)
+    options_.openDocument(document);
+  else
     platform::openDocument(document);
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::run

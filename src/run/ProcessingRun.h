@@ -11,22 +11,29 @@
 #include "platform/Platform.h"
 #include "run/RunView.h"
 
-namespace pixolane {
+namespace pixolane::run {
 
 struct RunReport {
   int picturesWritten = 0;  // full-size pictures, or preview thumbnails
   int thumbnailsWritten = 0;
   QStringList errors;      // "Une erreur s'est produite... (path)" entries, in list order
+  QStringList reasons;     // reasons[i] says why errors[i] happened, in French (may be empty)
   bool cancelled = false;  // the user cancelled; no page was written
   bool stopped = false;    // the output folders could not be prepared; nothing was written
   QString stopMessage;
   QString pagePath;  // the page written, when one was
+
+  void addError(const QString& entry, const QString& reason = QString()) {
+    errors << entry;
+    reasons << reason;
+  }
 };
 
 struct RunOptions {
   int workers = 0;  // 0: one per core
   QChar sep = platform::nativeSeparator();
-  QString previewFolder;  // empty: the per-user preview folder
+  QString previewFolder;                  // empty: the per-user preview folder
+  platform::DocumentOpener openDocument;  // empty: platform::openDocument
 };
 
 class ProcessingRun {
@@ -40,7 +47,7 @@ class ProcessingRun {
   // The passes a real run uses.
   static Passes standardPasses();
 
-  ProcessingRun(GalleryJob job, RunView& view, RunOptions options = {});
+  ProcessingRun(job::GalleryJob job, RunView& view, RunOptions options = {});
 
   // Resets the progress bar and loads the row countdown from Combo1.
   void Form_Load();
@@ -51,15 +58,15 @@ class ProcessingRun {
 
   void setPasses(Passes passes) { passes_ = std::move(passes); }
 
-  const GalleryJob& job() const { return job_; }
-  GalleryJob& job() { return job_; }
+  const job::GalleryJob& job() const { return job_; }
+  job::GalleryJob& job() { return job_; }
   RunView& view() { return view_; }
   const RunOptions& options() const { return options_; }
   const RunReport& report() const { return report_; }
   bool ran() const { return ran_; }
 
  private:
-  GalleryJob job_;
+  job::GalleryJob job_;
   RunView& view_;
   RunOptions options_;
   Passes passes_;
@@ -70,4 +77,4 @@ class ProcessingRun {
 // The whole-number reading of a combo box's text ("1" -> 1, anything else -> 0).
 std::int16_t columnsFromCombo(const QString& text);
 
-}  // namespace pixolane
+}  // namespace pixolane::run

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-namespace pixolane {
+namespace pixolane::run {
 
 // An empty list would give -1; the bar's maximum never goes below its minimum.
 float progressMax(int count) {
@@ -25,4 +25,4 @@ QString progressCaption(int index, int count, const QString& fileName, int perce
          '%';
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::run

@@ -2,7 +2,7 @@
 // The progress report shared by every loop of a run.
 #include <QString>
 
-namespace pixolane {
+namespace pixolane::run {
 
 // Pb.Max for a step over `count` pictures: 1 for one picture, count - 1 otherwise.
 float progressMax(int count);
@@ -16,4 +16,4 @@ QString progressCaption(int index, int count, const QString& fileName, int perce
 // Rounds half to even, the way the window system rounded.
 int roundHalfEven(double value);
 
-}  // namespace pixolane
+}  // namespace pixolane::run

@@ -8,14 +8,17 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
+#include <new>
+#include <system_error>
 #include <thread>
 #include <vector>
 
 #include "run/Naming.h"
 #include "run/Progress.h"
 
-namespace pixolane {
+namespace pixolane::run {
 
 namespace {
 
@@ -77,6 +80,19 @@ class Progress {
   float max_;
 };
 
+// What a throwing work item tells the user.
+QString thrownReason(std::exception_ptr thrown) {
+  try {
+    std::rethrow_exception(thrown);
+  } catch (const std::bad_alloc&) {
+    return QStringLiteral("mémoire insuffisante");
+  } catch (const std::exception& e) {
+    return QStringLiteral("erreur interne : ") + QString::fromLocal8Bit(e.what());
+  } catch (...) {
+    return QStringLiteral("erreur interne");
+  }
+}
+
 }  // namespace
 
 int workerCount(int requested) {
@@ -85,15 +101,15 @@ int workerCount(int requested) {
   return std::max(1, QThread::idealThreadCount());
 }
 
-bool runStep(const QStringList& list, const StepSettings& settings, RunView& view,
-             const StepWork& work) {
+StepEnd runStep(const QStringList& list, const StepSettings& settings, RunView& view,
+                const StepWork& work, const StepFailure& failed) {
   view.setStatus(settings.status);
   if (settings.resetValue)
     view.setProgressValue(0);
   Progress progress(list, settings.sep, view);
   view.setProgressMax(progress.max());
   if (list.isEmpty())
-    return !view.yieldCancelled();
+    return StepEnd{view.yieldCancelled(), {}};
 
   auto groups = groupsByOutputName(list, settings.sep);
   largestFirst(groups, list);
@@ -115,7 +131,8 @@ bool runStep(const QStringList& list, const StepSettings& settings, RunView& vie
         try {
           work(index, state);
         } catch (...) {
-          // A work item records its own failures; nothing may escape a thread.
+          // Nothing may escape a thread, and a failure is never a success.
+          failed(index, thrownReason(std::current_exception()));
         }
         std::lock_guard lock(mutex);
         ++finished;
@@ -128,14 +145,24 @@ bool runStep(const QStringList& list, const StepSettings& settings, RunView& vie
     changed.notify_all();
   };
 
-  bool cancelled = view.yieldCancelled();
+  StepEnd end{view.yieldCancelled(), {}};
+  bool& cancelled = end.cancelled;
   progress.caption(0);
   std::vector<std::thread> pool;
   if (!cancelled) {
     const int threads = std::min<int>(workerCount(settings.workers), int(groups.size()));
+    std::lock_guard lock(mutex);
     running = threads;
-    for (int t = 0; t < threads; ++t)
-      pool.emplace_back(worker);
+    try {
+      for (int t = 0; t < threads; ++t)
+        pool.emplace_back(worker);
+    } catch (const std::system_error& e) {
+      // Fewer workers than asked still finish the step; none at all stops it.
+      running -= threads - int(pool.size());
+      if (pool.empty())
+        end.stopMessage = QStringLiteral("Impossible de démarrer le traitement : ") +
+                          QString::fromLocal8Bit(e.what());
+    }
   }
 
   // The view is touched from this thread only. It keeps being served while
@@ -165,7 +192,7 @@ bool runStep(const QStringList& list, const StepSettings& settings, RunView& vie
   }
   for (auto& t : pool)
     t.join();
-  return !cancelled;
+  return end;
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::run

@@ -9,7 +9,7 @@
 #include "imaging/Imaging.h"
 #include "run/RunView.h"
 
-namespace pixolane {
+namespace pixolane::run {
 
 struct StepSettings {
   QString status;   // first panel of the status bar
@@ -24,16 +24,24 @@ struct WorkerState {
 };
 
 using StepWork = std::function<void(int index, WorkerState& state)>;
+// Called on the worker when work(index) threw: the reason, in French.
+using StepFailure = std::function<void(int index, const QString& reason)>;
+
+struct StepEnd {
+  bool cancelled = false;  // the user cancelled: the pictures in flight were finished
+  QString stopMessage;     // no worker could be started: nothing was drawn
+  bool completed() const { return !cancelled && stopMessage.isEmpty(); }
+};
 
 // Runs work(i) for every list entry. Entries whose output names collide run
 // in list order on one worker, so the later entry wins whatever the number of
 // workers. The largest sources start first, so the step does not end waiting
-// on one big picture. Returns false when the user cancelled: the step then
-// stops after the pictures in flight.
-bool runStep(const QStringList& list, const StepSettings& settings, RunView& view,
-             const StepWork& work);
+// on one big picture. A work item that throws is handed to `failed` and the
+// step goes on.
+StepEnd runStep(const QStringList& list, const StepSettings& settings, RunView& view,
+                const StepWork& work, const StepFailure& failed);
 
 // The number of workers to use: `requested`, or one per core when 0.
 int workerCount(int requested);
 
-}  // namespace pixolane
+}  // namespace pixolane::run

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-namespace pixolane {
+namespace pixolane::run {
 
 void ThumbnailStore::put(int index, const QByteArray& bytes) {
   if (bytes.isEmpty())
@@ -35,4 +35,4 @@ QByteArray ThumbnailStore::take(int index) {
   return bytes.size() == slot.size ? bytes : QByteArray();
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::run

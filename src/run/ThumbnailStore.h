@@ -9,7 +9,7 @@
 #include <mutex>
 #include <vector>
 
-namespace pixolane {
+namespace pixolane::run {
 
 class ThumbnailStore {
  public:
@@ -35,4 +35,4 @@ class ThumbnailStore {
   std::vector<Slot> slots_;
 };
 
-}  // namespace pixolane
+}  // namespace pixolane::run

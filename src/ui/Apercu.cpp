@@ -8,15 +8,19 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "run/ApercuLogic.h"
+#include "ui/Form3.h"
 
-namespace pixolane {
+namespace pixolane::ui {
+
+using job::GalleryJob;
+using run::apercuCaption;
+using run::apercuEmptyListCaption;
+using run::apercuEncodeFailedCaption;
+using run::apercuUnreadableCaption;
+using run::PreviewRender;
+using run::renderPreview;
 
 namespace {
-
-int& previewPosition() {
-  static int position = 0;
-  return position;
-}
 
 // What the worker hands back: the render and the picture ready for showing.
 struct RenderOutcome {
@@ -27,20 +31,16 @@ struct RenderOutcome {
 RenderOutcome renderOnWorker(QString path, int largeur, int hauteur, int qualite, int progressif) {
   RenderOutcome outcome;
   outcome.render = renderPreview(std::move(path), largeur, hauteur, qualite, progressif);
-  const imaging::RgbImage& rgb = outcome.render.decoded;
-  if (outcome.render.ok() && rgb.rgb.size() >= qsizetype(rgb.width) * rgb.height * 3) {
-    // copy(): the QImage must own its pixels once the RGB buffer is gone.
-    outcome.image = QImage(reinterpret_cast<const uchar*>(rgb.rgb.constData()), rgb.width,
-                           rgb.height, rgb.width * 3, QImage::Format_RGB888)
-                        .copy();
-  }
+  if (outcome.render.ok())
+    outcome.image = toQImage(outcome.render.decoded);
   outcome.render.decoded = {};
   return outcome;
 }
 
 }  // namespace
 
-Apercu::Apercu(const GalleryJob& job, QWidget* parent) : QWidget(parent, Qt::Window), job_(job) {
+Apercu::Apercu(const GalleryJob& job, int& position, QWidget* parent)
+    : QWidget(parent, Qt::Window), job_(job), position_(position) {
   setWindowTitle(QStringLiteral("Aperçu...."));
   Picture1 = new QLabel(this);
   Picture1->setObjectName(QStringLiteral("Picture1"));
@@ -51,14 +51,6 @@ Apercu::Apercu(const GalleryJob& job, QWidget* parent) : QWidget(parent, Qt::Win
 }
 
 Apercu::~Apercu() = default;
-
-int Apercu::position() {
-  return previewPosition();
-}
-
-void Apercu::setPosition(int position) {
-  previewPosition() = position;
-}
 
 bool Apercu::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Picture1 && event->type() == QEvent::MouseButtonRelease &&
@@ -75,8 +67,8 @@ void Apercu::Picture1_Click() {
 
 void Apercu::affiche() {
   const qsizetype count = job_.List1.size();
-  const int next = previewPosition() + 1;
-  previewPosition() = (next < 0 || next >= count) ? 0 : next;
+  const int next = position_ + 1;
+  position_ = (next < 0 || next >= count) ? 0 : next;
   maj();
 }
 
@@ -93,14 +85,14 @@ void Apercu::maj() {
     return;
   }
   // The list may have shrunk since the window last showed a picture.
-  if (previewPosition() < 0 || previewPosition() >= list.size())
-    previewPosition() = 0;
+  if (position_ < 0 || position_ >= list.size())
+    position_ = 0;
 
   rendering_ = true;
   setWindowTitle(QStringLiteral("Traitement en cours..."));
 
   // Everything the worker needs, by value: the job may change while it runs.
-  const QString path = list.at(previewPosition());
+  const QString path = list.at(position_);
   const int largeur = job_.LargeurCible;
   const int hauteur = job_.HauteurCible;
   const int qualite = job_.Qualite;
@@ -142,4 +134,4 @@ void Apercu::showPicture(const QImage& image) {
   resize(image.size());
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::ui

@@ -8,7 +8,7 @@
 
 class QLabel;
 
-namespace pixolane {
+namespace pixolane::ui {
 
 class Apercu : public QWidget {
   Q_OBJECT
@@ -16,13 +16,10 @@ class Apercu : public QWidget {
  public:
   // `job` is the main window's live job; it must outlive this window. It is
   // read afresh at every render, so changes made meanwhile show at the next.
-  explicit Apercu(const GalleryJob& job, QWidget* parent = nullptr);
+  // `position` is the preview position in the processing list, kept by the
+  // owner so that closing (or deleting) and reopening shows the same picture.
+  Apercu(const job::GalleryJob& job, int& position, QWidget* parent = nullptr);
   ~Apercu() override;
-
-  // The preview position in the processing list. It outlives the window, so
-  // closing (or deleting) and reopening shows the same picture again.
-  static int position();
-  static void setPosition(int position);
 
   // The encoded size of the picture on show, 0 when none is shown.
   qint64 encodedBytes() const { return encodedBytes_; }
@@ -47,10 +44,11 @@ class Apercu : public QWidget {
  private:
   void showPicture(const QImage& image);
 
-  const GalleryJob& job_;
+  const job::GalleryJob& job_;
+  int& position_;
   quint64 generation_ = 0;  // renders asked for; a result of an older one is dropped
   bool rendering_ = false;
   qint64 encodedBytes_ = 0;
 };
 
-}  // namespace pixolane
+}  // namespace pixolane::ui

@@ -5,14 +5,9 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-namespace pixolane {
+namespace pixolane::ui {
 
 namespace {
-
-FolderDialog& folderDialog() {
-  static FolderDialog dialog;
-  return dialog;
-}
 
 QString showDialog(QWidget* owner, const QString& title, const QString& initialFolder) {
   // Native where the desktop offers one; Qt's own otherwise. Both show the
@@ -27,14 +22,12 @@ QString& DossierDepart() {
   return folder;
 }
 
-void setFolderDialog(FolderDialog dialog) {
-  folderDialog() = std::move(dialog);
-}
-
-QString ChoisirDossier(QWidget* owner, const QString& title, const QString& initialFolder) {
+QString ChoisirDossier(const Services& services, QWidget* owner, const QString& title,
+                       const QString& initialFolder) {
   DossierDepart() = initialFolder;
-  const QString chosen = folderDialog() ? folderDialog()(owner, title, DossierDepart())
-                                        : showDialog(owner, title, DossierDepart());
+  const QString chosen = services.folderDialog
+                             ? services.folderDialog(owner, title, DossierDepart())
+                             : showDialog(owner, title, DossierDepart());
   if (chosen.isEmpty())
     return QString();
   // cleanPath drops a trailing separator but keeps the one of a root ("/",
@@ -49,4 +42,4 @@ QString defaultDestinationFolder() {
   return QDir::toNativeSeparators(QDir::cleanPath(folder));
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::ui

@@ -1,13 +1,11 @@
 #include "ui/DirList.h"
 
 #include <QApplication>
-#include <QCollator>
 #include <QDir>
 #include <QFileInfo>
 #include <QStyle>
 
-#include <algorithm>
-
+#include "platform/PictureListing.h"
 #include "platform/Platform.h"
 
 namespace pixolane::ui {
@@ -15,14 +13,6 @@ namespace pixolane::ui {
 namespace {
 
 constexpr int kIndent = 3;  // spaces per level: the list is flat, depth shows as indentation
-
-QStringList sortedNames(QStringList names) {
-  QCollator collator;
-  collator.setCaseSensitivity(Qt::CaseInsensitive);
-  collator.setNumericMode(true);
-  std::sort(names.begin(), names.end(), collator);
-  return names;
-}
 
 }  // namespace
 
@@ -66,8 +56,8 @@ void DirList::refill() {
   }
   setCurrentRow(count() - 1);
 
-  const QStringList subfolders =
-      sortedNames(QDir(path_).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable));
+  const QStringList subfolders = platform::sortedForReading(
+      QDir(path_).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable));
   for (const QString& name : subfolders) {
     auto* item = new QListWidgetItem(closed, QString(depth * kIndent, ' ') + name, this);
     item->setData(Qt::UserRole, folderWithSeparator(path_) + name);
@@ -79,13 +69,6 @@ QString folderWithSeparator(const QString& folder) {
   if (folder.endsWith(sep))
     return folder;
   return folder + sep;
-}
-
-QStringList jpegFilesIn(const QString& folder) {
-  QDir dir(folder);
-  dir.setNameFilters({"*.jpg", "*.jpeg"});
-  dir.setFilter(QDir::Files);  // case-insensitive matching is QDir's default
-  return sortedNames(dir.entryList());
 }
 
 }  // namespace pixolane::ui

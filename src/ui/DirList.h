@@ -30,8 +30,4 @@ class DirList : public QListWidget {
 // The folder path with separator: a root keeps its own, others get one.
 QString folderWithSeparator(const QString& folder);
 
-// The "*.jpg" files of a folder (".jpeg" too), case-insensitive, sorted by name
-// as the file list shows them; ordinary files only.
-QStringList jpegFilesIn(const QString& folder);
-
 }  // namespace pixolane::ui

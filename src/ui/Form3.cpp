@@ -7,7 +7,7 @@
 
 #include "imaging/Imaging.h"
 
-namespace pixolane {
+namespace pixolane::ui {
 
 QSize fitPicture(QSize picture, QSize view) {
   const double w = picture.width();
@@ -83,4 +83,4 @@ void Form3::paintEvent(QPaintEvent*) {
                    pictureSizeText(pictureSize_));
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::ui

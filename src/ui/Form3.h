@@ -8,7 +8,7 @@
 
 #include "imaging/Imaging.h"
 
-namespace pixolane {
+namespace pixolane::ui {
 
 // The view's size when nothing has been drawn yet.
 inline constexpr QSize kPictureView{241, 233};
@@ -46,4 +46,4 @@ class Form3 : public QWidget {
   QString failure_;
 };
 
-}  // namespace pixolane
+}  // namespace pixolane::ui

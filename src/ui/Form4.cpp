@@ -2,7 +2,7 @@
 
 #include <QLabel>
 
-namespace pixolane {
+namespace pixolane::ui {
 
 Form4::Form4(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral(" About...."));
@@ -25,4 +25,4 @@ Form4::Form4(QWidget* parent) : QDialog(parent) {
   Label2->setGeometry(16, 70, 208, 20);
 }
 
-}  // namespace pixolane
+}  // namespace pixolane::ui

@@ -4,7 +4,7 @@
 
 class QLabel;
 
-namespace pixolane {
+namespace pixolane::ui {
 
 class Form4 : public QDialog {
   Q_OBJECT
@@ -16,4 +16,4 @@ class Form4 : public QDialog {
   QLabel* Label2 = nullptr;  // "Version 1.0"
 };
 
-}  // namespace pixolane
+}  // namespace pixolane::ui

@@ -1,10 +1,10 @@
 #pragma once
-// Every message box of the windows goes through here, so that tests can answer
-// them without a real modal box.
+// Every message box of the windows goes through here and through the
+// windows' services, so that tests can answer them without a real modal box.
 #include <QMessageBox>
 #include <QString>
 
-#include <functional>
+#include "ui/Services.h"
 
 class QWidget;
 
@@ -13,23 +13,18 @@ namespace pixolane::ui {
 // The main window's caption: the title of every message of the program.
 inline const QString kTitle = QStringLiteral("Pixolane");
 
-struct Message {
-  QMessageBox::Icon icon = QMessageBox::Information;
-  QString title;
-  QString text;
-};
+// Shows a message with an OK button; `details` go in the box's scrolling
+// details area.
+void showMessage(const Services& services, QWidget* parent, QMessageBox::Icon icon,
+                 const QString& text, const QString& title = kTitle,
+                 const QString& details = QString());
 
-// Shows a message with an OK button.
-void showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& text,
-                 const QString& title = kTitle);
+// The warning box of a run's error entries: the first `shown` entries as its
+// text (so it never grows past the screen), every entry with its reason
+// indented below it as the details.
+Message errorListMessage(const QStringList& entries, const QStringList& reasons, int shown = 12);
 
 // Yes/No question, Yes the default, no icon; true means Yes.
-bool askYesNo(QWidget* parent, const QString& text, const QString& title);
-
-// Tests replace the boxes; empty functions restore the real ones.
-using MessageHandler = std::function<void(QWidget* parent, const Message& message)>;
-using QuestionHandler = std::function<bool(QWidget* parent, const Message& question)>;
-void setMessageHandler(MessageHandler handler);
-void setQuestionHandler(QuestionHandler handler);
+bool askYesNo(const Services& services, QWidget* parent, const QString& text, const QString& title);
 
 }  // namespace pixolane::ui

@@ -17,20 +17,18 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
-#include <unistd.h>
+#include "ui/WebEngineSetup.h"
 
 using namespace pixolane::clitest;
 
 namespace {
 
-// Started by hand rather than by CTest: no display, and Chromium refuses its
-// sandbox as root. Set before main creates the application.
+// Started by hand rather than by CTest: no display. Set before main creates
+// the application.
 const bool environmentReady = [] {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
-  if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
-            ::geteuid() == 0 ? "--no-sandbox --disable-gpu" : "--disable-gpu");
+  pixolane::ui::prepareWebEngine();
   return true;
 }();
 

@@ -8,7 +8,7 @@
 
 #include "cli/CliOptions.h"
 
-using namespace pixolane;
+using namespace pixolane::job;
 using pixolane::cli::FolderAnswer;
 using pixolane::cli::parseArguments;
 

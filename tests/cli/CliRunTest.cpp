@@ -11,6 +11,10 @@
 #include <QStringConverter>
 #include <QTemporaryDir>
 
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <set>
 
@@ -199,8 +203,12 @@ TEST_F(Cli, UnreadablePicturesAreReportedAndLeftOutOfThePage) {
     const auto r = runCli(gallery("g", {mode, "--replace", good1, text, empty, good2}));
     ASSERT_FALSE(r.crashed);
     EXPECT_EQ(r.exitCode, 1);
+    // Each entry, in list order, with its reason indented on the next line.
     const QString entries = "Une erreur s'est produite... (" + text +
-                            ")\nUne erreur s'est produite... (" + empty + ")\n";
+                            ")\n    Impossible de lire l'image « " + text +
+                            " » : le fichier est illisible ou n'est pas une image reconnue.\n"
+                            "Une erreur s'est produite... (" +
+                            empty + ")\n    Impossible de lire";
     EXPECT_TRUE(r.errText().contains(entries)) << r.errText().toStdString();
     EXPECT_EQ(r.lastOutLine(), dest() + "/g.php");  // the run went on to its page
     for (const QString name : {"un.jpg", "trois.jpg"}) {
@@ -430,8 +438,15 @@ TEST_F(Cli, PreviewWritesThumbnailsAndTempHtmlInItsFolder) {
     QFile f(old);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   }
-  const auto r = runCli({"--preview", "--preview-dir", folder, "-t", "Aperçu", "--thumbs", "medium",
-                         "--baseline", "--names", wide, tall});
+  const QStringList args{"--preview", "--preview-dir", folder,    "-t", "Aperçu", "--thumbs",
+                         "medium",    "--baseline",    "--names", wide, tall};
+  // A folder of the user's that no preview made is refused, nothing deleted.
+  const auto refused = runCli(args);
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_TRUE(refused.errText().contains("n'a pas été créé par un aperçu"));
+  EXPECT_TRUE(QFile::exists(folder + "/vieux.jpg"));
+  QFile(folder + "/.pixolane-apercu").open(QIODevice::WriteOnly);  // as an earlier preview left it
+  const auto r = runCli(args);
   ASSERT_EQ(r.exitCode, 0) << r.errText().toStdString();
   EXPECT_EQ(r.lastOutLine(), folder + "/temp.html");
   EXPECT_TRUE(r.errText().contains("Génération des miniatures (Aperçu)\n"));
@@ -449,4 +464,55 @@ TEST_F(Cli, PreviewWritesThumbnailsAndTempHtmlInItsFolder) {
                              "height=\"140\"></a><p>" +
                              cp1252("b é.jpg") + "</td>"));
   EXPECT_FALSE(QFileInfo::exists(dest()));  // no destination is touched
+}
+
+// At a terminal question, Ctrl-C ends the run at once and Ctrl-D answers No.
+TEST_F(Cli, InterruptOrEndOfInputAtAQuestion) {
+  const QString one = picture("src/neuf.jpg", 160, 120);
+  const QByteArray old = "ancienne miniature";
+  struct Case {
+    char key;
+    int exitCode;
+  } cases[] = {{'\x03', 130}, {'\x04', 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(int(c.key));
+    QDir(dest()).removeRecursively();
+    QDir().mkpath(dest() + "/minig");
+    QFile f(mini("g", "ancien.jpg"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(old);
+    f.close();
+
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      const QByteArray exe = QFile::encodeName(cliPath());
+      std::vector<QByteArray> args{exe};
+      for (const QString& a : gallery("g", {one}))
+        args.push_back(a.toUtf8());
+      std::vector<char*> argv;
+      for (QByteArray& a : args)
+        argv.push_back(a.data());
+      argv.push_back(nullptr);
+      ::execv(exe.constData(), argv.data());
+      ::_exit(127);
+    }
+    QByteArray seen;
+    char buffer[512];
+    ssize_t n;
+    while (!seen.contains("[O/n]") && (n = ::read(terminal, buffer, sizeof buffer)) > 0)
+      seen.append(buffer, n);
+    ASSERT_TRUE(seen.contains("[O/n]")) << seen.toStdString();
+    ASSERT_EQ(::write(terminal, &c.key, 1), 1);
+    while (::read(terminal, buffer, sizeof buffer) > 0) {
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ::close(terminal);
+    EXPECT_EQ(WEXITSTATUS(status), c.exitCode);
+    EXPECT_EQ(readAll(mini("g", "ancien.jpg")), old);  // never deleted
+    EXPECT_EQ(QFile::exists(dest() + "/g.php"), c.exitCode == 0);
+    EXPECT_EQ(QFile::exists(pic("g", "neuf.jpg")), c.exitCode == 0);
+  }
 }

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <initializer_list>
 
-namespace pixolane {
+namespace pixolane::imaging {
 namespace {
 
 QByteArray bytes(std::initializer_list<int> values) {
@@ -168,4 +168,4 @@ TEST(ImageHeaderReaderFailure, MissingFileCannotBeReadAndClearsEarlierResults) {
 }
 
 }  // namespace
-}  // namespace pixolane
+}  // namespace pixolane::imaging

@@ -344,10 +344,15 @@ TEST_F(ImagingTest, FailedWriteReturnsZeroAndLeavesNothing) {
   blocker.close();
   const QStringList before = QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden);
 
-  for (const QString& destination : {path("pic/photo.jpg"), path("missing/photo.jpg")}) {
+  const std::pair<QString, QString> cases[] = {
+      {path("pic/photo.jpg"), "n'est pas un dossier"},
+      {path("missing/photo.jpg"), "introuvable"},
+  };
+  for (const auto& [destination, reason] : cases) {
     QString error;
     EXPECT_EQ(DIWriteJpg(scratch, destination, 90, 0, &error), 0);
     EXPECT_TRUE(error.startsWith("Impossible d'écrire")) << error.toStdString();
+    EXPECT_TRUE(error.endsWith(reason)) << error.toStdString();
     EXPECT_FALSE(QFile::exists(destination));
   }
   EXPECT_EQ(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden), before);

@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 
 using namespace pixolane;
+using namespace pixolane::job;
 
 TEST(GalleryJob, StartupValues) {
   const GalleryJob job = startupJob();

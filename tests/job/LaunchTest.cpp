@@ -10,7 +10,7 @@ inline void PrintTo(const QString& text, std::ostream* os) {
   *os << '"' << text.toStdString() << '"';
 }
 
-namespace pixolane {
+namespace pixolane::job {
 namespace {
 
 GalleryJob readyJob() {
@@ -41,6 +41,21 @@ TEST(LaunchCheck, ChecksRunInOrderPageNameFirst) {
   EXPECT_FALSE(check.ok);
   EXPECT_EQ(check.message, "Aucune image dans la liste de traitement");
   EXPECT_EQ(check.field, LaunchField::List);
+}
+
+TEST(LaunchCheck, PageNameThatIsAPathIsRefused) {
+  for (const char* name : {"../evade", "/../../x", "sub/../../up", "a/b", "a\\b", "a\tb", "a\nb"}) {
+    SCOPED_TRACE(name);
+    GalleryJob job = readyJob();
+    job.Text4 = QString::fromUtf8(name);
+    const LaunchCheck check = checkLaunch(job);
+    EXPECT_FALSE(check.ok);
+    EXPECT_EQ(check.field, LaunchField::PageName);
+    EXPECT_TRUE(check.message.contains("nom de fichier html"));
+  }
+  GalleryJob dotted = readyJob();
+  dotted.Text4 = QString::fromUtf8("été..2026 & co");
+  EXPECT_TRUE(checkLaunch(dotted).ok);
 }
 
 TEST(LaunchCheck, PassingJobWithPresetKeepsTargetSize) {
@@ -91,6 +106,8 @@ TEST(LaunchCheck, BadCustomSizeIsRefusedAndTargetUnchanged) {
       {"1000", "000", LaunchField::CustomHeight, "hauteur"},
       {"1000", "65501", LaunchField::CustomHeight, "hauteur"},
       {"1000", "7a", LaunchField::CustomHeight, "hauteur"},
+      {"65500", "65500", LaunchField::CustomWidth, "150 mégapixels"},
+      {"15000", "10001", LaunchField::CustomWidth, "150 mégapixels"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.width.toStdString() + " x " + c.height.toStdString());
@@ -171,4 +188,4 @@ TEST(Border, TypedTextAcceptedOnlyAsWholeNumberUpTo99) {
 }
 
 }  // namespace
-}  // namespace pixolane
+}  // namespace pixolane::job

@@ -164,7 +164,9 @@ TEST(GalleryPage, NamesWrittenUnchangedOrEscapedWhereNeeded) {
     QByteArray inText;  // as it stands in the name paragraph
   };
   const std::vector<Case> cases = {
-      {QStringLiteral("été & co 2.jpg"), "\xE9t\xE9 & co 2.jpg", "\xE9t\xE9 & co 2.jpg"},
+      {QStringLiteral("été & co 2.jpg"), "\xE9t\xE9 &amp; co 2.jpg", "\xE9t\xE9 &amp; co 2.jpg"},
+      {QStringLiteral("R&amp;D.jpg"), "R&amp;amp;D.jpg", "R&amp;amp;D.jpg"},
+      {QStringLiteral("x&copy.jpg"), "x&amp;copy.jpg", "x&amp;copy.jpg"},
       {QStringLiteral("a\"b<c>.jpg"), "a&quot;b&lt;c&gt;.jpg", "a&quot;b&lt;c&gt;.jpg"},
       {QStringLiteral("n#1 50% ok?.jpg"), "n%231 50%25 ok%3F.jpg", "n#1 50% ok?.jpg"},
       {QStringLiteral("<#>.jpg"), "&lt;%23&gt;.jpg", "&lt;#&gt;.jpg"},

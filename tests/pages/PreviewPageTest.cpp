@@ -83,7 +83,7 @@ TEST(PreviewPage, TitleAndNamesEscaped) {
   d.title = QString::fromUtf8("<Été> \"日\" & co");
   d.cells = {{QStringLiteral("x#<1>.jpg"), 100, 74}};
   const std::vector<QByteArray> all = lines(previewPage(d));
-  EXPECT_EQ(all.at(5), "<title>&lt;\xC9t\xE9&gt; &quot;&#26085;&quot; & co</title>");
+  EXPECT_EQ(all.at(5), "<title>&lt;\xC9t\xE9&gt; &quot;&#26085;&quot; &amp; co</title>");
   EXPECT_EQ(
       all.at(19),
       "     <img border=\"2\" src=\"x%23&lt;1&gt;.jpg\" xthumbnail-orig-image=\"image3(31).JPG\" "

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
+#include "platform/PictureListing.h"
 #include "platform/Platform.h"
 
 using namespace pixolane;
@@ -26,4 +29,18 @@ TEST(Platform, DocumentOpenerCanBeReplaced) {
   EXPECT_TRUE(platform::openDocument("/tmp/x.html"));
   platform::setDocumentOpener({});
   EXPECT_EQ(opened, QStringList{"/tmp/x.html"});
+}
+
+TEST(Platform, PicturesInReadingOrder) {
+  QTemporaryDir dir;
+  // Shuffled on purpose; the others are not pictures, or hidden, or a folder.
+  for (const char* name :
+       {"zoo.jpg", "p10.jpg", "P3.jpg", "été.jpg", "p2.jpg", "abc.jpg", "b1.jpg", "B1.jpg",
+        "b01.jpg", "x.JPEG", "Ecole.jpeg", "notes.txt", "p2.png", ".cache.jpg"})
+    ASSERT_TRUE(QFile(dir.filePath(QString::fromUtf8(name))).open(QIODevice::WriteOnly)) << name;
+  ASSERT_TRUE(QDir(dir.path()).mkdir("dossier.jpg"));
+  // Case and accents folded, digits by value, ties by the exact name.
+  EXPECT_EQ(platform::picturesIn(dir.path()),
+            QStringList({"abc.jpg", "B1.jpg", "b01.jpg", "b1.jpg", "Ecole.jpeg", "été.jpg",
+                         "p2.jpg", "P3.jpg", "p10.jpg", "x.JPEG", "zoo.jpg"}));
 }

@@ -7,7 +7,7 @@
 #include "run/Folders.h"
 #include "support/FakeView.h"
 
-using namespace pixolane;
+using namespace pixolane::run;
 using pixolane::test::FakeView;
 
 namespace {

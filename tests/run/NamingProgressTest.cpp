@@ -3,7 +3,7 @@
 #include "run/Naming.h"
 #include "run/Progress.h"
 
-using namespace pixolane;
+using namespace pixolane::run;
 
 TEST(NomPic, TakesWhatFollowsTheLastSeparatorOnly) {
   struct Case {

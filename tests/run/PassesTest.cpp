@@ -15,6 +15,9 @@
 #include "support/FakeView.h"
 
 using namespace pixolane;
+using namespace pixolane::job;
+using namespace pixolane::run;
+using namespace pixolane::imaging;
 using pixolane::imaging::test::detailedPicture;
 using pixolane::imaging::test::saveJpeg;
 using pixolane::test::FakeView;
@@ -205,6 +208,7 @@ TEST_F(Passes, PreviewWritesThumbnailsAndPageIntoThePreviewFolderOnly) {
   QFile stale(folder + "stale.jpg");
   ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
   stale.close();
+  QFile(folder + ".pixolane-apercu").open(QIODevice::WriteOnly);  // an earlier preview's folder
   GalleryJob j;  // no destination, no page name: the preview does not need them
   j.List1 = {picture("a.jpg", 400, 300), picture("b.jpg", 300, 400)};
   j.ModeApercu = -1;
@@ -218,4 +222,55 @@ TEST_F(Passes, PreviewWritesThumbnailsAndPageIntoThePreviewFolderOnly) {
   EXPECT_EQ(view.statuses,
             (QStringList{"Génération des miniatures (Aperçu)", "Génération du fichier Html..."}));
   EXPECT_FALSE(QDir(dest).exists());
+}
+
+TEST_F(Passes, FullSizeThatCannotBeDrawnStillGetsItsThumbnailAndCell) {
+  GalleryJob j = job({picture("a.jpg", 320, 240)});
+  j.LargeurCible = j.HauteurCible = 65500;  // past the drawing limit, as no launch check allows
+  const RunReport report = run(j);
+  EXPECT_EQ(report.errors, QStringList{"Une erreur s'est produite... (" + j.List1[0] + ")"});
+  EXPECT_TRUE(report.reasons.value(0).startsWith("Taille de dessin invalide"));
+  EXPECT_FALSE(QFile::exists(dest + "picnoel/a.jpg"));
+  EXPECT_EQ(sizeOf(dest + "mininoel/a.jpg"), std::make_pair(100, 74));
+  QFile page(report.pagePath);
+  ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(page.readAll().contains("mininoel/a.jpg"));
+}
+
+TEST_F(Passes, SourcesWhereTheRunWritesStopItBeforeAnythingIsTouched) {
+  struct Case {
+    QString folder;  // where the source lies, under the destination
+    QString name;
+    bool throughLink;
+  };
+  const Case cases[] = {{"picnoel/", "a.jpg", false},
+                        {"mininoel/", "a.jpg", false},
+                        {"picnoel/", "a.jpg", true},
+                        {"", "noel.php", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE((c.folder + c.name).toStdString());
+    QDir(dest).removeRecursively();
+    QDir().mkpath(dest + c.folder);
+    saveJpeg(detailedPicture(320, 240), dest + c.folder + c.name);
+    QString source = dest + c.folder + c.name;
+    if (c.throughLink) {
+      QFile::remove(src + "lien.jpg");
+      ASSERT_TRUE(QFile::link(source, src + "lien.jpg"));
+      source = src + "lien.jpg";
+    }
+    const QByteArray before = [&] {
+      QFile f(dest + c.folder + c.name);
+      return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    view = FakeView{};
+    const RunReport report = run(job({picture("b.jpg", 320, 240), source}));
+    EXPECT_TRUE(report.stopped);
+    EXPECT_TRUE(view.questions.isEmpty());
+    ASSERT_EQ(view.errors.size(), 1);
+    EXPECT_TRUE(view.errors[0].startsWith("L'image " + source)) << view.errors[0].toStdString();
+    QFile kept(dest + c.folder + c.name);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), before);
+    EXPECT_EQ(QDir(dest).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
+  }
 }

@@ -8,6 +8,8 @@
 #include "support/FakeView.h"
 
 using namespace pixolane;
+using namespace pixolane::job;
+using namespace pixolane::run;
 using pixolane::test::FakeView;
 
 namespace {

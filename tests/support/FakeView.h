@@ -10,7 +10,7 @@
 
 namespace pixolane::test {
 
-class FakeView : public RunView {
+class FakeView : public run::RunView {
  public:
   QStringList captions, statuses, questions, errors, navigated;
   QStringList questionTitles;
@@ -47,7 +47,7 @@ class FakeView : public RunView {
     return cancelAt && cancelAt(yields);
   }
   void navigate(const QString& page) override { navigated << page; }
-  void close() override { ++closes; }
+  void closeView() override { ++closes; }
 };
 
 }  // namespace pixolane::test

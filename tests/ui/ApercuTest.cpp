@@ -17,8 +17,11 @@
 #include "run/ApercuLogic.h"
 #include "ui/Apercu.h"
 
-namespace pixolane {
+namespace pixolane::ui {
 namespace {
+
+using namespace pixolane::job;
+using namespace pixolane::run;
 
 // Waits on a condition while letting events run (the worker's result arrives
 // as an event).
@@ -77,7 +80,7 @@ class ApercuWindow : public ::testing::Test {
   static QString path(const QString& name) { return dir_->filePath(name); }
 
   void SetUp() override {
-    Apercu::setPosition(0);
+    position_ = 0;
     job_.LargeurCible = 800;
     job_.HauteurCible = 600;
     job_.Qualite = 75;
@@ -93,6 +96,7 @@ class ApercuWindow : public ::testing::Test {
 
   static QTemporaryDir* dir_;
   GalleryJob job_;
+  int position_ = 0;
 };
 
 QTemporaryDir* ApercuWindow::dir_ = nullptr;
@@ -109,7 +113,7 @@ TEST_F(ApercuWindow, CaptionAndSizeForLandscapePortraitAndSquare) {
       {"portrait.jpg", 90, 120, 75, 1, " - Format Progressif"},
       {"carre.jpg", 100, 100, 40, 0, " - Format Standart"},
   };
-  Apercu window(job_);
+  Apercu window(job_, position_);
   EXPECT_EQ(window.windowTitle(), "Aperçu....");
   EXPECT_EQ(window.Picture1->cursor().shape(), Qt::PointingHandCursor);
   for (const Case& c : cases) {
@@ -142,7 +146,7 @@ TEST_F(ApercuWindow, CaptionAndSizeForLandscapePortraitAndSquare) {
 
 TEST_F(ApercuWindow, LowerQualityMakesASmallerFile) {
   job_.List1 = {path("grande.jpg")};
-  Apercu window(job_);
+  Apercu window(job_, position_);
   job_.Qualite = 95;
   ASSERT_TRUE(render(window, [&] { window.maj(); }));
   const qint64 high = window.encodedBytes();
@@ -154,7 +158,7 @@ TEST_F(ApercuWindow, LowerQualityMakesASmallerFile) {
 
 TEST_F(ApercuWindow, ClicksStepThroughTheListAndWrapAround) {
   job_.List1 = {path("paysage.jpg"), path("portrait.jpg"), path("carre.jpg")};
-  Apercu window(job_);
+  Apercu window(job_, position_);
   window.show();
   ASSERT_TRUE(render(window, [&] { window.maj(); }));
   EXPECT_TRUE(window.windowTitle().endsWith(" - paysage.jpg - Format Progressif"));
@@ -162,7 +166,7 @@ TEST_F(ApercuWindow, ClicksStepThroughTheListAndWrapAround) {
   const int positions[] = {1, 2, 0, 1};
   for (int i = 0; i < 4; ++i) {
     ASSERT_TRUE(render(window, [&] { QTest::mouseClick(window.Picture1, Qt::LeftButton); }));
-    EXPECT_EQ(Apercu::position(), positions[i]);
+    EXPECT_EQ(position_, positions[i]);
     EXPECT_TRUE(
         window.windowTitle().endsWith(QString(" - ") + expected[i] + " - Format Progressif"))
         << window.windowTitle().toStdString();
@@ -171,18 +175,18 @@ TEST_F(ApercuWindow, ClicksStepThroughTheListAndWrapAround) {
 
 TEST_F(ApercuWindow, ListOfOneShowsTheSamePictureAtEveryClick) {
   job_.List1 = {path("portrait.jpg")};
-  Apercu window(job_);
+  Apercu window(job_, position_);
   ASSERT_TRUE(render(window, [&] { window.maj(); }));
   const QString first = window.windowTitle();
   for (int i = 0; i < 2; ++i) {
     ASSERT_TRUE(render(window, [&] { window.Picture1_Click(); }));
-    EXPECT_EQ(Apercu::position(), 0);
+    EXPECT_EQ(position_, 0);
     EXPECT_EQ(window.windowTitle(), first);
   }
 }
 
 TEST_F(ApercuWindow, EmptyListSaysSoAndShowsNothing) {
-  Apercu window(job_);
+  Apercu window(job_, position_);
   QSignalSpy spy(&window, &Apercu::rendered);
   window.maj();
   window.affiche();
@@ -190,22 +194,22 @@ TEST_F(ApercuWindow, EmptyListSaysSoAndShowsNothing) {
   EXPECT_FALSE(spy.at(0).at(0).toBool());
   EXPECT_EQ(window.windowTitle(), "Aucune image dans la liste de traitement");
   EXPECT_TRUE(window.Picture1->pixmap().isNull());
-  EXPECT_EQ(Apercu::position(), 0);
+  EXPECT_EQ(position_, 0);
   EXPECT_FALSE(window.isRendering());
 }
 
 TEST_F(ApercuWindow, PositionPastTheEndStartsAgainAtTheFirstPicture) {
   job_.List1 = {path("paysage.jpg"), path("portrait.jpg")};
-  Apercu::setPosition(5);  // the list was longer when the window last showed
-  Apercu window(job_);
+  position_ = 5;  // the list was longer when the window last showed
+  Apercu window(job_, position_);
   ASSERT_TRUE(render(window, [&] { window.maj(); }));
-  EXPECT_EQ(Apercu::position(), 0);
+  EXPECT_EQ(position_, 0);
   EXPECT_TRUE(window.windowTitle().contains(" - paysage.jpg - "));
 }
 
 TEST_F(ApercuWindow, UnreadablePictureIsNamedAndTheNextOneStillShows) {
   job_.List1 = {path("abime.jpg"), path("absente.jpg"), path("paysage.jpg")};
-  Apercu window(job_);
+  Apercu window(job_, position_);
   QSignalSpy spy(&window, &Apercu::rendered);
   ASSERT_TRUE(render(window, [&] { window.maj(); }));
   EXPECT_FALSE(spy.takeFirst().at(0).toBool());
@@ -221,11 +225,11 @@ TEST_F(ApercuWindow, UnreadablePictureIsNamedAndTheNextOneStillShows) {
 TEST_F(ApercuWindow, PositionOutlivesTheWindow) {
   job_.List1 = {path("paysage.jpg"), path("portrait.jpg")};
   {
-    auto window = std::make_unique<Apercu>(job_);
+    auto window = std::make_unique<Apercu>(job_, position_);
     ASSERT_TRUE(render(*window, [&] { window->affiche(); }));
   }
-  EXPECT_EQ(Apercu::position(), 1);
-  Apercu reopened(job_);
+  EXPECT_EQ(position_, 1);
+  Apercu reopened(job_, position_);
   ASSERT_TRUE(render(reopened, [&] { reopened.maj(); }));
   EXPECT_TRUE(reopened.windowTitle().contains(" - portrait.jpg - "));
 }
@@ -234,7 +238,7 @@ TEST_F(ApercuWindow, ResultOfAnOlderRenderIsDropped) {
   // The large picture takes longer than the small one asked for after it;
   // its result must not replace the newer picture.
   job_.List1 = {path("grande.jpg"), path("paysage.jpg")};
-  Apercu window(job_);
+  Apercu window(job_, position_);
   QSignalSpy spy(&window, &Apercu::rendered);
   window.maj();
   window.affiche();
@@ -248,4 +252,4 @@ TEST_F(ApercuWindow, ResultOfAnOlderRenderIsDropped) {
 }
 
 }  // namespace
-}  // namespace pixolane
+}  // namespace pixolane::ui

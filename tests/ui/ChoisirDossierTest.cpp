@@ -9,22 +9,22 @@
 
 #include "ui/ChoisirDossier.h"
 
-namespace pixolane {
+namespace pixolane::ui {
 namespace {
 
 class FolderPicker : public ::testing::Test {
  protected:
-  void TearDown() override { setFolderDialog({}); }
+  ui::Services services;
 };
 
 TEST_F(FolderPicker, OpensOnTheInitialFolderAndKeepsIt) {
   QString seenTitle, seenFolder;
-  setFolderDialog([&](QWidget*, const QString& title, const QString& initial) {
+  services.folderDialog = [&](QWidget*, const QString& title, const QString& initial) {
     seenTitle = title;
     seenFolder = initial;
     return QString();
-  });
-  EXPECT_EQ(ChoisirDossier(nullptr, "Dossier de destination", "/srv/photos"), "");
+  };
+  EXPECT_EQ(ChoisirDossier(services, nullptr, "Dossier de destination", "/srv/photos"), "");
   EXPECT_EQ(seenTitle, "Dossier de destination");
   EXPECT_EQ(seenFolder, "/srv/photos");
   // Kept as plain text: no terminator that would end up in a path.
@@ -40,8 +40,8 @@ TEST_F(FolderPicker, ChosenFolderComesBackWithoutTrailingSeparatorExceptARoot) {
       {"/", "/"},
   };
   for (const auto& [chosen, expected] : cases) {
-    setFolderDialog([&](QWidget*, const QString&, const QString&) { return chosen; });
-    EXPECT_EQ(ChoisirDossier(nullptr, "Dossier de destination", "/"),
+    services.folderDialog = [&](QWidget*, const QString&, const QString&) { return chosen; };
+    EXPECT_EQ(ChoisirDossier(services, nullptr, "Dossier de destination", "/"),
               QDir::toNativeSeparators(expected))
         << chosen.toStdString();
   }
@@ -65,11 +65,11 @@ TEST_F(FolderPicker, RealDialogOpensOnTheInitialFolderAndCancelGivesEmpty) {
     dialog->reject();
   });
   poll.start();
-  EXPECT_EQ(ChoisirDossier(nullptr, "Dossier de destination", initial), "");
+  EXPECT_EQ(ChoisirDossier(services, nullptr, "Dossier de destination", initial), "");
   poll.stop();
   EXPECT_TRUE(sawDialog);
   EXPECT_EQ(QFileInfo(openedOn).canonicalFilePath(), QFileInfo(dir.path()).canonicalFilePath());
 }
 
 }  // namespace
-}  // namespace pixolane
+}  // namespace pixolane::ui

@@ -21,9 +21,13 @@
 #include "ui/ChoisirDossier.h"
 #include "ui/Form3.h"
 #include "ui/Form4.h"
+#include "ui/PicturePage.h"
 
-namespace pixolane {
+namespace pixolane::ui {
 namespace {
+
+using namespace pixolane::job;
+using namespace pixolane::run;
 
 using test::clickItem;
 using test::MessageLog;
@@ -47,41 +51,43 @@ class Form1Test : public ::testing::Test {
   // Adds the files at `rows` of the file list.
   void add(std::initializer_list<int> rows) {
     for (int r : rows)
-      clickItem(form.File1, r);
-    click(form.Command4);
+      clickItem(c.File1, r);
+    click(c.Command4);
   }
 
   static inline QTemporaryDir* dir_ = nullptr;
   MessageLog log;  // before the window: its start-up must show nothing
-  Form1 form;
+  ui::FolderDialog folders;
+  Form1 form{test::services(&log, nullptr, &folders)};
+  test::MainControls c{form};
 };
 
 TEST_F(Form1Test, StartsInTheSettingsStateWithTheStartupJob) {
   EXPECT_EQ(form.windowTitle(), "Pixolane");
   EXPECT_EQ(form.size(), QSize(752, 549));
-  EXPECT_TRUE(form.SSTab1->isVisible());
-  EXPECT_FALSE(form.WebBrowser1->isVisible());
-  EXPECT_EQ(form.SSTab1->geometry(), form.WebBrowser1->geometry());
-  EXPECT_EQ(form.SSTab1->tabText(0), "1.Liste de Traitement");
-  EXPECT_EQ(form.SSTab1->tabText(1), "2.Traitement des Images");
-  EXPECT_EQ(form.SSTab1->tabText(2), "3.Création de la  gallerie");
-  EXPECT_EQ(form.SSTab1->currentIndex(), 0);
-  EXPECT_FALSE(form.SSTab1->isTabEnabled(1));
-  EXPECT_FALSE(form.SSTab1->isTabEnabled(2));
-  EXPECT_FALSE(form.aper->isEnabled());
-  EXPECT_FALSE(form.aper->isChecked());
-  EXPECT_TRUE(form.para->isChecked());
-  EXPECT_EQ(form.Frame3->title(), "Qualité des images (compression) :100%");
-  EXPECT_EQ(form.Label1->text(), "Total : 0");
-  EXPECT_FALSE(form.Command6->isEnabledTo(form.SSTab1->widget(2)));
-  EXPECT_TRUE(form.Command4->isEnabled());
-  EXPECT_TRUE(form.Option4->isChecked());
-  EXPECT_TRUE(form.Option9->isChecked());
+  EXPECT_TRUE(c.SSTab1->isVisible());
+  EXPECT_FALSE(c.WebBrowser1->isVisible());
+  EXPECT_EQ(c.SSTab1->geometry(), c.WebBrowser1->geometry());
+  EXPECT_EQ(c.SSTab1->tabText(0), "1.Liste de Traitement");
+  EXPECT_EQ(c.SSTab1->tabText(1), "2.Traitement des Images");
+  EXPECT_EQ(c.SSTab1->tabText(2), "3.Création de la  gallerie");
+  EXPECT_EQ(c.SSTab1->currentIndex(), 0);
+  EXPECT_FALSE(c.SSTab1->isTabEnabled(1));
+  EXPECT_FALSE(c.SSTab1->isTabEnabled(2));
+  EXPECT_FALSE(c.aper->isEnabled());
+  EXPECT_FALSE(c.aper->isChecked());
+  EXPECT_TRUE(c.para->isChecked());
+  EXPECT_EQ(c.Frame3->title(), "Qualité des images (compression) :100%");
+  EXPECT_EQ(c.Label1->text(), "Total : 0");
+  EXPECT_FALSE(c.Command6->isEnabledTo(c.SSTab1->widget(2)));
+  EXPECT_TRUE(c.Command4->isEnabled());
+  EXPECT_TRUE(c.Option4->isChecked());
+  EXPECT_TRUE(c.Option9->isChecked());
   // The thumbnail option agrees with the 100 x 100 box.
-  EXPECT_TRUE(form.opt[2]->isChecked());
-  EXPECT_EQ(form.Combo2->currentText(), "2");
-  EXPECT_TRUE(form.Combo1->isHidden());
-  EXPECT_EQ(form.Combo1->currentText(), "1");
+  EXPECT_TRUE(c.opt[2]->isChecked());
+  EXPECT_EQ(c.Combo2->currentText(), "2");
+  EXPECT_TRUE(c.Combo1->isHidden());
+  EXPECT_EQ(c.Combo1->currentText(), "1");
   EXPECT_TRUE(log.messages.empty());
 
   const GalleryJob& job = form.job();
@@ -105,110 +111,110 @@ TEST_F(Form1Test, StartsInTheSettingsStateWithTheStartupJob) {
 
 TEST_F(Form1Test, FileListShowsJpegsOfAnyCaseOnly) {
   QStringList names;
-  for (int i = 0; i < form.File1->count(); ++i)
-    names << form.File1->item(i)->text();
+  for (int i = 0; i < c.File1->count(); ++i)
+    names << c.File1->item(i)->text();
   EXPECT_EQ(names, QStringList(
                        {"img0.jpg", "img1.jpg", "img2.jpg", "img3.jpg", "img4.jpg", "upper.JPEG"}));
 }
 
 TEST_F(Form1Test, ClickingParaWhileCheckedOnlyClearsIt) {
-  click(form.para);
-  EXPECT_FALSE(form.para->isChecked());
-  EXPECT_FALSE(form.aper->isChecked());
-  EXPECT_TRUE(form.SSTab1->isVisible());
-  EXPECT_FALSE(form.WebBrowser1->isVisible());
+  click(c.para);
+  EXPECT_FALSE(c.para->isChecked());
+  EXPECT_FALSE(c.aper->isChecked());
+  EXPECT_TRUE(c.SSTab1->isVisible());
+  EXPECT_FALSE(c.WebBrowser1->isVisible());
   EXPECT_EQ(form.job().ModeApercu, 0);
-  click(form.para);
-  EXPECT_TRUE(form.para->isChecked());
+  click(c.para);
+  EXPECT_TRUE(c.para->isChecked());
 }
 
 TEST_F(Form1Test, AjouterWithNothingSelectedOnlyEnablesTheLaunch) {
-  click(form.Command4);
+  click(c.Command4);
   // On, although its tab is still closed.
-  EXPECT_TRUE(form.Command6->isEnabledTo(form.SSTab1->widget(2)));
-  EXPECT_EQ(form.Label1->text(), "Total :0");
-  EXPECT_FALSE(form.SSTab1->isTabEnabled(1));
-  EXPECT_FALSE(form.SSTab1->isTabEnabled(2));
-  EXPECT_TRUE(form.File1->isEnabled());
-  EXPECT_TRUE(form.Drive1->isEnabled());
-  EXPECT_FALSE(form.aper->isEnabled());
+  EXPECT_TRUE(c.Command6->isEnabledTo(c.SSTab1->widget(2)));
+  EXPECT_EQ(c.Label1->text(), "Total :0");
+  EXPECT_FALSE(c.SSTab1->isTabEnabled(1));
+  EXPECT_FALSE(c.SSTab1->isTabEnabled(2));
+  EXPECT_TRUE(c.File1->isEnabled());
+  EXPECT_TRUE(c.Drive1->isEnabled());
+  EXPECT_FALSE(c.aper->isEnabled());
 }
 
 TEST_F(Form1Test, AjouterTwiceFillsThenClosesTheList) {
-  form.Check1->setChecked(false);
+  c.Check1->setChecked(false);
   add({3, 0, 2});
   // File-list order, whatever the order of the clicks.
   const QStringList expected{entry("img0.jpg"), entry("img2.jpg"), entry("img3.jpg")};
   EXPECT_EQ(form.job().List1, expected);
-  ASSERT_EQ(form.List1->count(), 3);
-  EXPECT_EQ(form.List1->item(0)->text(), expected[0]);
-  EXPECT_EQ(form.Label1->text(), "Total :3");
-  EXPECT_EQ(form.SSTab1->currentIndex(), 1);
-  EXPECT_TRUE(form.SSTab1->isTabEnabled(1));
-  EXPECT_TRUE(form.SSTab1->isTabEnabled(2));
-  EXPECT_TRUE(form.aper->isEnabled());
-  EXPECT_FALSE(form.Drive1->isEnabled());
-  EXPECT_FALSE(form.Dir1->isEnabled());
-  EXPECT_FALSE(form.File1->isEnabled());
-  EXPECT_TRUE(form.File1->selectedItems().isEmpty());
-  EXPECT_TRUE(form.Option5->isChecked());
+  ASSERT_EQ(test::rowTexts(c.List1).size(), 3);
+  EXPECT_EQ(test::rowTexts(c.List1)[0], expected[0]);
+  EXPECT_EQ(c.Label1->text(), "Total :3");
+  EXPECT_EQ(c.SSTab1->currentIndex(), 1);
+  EXPECT_TRUE(c.SSTab1->isTabEnabled(1));
+  EXPECT_TRUE(c.SSTab1->isTabEnabled(2));
+  EXPECT_TRUE(c.aper->isEnabled());
+  EXPECT_FALSE(c.Drive1->isEnabled());
+  EXPECT_FALSE(c.Dir1->isEnabled());
+  EXPECT_FALSE(c.File1->isEnabled());
+  EXPECT_TRUE(c.File1->selectedItems().isEmpty());
+  EXPECT_TRUE(c.Option5->isChecked());
   EXPECT_EQ(form.job().LargeurCible, 640);
   EXPECT_EQ(form.pictureWindow(), nullptr);  // Check1 clear: no picture window
 
-  click(form.Option1);
+  click(c.Option1);
   ASSERT_EQ(form.job().LargeurCible, 320);
-  click(form.Command4);
-  EXPECT_FALSE(form.Command4->isEnabled());
-  EXPECT_EQ(form.List1->count(), 3);
-  EXPECT_TRUE(form.Option5->isChecked());
+  click(c.Command4);
+  EXPECT_FALSE(c.Command4->isEnabled());
+  EXPECT_EQ(test::rowTexts(c.List1).size(), 3);
+  EXPECT_TRUE(c.Option5->isChecked());
   EXPECT_EQ(QSize(form.job().LargeurCible, form.job().HauteurCible), QSize(640, 480));
 
   // "Supprimer" with nothing selected only opens "Ajouter" again.
-  click(form.Command1);
-  EXPECT_TRUE(form.Command4->isEnabled());
-  EXPECT_EQ(form.List1->count(), 3);
-  EXPECT_TRUE(form.Command6->isEnabled());
-  EXPECT_FALSE(form.File1->isEnabled());
+  click(c.Command1);
+  EXPECT_TRUE(c.Command4->isEnabled());
+  EXPECT_EQ(test::rowTexts(c.List1).size(), 3);
+  EXPECT_TRUE(c.Command6->isEnabled());
+  EXPECT_FALSE(c.File1->isEnabled());
 }
 
 TEST_F(Form1Test, SupprimerRemovesTheSelectedEntriesAndReopensThePickerWhenEmpty) {
-  form.Check1->setChecked(false);
-  click(form.Command2);
-  click(form.Command4);
-  ASSERT_EQ(form.List1->count(), 6);
-  form.SSTab1->setCurrentIndex(0);
-  clickItem(form.List1, 1);
-  clickItem(form.List1, 3);
-  click(form.Command1);
+  c.Check1->setChecked(false);
+  click(c.Command2);
+  click(c.Command4);
+  ASSERT_EQ(test::rowTexts(c.List1).size(), 6);
+  c.SSTab1->setCurrentIndex(0);
+  clickItem(c.List1, 1);
+  clickItem(c.List1, 3);
+  click(c.Command1);
   const QStringList left{entry("img0.jpg"), entry("img2.jpg"), entry("img4.jpg"),
                          entry("upper.JPEG")};
   EXPECT_EQ(form.job().List1, left);
-  EXPECT_EQ(form.List1->count(), 4);
-  EXPECT_EQ(form.List1->item(2)->text(), left[2]);
-  EXPECT_EQ(form.Label1->text(), "Total :4");
+  EXPECT_EQ(test::rowTexts(c.List1).size(), 4);
+  EXPECT_EQ(test::rowTexts(c.List1)[2], left[2]);
+  EXPECT_EQ(c.Label1->text(), "Total :4");
 
-  click(form.Command8);
-  click(form.Command1);
+  click(c.Command8);
+  click(c.Command1);
   EXPECT_TRUE(form.job().List1.isEmpty());
-  EXPECT_EQ(form.Label1->text(), "Total :0");
-  EXPECT_FALSE(form.Command6->isEnabledTo(form.SSTab1->widget(2)));
-  EXPECT_TRUE(form.Command4->isEnabled());
-  EXPECT_TRUE(form.File1->isEnabled());
-  EXPECT_TRUE(form.Dir1->isEnabled());
-  EXPECT_FALSE(form.aper->isEnabled());
+  EXPECT_EQ(c.Label1->text(), "Total :0");
+  EXPECT_FALSE(c.Command6->isEnabledTo(c.SSTab1->widget(2)));
+  EXPECT_TRUE(c.Command4->isEnabled());
+  EXPECT_TRUE(c.File1->isEnabled());
+  EXPECT_TRUE(c.Dir1->isEnabled());
+  EXPECT_FALSE(c.aper->isEnabled());
   // Once opened, the tabs stay open.
-  EXPECT_TRUE(form.SSTab1->isTabEnabled(1));
+  EXPECT_TRUE(c.SSTab1->isTabEnabled(1));
 }
 
 TEST_F(Form1Test, TousNeverOpensThePictureWindowButAClickDoes) {
-  click(form.Command2);
-  EXPECT_EQ(form.File1->selectedItems().size(), 6);
+  click(c.Command2);
+  EXPECT_EQ(c.File1->selectedItems().size(), 6);
   EXPECT_EQ(form.pictureWindow(), nullptr);
-  click(form.Command3);
-  EXPECT_TRUE(form.File1->selectedItems().isEmpty());
+  click(c.Command3);
+  EXPECT_TRUE(c.File1->selectedItems().isEmpty());
   EXPECT_EQ(form.pictureWindow(), nullptr);
 
-  clickItem(form.File1, 5);
+  clickItem(c.File1, 5);
   ASSERT_NE(form.pictureWindow(), nullptr);
   EXPECT_TRUE(form.pictureWindow()->isVisible());
   EXPECT_EQ(form.pictureWindow()->windowTitle(), "upper.JPEG");
@@ -220,75 +226,74 @@ TEST_F(Form1Test, TousNeverOpensThePictureWindowButAClickDoes) {
 }
 
 TEST_F(Form1Test, UnreadyDriveIsReportedAndTheFoldersStay) {
-  const QString before = form.Dir1->path();
-  form.Drive1->addItem("/pixolane-no-such-drive/");
-  form.Drive1->setCurrentIndex(form.Drive1->count() - 1);
+  const QString before = c.Dir1->path();
+  c.Drive1->addItem("/pixolane-no-such-drive/");
+  c.Drive1->setCurrentIndex(c.Drive1->count() - 1);
   ASSERT_EQ(log.messages.size(), 1u);
   EXPECT_EQ(log.messages[0].text, "Le lecteur n'est pas pret...");
   EXPECT_EQ(log.messages[0].title, "Pixolane");
   EXPECT_EQ(log.messages[0].icon, QMessageBox::Critical);
-  EXPECT_EQ(form.Drive1->currentText(), "/pixolane-no-such-drive/");
-  EXPECT_EQ(form.Dir1->path(), before);
-  EXPECT_EQ(form.File1->count(), 6);
+  EXPECT_EQ(c.Drive1->currentText(), "/pixolane-no-such-drive/");
+  EXPECT_EQ(c.Dir1->path(), before);
+  EXPECT_EQ(c.File1->count(), 6);
 }
 
 TEST_F(Form1Test, CustomSizeBoxesTakeDigitsAndSelectPersonnalise) {
   add({0});
   form.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-  click(form.Option4);
-  QTest::keyClicks(form.Text1, "12");
-  EXPECT_TRUE(form.Option6->isChecked());
-  EXPECT_EQ(form.Text1->text(), "12");
-  QTest::keyClick(form.Text1, Qt::Key_Backspace);
-  EXPECT_EQ(form.Text1->text(), "1");
+  click(c.Option4);
+  QTest::keyClicks(c.Text1, "12");
+  EXPECT_TRUE(c.Option6->isChecked());
+  EXPECT_EQ(c.Text1->text(), "12");
+  QTest::keyClick(c.Text1, Qt::Key_Backspace);
+  EXPECT_EQ(c.Text1->text(), "1");
 
-  click(form.Option4);
-  form.Text2->setFocus();
-  QTest::keyClicks(form.Text2, "a");
-  EXPECT_TRUE(form.Option6->isChecked());
+  click(c.Option4);
+  c.Text2->setFocus();
+  QTest::keyClicks(c.Text2, "a");
+  EXPECT_TRUE(c.Option6->isChecked());
   EXPECT_TRUE(form.job().Option6);
-  EXPECT_EQ(form.Text2->text(), "");
-  EXPECT_TRUE(form.Text1->hasFocus());
-  EXPECT_EQ(form.Text1->cursorPosition(), 1);
+  EXPECT_EQ(c.Text2->text(), "");
+  EXPECT_TRUE(c.Text1->hasFocus());
+  EXPECT_EQ(c.Text1->cursorPosition(), 1);
   // The size is only taken at launch.
   EXPECT_EQ(QSize(form.job().LargeurCible, form.job().HauteurCible), QSize(800, 600));
 }
 
 TEST_F(Form1Test, PictureOptionsKeepTheJobInStep) {
   add({0});
-  click(form.Option2);
-  form.Check3->click();
+  click(c.Option2);
+  c.Check3->click();
   EXPECT_EQ(form.job().Check3, 0);
-  for (QWidget* w :
-       std::initializer_list<QWidget*>{form.Option1, form.Option7, form.Text1, form.Check2,
-                                       form.Frame3, form.HScroll1, form.Command9, form.Option8})
+  for (QWidget* w : std::initializer_list<QWidget*>{c.Option1, c.Option7, c.Text1, c.Check2,
+                                                    c.Frame3, c.HScroll1, c.Command9, c.Option8})
     EXPECT_FALSE(w->isEnabled()) << w->accessibleName().toStdString();
-  form.Check3->click();
-  EXPECT_TRUE(form.Command9->isEnabled());
-  EXPECT_TRUE(form.Option4->isChecked());
+  c.Check3->click();
+  EXPECT_TRUE(c.Command9->isEnabled());
+  EXPECT_TRUE(c.Option4->isChecked());
   EXPECT_EQ(QSize(form.job().LargeurCible, form.job().HauteurCible), QSize(800, 600));
 
-  form.HScroll1->setValue(85);
+  c.HScroll1->setValue(85);
   EXPECT_EQ(form.job().Qualite, 85);
-  EXPECT_EQ(form.Frame3->title(), "Qualité des images (compression) :85%");
-  form.HScroll1->setValue(0);
+  EXPECT_EQ(c.Frame3->title(), "Qualité des images (compression) :85%");
+  c.HScroll1->setValue(0);
   EXPECT_EQ(form.job().Qualite, 10);  // never below what the writer takes
 
-  click(form.Option8);
+  click(c.Option8);
   EXPECT_EQ(form.job().Progressif, 0);
-  click(form.Option9);
+  click(c.Option9);
   EXPECT_EQ(form.job().Progressif, 1);
-  click(form.opt[1]);
+  click(c.opt[1]);
   EXPECT_EQ(QSize(form.job().LargeurMini, form.job().HauteurMini), QSize(230, 230));
-  click(form.opt[2]);
+  click(c.opt[2]);
   EXPECT_EQ(QSize(form.job().LargeurMini, form.job().HauteurMini), QSize(100, 100));
 
   const QSize screen = screenPixels(&form);
   const QString caption = QString("%1 x %2").arg(screen.width()).arg(screen.height());
   for (int i = 0; i < 2; ++i) {
-    click(form.Option7);
-    EXPECT_EQ(form.Option7->text(), caption);
+    click(c.Option7);
+    EXPECT_EQ(c.Option7->text(), caption);
     EXPECT_EQ(QSize(form.job().LargeurCible, form.job().HauteurCible), screen);
   }
   EXPECT_TRUE(log.messages.empty());
@@ -296,14 +301,14 @@ TEST_F(Form1Test, PictureOptionsKeepTheJobInStep) {
 
 TEST_F(Form1Test, ApercuButtonOpensOneCompressionPreview) {
   add({0});
-  click(form.Command9);
+  click(c.Command9);
   Apercu* first = form.compressionPreview();
   ASSERT_NE(first, nullptr);
   EXPECT_TRUE(first->isVisible());
   QSignalSpy rendered(first, &Apercu::rendered);
   ASSERT_TRUE(rendered.count() > 0 || rendered.wait(30000));
   first->close();
-  click(form.Command9);
+  click(c.Command9);
   EXPECT_EQ(form.compressionPreview(), first);  // created on first use only
   EXPECT_TRUE(first->isVisible());
   ASSERT_TRUE(rendered.count() > 1 || rendered.wait(30000));
@@ -312,10 +317,10 @@ TEST_F(Form1Test, ApercuButtonOpensOneCompressionPreview) {
 
 TEST_F(Form1Test, AdviceMessagesOnlyWhenABoxBecomesChecked) {
   add({0});
-  click(form.Check2);  // cleared
-  click(form.Check6);  // checked
-  click(form.Check6);  // cleared
-  click(form.Check2);  // checked
+  click(c.Check2);  // cleared
+  click(c.Check6);  // checked
+  click(c.Check6);  // cleared
+  click(c.Check2);  // checked
   ASSERT_EQ(log.messages.size(), 2u);
   EXPECT_EQ(log.messages[0].text,
             "Uniquement pour les présentations pour internet (site web),\n"
@@ -332,53 +337,53 @@ TEST_F(Form1Test, AdviceMessagesOnlyWhenABoxBecomesChecked) {
 }
 
 TEST_F(Form1Test, BorderFromTheListOrAWholeNumberTyped) {
-  form.Combo2->activated(5);  // the list's "5"
+  c.Combo2->activated(5);  // the list's "5"
   EXPECT_EQ(form.job().Bordure, 5);
   const struct {
     const char* typed;
     int border;
     const char* shown;
   } cases[] = {{"7", 7, "7"}, {"42", 42, "42"}, {"x", 42, "42"}, {"150", 42, "42"}, {"0", 0, "0"}};
-  for (const auto& c : cases) {
-    form.Combo2->setEditText(c.typed);
-    emit form.Combo2->lineEdit()->editingFinished();
-    EXPECT_EQ(form.job().Bordure, c.border) << c.typed;
-    EXPECT_EQ(form.Combo2->currentText(), c.shown) << c.typed;
+  for (const auto& k : cases) {
+    c.Combo2->setEditText(k.typed);
+    emit c.Combo2->lineEdit()->editingFinished();
+    EXPECT_EQ(form.job().Bordure, k.border) << k.typed;
+    EXPECT_EQ(c.Combo2->currentText(), k.shown) << k.typed;
   }
 }
 
 TEST_F(Form1Test, LaunchChecksInOrder) {
   int windows = 0;
   form.onForm2Created = [&](Form2&) { ++windows; };
-  click(form.Command4);  // nothing selected: the button is on, the list empty
+  click(c.Command4);  // nothing selected: the button is on, the list empty
   const auto launch = [&] {
     log.messages.clear();
     form.Command6_Click();  // its tab may still be closed
     return log.messages.empty() ? QString() : log.messages.back().text;
   };
-  form.Text4->setText("   ");
+  c.Text4->setText("   ");
   EXPECT_EQ(launch(), "Veuillez renseigner le nom de fichier html");
-  form.Text4->setText("galerie");
+  c.Text4->setText("galerie");
   EXPECT_EQ(launch(), "Veuillez renseigner le dossier de sortie");
-  form.Text3->setText("/tmp/sortie/");
-  form.SSTab1->setCurrentIndex(2);
+  c.Text3->setText("/tmp/sortie/");
+  c.SSTab1->setCurrentIndex(2);
   EXPECT_EQ(launch(), "Aucune image dans la liste de traitement");
-  EXPECT_EQ(form.SSTab1->currentIndex(), 0);
+  EXPECT_EQ(c.SSTab1->currentIndex(), 0);
   EXPECT_EQ(log.messages.back().icon, QMessageBox::Information);
   EXPECT_EQ(log.messages.back().title, "Pixolane");
 
   add({0});
   form.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-  click(form.Option6);
-  form.Text1->setText("1000");
-  form.SSTab1->setCurrentIndex(2);
+  click(c.Option6);
+  c.Text1->setText("1000");
+  c.SSTab1->setCurrentIndex(2);
   EXPECT_FALSE(launch().isEmpty());  // no height
-  EXPECT_EQ(form.SSTab1->currentIndex(), 1);
-  EXPECT_TRUE(form.Text2->hasFocus());
-  form.Text2->setText("70000");
+  EXPECT_EQ(c.SSTab1->currentIndex(), 1);
+  EXPECT_TRUE(c.Text2->hasFocus());
+  c.Text2->setText("70000");
   EXPECT_FALSE(launch().isEmpty());
-  EXPECT_TRUE(form.Text2->hasFocus());
+  EXPECT_TRUE(c.Text2->hasFocus());
   EXPECT_EQ(windows, 0);
   EXPECT_EQ(form.job().LargeurCible, 640);
 }
@@ -387,27 +392,26 @@ TEST_F(Form1Test, DestinationButtonFillsTheSiteFoldersAndCancelKeepsThem) {
   add({0});
   QStringList asked;
   QString answer;
-  setFolderDialog([&](QWidget*, const QString& title, const QString& initial) {
+  folders = [&](QWidget*, const QString& title, const QString& initial) {
     asked << title << initial;
     return answer;
-  });
+  };
   for (int i = 0; i < 5; ++i)
-    form.Text6[i]->setText("old");
+    c.Text6[i]->setText("old");
   const QChar s = QDir::separator();
   answer = QStringList{"", "web", "Nouveau site", "albums", "noel"}.join(s);
-  click(form.Command5);
+  click(c.Command5);
   EXPECT_EQ(asked, QStringList({"Dossier de destination", defaultDestinationFolder()}));
-  EXPECT_EQ(form.Text3->text(), answer + s);
+  EXPECT_EQ(c.Text3->text(), answer + s);
   EXPECT_EQ(form.job().Text3, answer + s);
   const std::array<QString, 5> expected{"albums", "noel", "old", "old", "old"};
   EXPECT_EQ(form.job().Text6, expected);
 
   answer.clear();  // cancel
-  click(form.Command5);
-  EXPECT_EQ(form.Text3->text(),
+  click(c.Command5);
+  EXPECT_EQ(c.Text3->text(),
             QStringList({"", "web", "Nouveau site", "albums", "noel", ""}).join(s));
   EXPECT_EQ(form.job().Text6, expected);
-  setFolderDialog({});
 }
 
 TEST_F(Form1Test, EveryControlIsNamedByItsCaption) {
@@ -457,4 +461,4 @@ TEST_F(Form1Test, F1OpensTheAboutWindow) {
 }
 
 }  // namespace
-}  // namespace pixolane
+}  // namespace pixolane::ui

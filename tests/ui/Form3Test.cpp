@@ -1,8 +1,11 @@
 #include "UiSupport.h"
 #include "ui/Form3.h"
 
-namespace pixolane {
+namespace pixolane::ui {
 namespace {
+
+using namespace pixolane::job;
+using namespace pixolane::run;
 
 TEST(Form3Fit, LandscapeTakesTheWidthOtherwiseTheHeight) {
   const struct {
@@ -82,4 +85,4 @@ TEST(Form3Window, ShowsThePictureUprightFittedAndNamed) {
 }
 
 }  // namespace
-}  // namespace pixolane
+}  // namespace pixolane::ui

@@ -18,9 +18,13 @@
 #include "UiSupport.h"
 #include "imaging/Imaging.h"
 #include "ui/Form2.h"
+#include "ui/Messages.h"
 
-namespace pixolane {
+namespace pixolane::ui {
 namespace {
+
+using namespace pixolane::job;
+using namespace pixolane::run;
 
 class RunWindowTest : public ::testing::Test {
  protected:
@@ -48,10 +52,10 @@ class RunWindowTest : public ::testing::Test {
 
   // Adds every picture of the source folder and names the gallery.
   void fill(const QString& destination) {
-    QTest::mouseClick(form.Command2, Qt::LeftButton);
-    QTest::mouseClick(form.Command4, Qt::LeftButton);
-    form.Text3->setText(ui::folderWithSeparator(QDir::toNativeSeparators(destination)));
-    form.Text4->setText("galerie");
+    QTest::mouseClick(c.Command2, Qt::LeftButton);
+    QTest::mouseClick(c.Command4, Qt::LeftButton);
+    c.Text3->setText(ui::folderWithSeparator(QDir::toNativeSeparators(destination)));
+    c.Text4->setText("galerie");
   }
 
   static QStringList filesUnder(const QString& root) {
@@ -70,20 +74,21 @@ class RunWindowTest : public ::testing::Test {
   int windows = 0;
   bool shownWhileRunning = false;
   std::function<void(Form2&)> onWindow;
-  Form1 form;
+  Form1 form{test::services(&log, &opened)};
+  test::MainControls c{form};
 };
 
 TEST_F(RunWindowTest, GalleryRunWritesEverythingAndClosesItsWindow) {
   fill(dest.path());
   // The custom size is taken at launch and stays the target afterwards.
-  test::click(form.Option6);
-  form.Text1->setText("1000");
-  form.Text2->setText("750");
+  test::click(c.Option6);
+  c.Text1->setText("1000");
+  c.Text2->setText("750");
   QFile html(dest.filePath("galerie.html"));
   ASSERT_TRUE(html.open(QIODevice::WriteOnly));
   html.close();
-  form.SSTab1->setCurrentIndex(2);
-  QTest::mouseClick(form.Command6, Qt::LeftButton);
+  c.SSTab1->setCurrentIndex(2);
+  QTest::mouseClick(c.Command6, Qt::LeftButton);
 
   EXPECT_EQ(windows, 1);
   EXPECT_TRUE(shownWhileRunning);
@@ -110,29 +115,29 @@ TEST_F(RunWindowTest, GalleryRunWritesEverythingAndClosesItsWindow) {
 
 TEST_F(RunWindowTest, PreviewShowsThePageInTheBrowserAndParaGoesBack) {
   fill(dest.path());
-  QSignalSpy loaded(form.WebBrowser1, &QWebEngineView::loadFinished);
-  test::click(form.aper);
+  QSignalSpy loaded(c.WebBrowser1, &QWebEngineView::loadFinished);
+  test::click(c.aper);
   ASSERT_TRUE(loaded.count() > 0 || loaded.wait(60000));
   EXPECT_TRUE(loaded.first().at(0).toBool());
-  EXPECT_EQ(form.WebBrowser1->url(), QUrl::fromLocalFile(preview.filePath("temp.html")));
+  EXPECT_EQ(c.WebBrowser1->url(), QUrl::fromLocalFile(preview.filePath("temp.html")));
   EXPECT_TRUE(QFile::exists(preview.filePath("a_paysage.jpg")));
-  EXPECT_TRUE(form.WebBrowser1->isVisible());
-  EXPECT_FALSE(form.SSTab1->isVisible());
-  EXPECT_TRUE(form.aper->isChecked());
-  EXPECT_FALSE(form.para->isChecked());
+  EXPECT_TRUE(c.WebBrowser1->isVisible());
+  EXPECT_FALSE(c.SSTab1->isVisible());
+  EXPECT_TRUE(c.aper->isChecked());
+  EXPECT_FALSE(c.para->isChecked());
   EXPECT_EQ(form.job().ModeApercu, -1);
   EXPECT_TRUE(filesUnder(dest.path()).isEmpty());
 
   // Clearing "Aperçu" changes nothing else.
-  test::click(form.aper);
-  EXPECT_FALSE(form.aper->isChecked());
-  EXPECT_FALSE(form.para->isChecked());
-  EXPECT_TRUE(form.WebBrowser1->isVisible());
+  test::click(c.aper);
+  EXPECT_FALSE(c.aper->isChecked());
+  EXPECT_FALSE(c.para->isChecked());
+  EXPECT_TRUE(c.WebBrowser1->isVisible());
   EXPECT_EQ(windows, 1);
 
-  test::click(form.para);
-  EXPECT_TRUE(form.SSTab1->isVisible());
-  EXPECT_FALSE(form.WebBrowser1->isVisible());
+  test::click(c.para);
+  EXPECT_TRUE(c.SSTab1->isVisible());
+  EXPECT_FALSE(c.WebBrowser1->isVisible());
   EXPECT_EQ(form.job().ModeApercu, 0);
 }
 
@@ -143,13 +148,15 @@ TEST_F(RunWindowTest, FolderQuestionsAndPictureErrorsReachTheUser) {
   ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
   bad.write("pas une image");
   bad.close();
-  ASSERT_TRUE(form.Dir1->setPath(mixed.path()));
+  ASSERT_TRUE(c.Dir1->setPath(mixed.path()));
   fill(dest.path());
   form.Command6_Click();
   ASSERT_EQ(log.messages.size(), 1u);  // one box for every error entry
   EXPECT_EQ(log.messages[0].icon, QMessageBox::Warning);
   EXPECT_EQ(log.messages[0].title, "Pixolane");
   EXPECT_TRUE(log.messages[0].text.contains("mauvaise.jpg"));
+  EXPECT_TRUE(log.messages[0].details.contains("mauvaise.jpg)\n    Impossible de lire"))
+      << log.messages[0].details.toStdString();
   EXPECT_TRUE(log.questions.empty());
 
   // Again into the same folders: the run asks, under the processing window's caption.
@@ -165,7 +172,7 @@ TEST_F(RunWindowTest, ClosingTheProcessingWindowCancelsTheRun) {
   for (int i = 0; i < 16; ++i)
     test::makeJpeg(many.filePath(QString("p%1.jpg").arg(i, 2, 10, QChar('0'))), "1600x1200",
                    "gradient:red-blue");
-  ASSERT_TRUE(form.Dir1->setPath(many.path()));
+  ASSERT_TRUE(c.Dir1->setPath(many.path()));
   fill(dest.path());
   bool stillOpenAfterClose = false;
   onWindow = [&](Form2& w) {
@@ -173,7 +180,7 @@ TEST_F(RunWindowTest, ClosingTheProcessingWindowCancelsTheRun) {
       if (!t.startsWith("Traitement.... (") || w.cancelRequested())
         return;
       // The close box: the window stays until the pictures in flight are done.
-      static_cast<QWidget&>(w).close();
+      w.close();
       stillOpenAfterClose = w.isVisible();
     });
   };
@@ -183,6 +190,29 @@ TEST_F(RunWindowTest, ClosingTheProcessingWindowCancelsTheRun) {
   EXPECT_TRUE(form.lastReport().cancelled);
   EXPECT_LT(form.lastReport().picturesWritten, 16);
   EXPECT_FALSE(QFile::exists(dest.filePath("galerie.php")));
+  EXPECT_TRUE(opened.paths.isEmpty());
+  EXPECT_EQ(form.findChildren<Form2*>().size(), 0);
+}
+
+TEST_F(RunWindowTest, ClosingWhileAFolderQuestionIsUpDeletesNothing) {
+  fill(dest.path());
+  form.Command6_Click();  // the folders now hold pictures: the next run asks
+  ASSERT_TRUE(QFile::remove(dest.filePath("galerie.php")));
+  const QStringList before = filesUnder(dest.path());
+  opened.paths.clear();
+  Form2* window = nullptr;
+  onWindow = [&](Form2& w) { window = &w; };
+  int asked = 0;
+  // The close box while the question is up; its Yes then comes too late.
+  log.whileAsked = [&] {
+    ++asked;
+    window->reject();
+  };
+  form.Command6_Click();
+
+  EXPECT_EQ(asked, 1);  // the second folder is not asked about
+  EXPECT_TRUE(form.lastReport().cancelled);
+  EXPECT_EQ(filesUnder(dest.path()), before);
   EXPECT_TRUE(opened.paths.isEmpty());
   EXPECT_EQ(form.findChildren<Form2*>().size(), 0);
 }
@@ -198,28 +228,28 @@ TEST_F(RunWindowTest, WindowMakesTheSameGalleryAsTheTerminal) {
   using test::click;
   form.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-  form.Drive1->setCurrentIndex(0);
-  test::openFolderByClicks(form.Dir1, src_->path());
-  click(form.Command2);
-  click(form.Command4);
-  click(form.Option3);         // 1024 x 768
+  c.Drive1->setCurrentIndex(0);
+  test::openFolderByClicks(c.Dir1, src_->path());
+  click(c.Command2);
+  click(c.Command4);
+  click(c.Option3);            // 1024 x 768
   for (int i = 0; i < 3; ++i)  // the trough, left of the thumb: one page each, 100 -> 85
-    QTest::mouseClick(form.HScroll1, Qt::LeftButton, {}, QPoint(40, form.HScroll1->height() / 2));
-  click(form.Option8);
-  click(form.Check6);
-  click(form.opt[1]);
-  form.Combo2->lineEdit()->selectAll();
-  QTest::keyClicks(form.Combo2->lineEdit(), "5");
-  QTest::keyClick(form.Combo2->lineEdit(), Qt::Key_Return);
-  form.SSTab1->setCurrentIndex(2);
-  test::typeText(form.Text5, "Vacances d'été");
-  QTest::keyClicks(form.Text3, ui::folderWithSeparator(QDir::toNativeSeparators(dest.path())));
-  QTest::keyClicks(form.Text6[1], "albums");
-  QTest::keyClicks(form.Text6[2], "2006");
-  QTest::keyClicks(form.Text4, "galerie");
-  click(form.Check5);
-  click(form.Check4);
-  click(form.Command6);
+    QTest::mouseClick(c.HScroll1, Qt::LeftButton, {}, QPoint(40, c.HScroll1->height() / 2));
+  click(c.Option8);
+  click(c.Check6);
+  click(c.opt[1]);
+  c.Combo2->lineEdit()->selectAll();
+  QTest::keyClicks(c.Combo2->lineEdit(), "5");
+  QTest::keyClick(c.Combo2->lineEdit(), Qt::Key_Return);
+  c.SSTab1->setCurrentIndex(2);
+  test::typeText(c.Text5, "Vacances d'été");
+  QTest::keyClicks(c.Text3, ui::folderWithSeparator(QDir::toNativeSeparators(dest.path())));
+  QTest::keyClicks(c.Text6[1], "albums");
+  QTest::keyClicks(c.Text6[2], "2006");
+  QTest::keyClicks(c.Text4, "galerie");
+  click(c.Check5);
+  click(c.Check4);
+  click(c.Command6);
   ASSERT_EQ(form.job().Qualite, 85);
   ASSERT_EQ(form.job().Bordure, 5);
   ASSERT_EQ(windows, 1);
@@ -246,4 +276,17 @@ TEST_F(RunWindowTest, WindowMakesTheSameGalleryAsTheTerminal) {
 }
 
 }  // namespace
-}  // namespace pixolane
+}  // namespace pixolane::ui
+
+TEST(ErrorList, HundredsOfEntriesStayWithinTheScreenWithEveryReasonInTheDetails) {
+  QStringList entries, reasons;
+  for (int i = 0; i < 300; ++i) {
+    entries << QString("Une erreur s'est produite... (/p/%1.jpg)").arg(i);
+    reasons << "disque plein";
+  }
+  const pixolane::ui::Message m = pixolane::ui::errorListMessage(entries, reasons);
+  EXPECT_EQ(m.text.count('\n'), 12);
+  EXPECT_TRUE(m.text.endsWith("… et 288 autres erreurs (voir les détails)"));
+  EXPECT_EQ(m.details.count("\n    disque plein"), 300);
+  EXPECT_TRUE(pixolane::ui::errorListMessage(entries.mid(0, 2), {}).details.isEmpty());
+}

@@ -14,8 +14,11 @@
 #include "ui/Form2.h"
 #include "ui/Form3.h"
 
-namespace pixolane {
+namespace pixolane::ui {
 namespace {
+
+using namespace pixolane::job;
+using namespace pixolane::run;
 
 // The sample photographs of the source tree, found by walking up from the tests.
 QString samplesFolder() {
@@ -40,7 +43,8 @@ TEST(Screenshot, MainWindowAtStartUpAndWithPictures) {
   }
   test::MessageLog log;
   test::OpenedDocuments opened;
-  Form1 form;
+  Form1 form(test::services(&log, &opened));
+  test::MainControls c{form};
   form.runOptions.previewFolder = QDir::toNativeSeparators(preview.path() + "/");
   test::showOn(form, pictures);
   QDir().mkpath(out);
@@ -51,16 +55,16 @@ TEST(Screenshot, MainWindowAtStartUpAndWithPictures) {
   };
   save(&form, "startup.png");
 
-  test::clickItem(form.File1, 0);
+  test::clickItem(c.File1, 0);
   ASSERT_NE(form.pictureWindow(), nullptr);
   save(form.pictureWindow(), "picture.png");
 
-  test::click(form.Command2);
-  test::click(form.Command4);
+  test::click(c.Command2);
+  test::click(c.Command4);
   save(&form, "screenshot.png");
-  form.SSTab1->setCurrentIndex(2);
+  c.SSTab1->setCurrentIndex(2);
   save(&form, "gallery.png");
-  form.SSTab1->setCurrentIndex(0);
+  c.SSTab1->setCurrentIndex(0);
   save(&form, "list.png");
 
   bool progressSaved = false;
@@ -70,12 +74,12 @@ TEST(Screenshot, MainWindowAtStartUpAndWithPictures) {
         progressSaved = !all || w.grab().save(out + "/progress.png");
     });
   };
-  QSignalSpy loaded(form.WebBrowser1, &QWebEngineView::loadFinished);
-  test::click(form.aper);
+  QSignalSpy loaded(c.WebBrowser1, &QWebEngineView::loadFinished);
+  test::click(c.aper);
   ASSERT_TRUE(loaded.count() > 0 || loaded.wait(60000));
   EXPECT_TRUE(progressSaved);
   save(&form, "preview.png");
 }
 
 }  // namespace
-}  // namespace pixolane
+}  // namespace pixolane::ui

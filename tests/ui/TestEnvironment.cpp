@@ -4,7 +4,7 @@
 #include <QByteArray>
 #include <QtGlobal>
 
-#include <unistd.h>
+#include "ui/WebEngineSetup.h"
 
 namespace {
 
@@ -16,9 +16,7 @@ void setIfUnset(const char* name, const QByteArray& value) {
 const bool prepared = [] {
   setIfUnset("QT_QPA_PLATFORM", "offscreen");
   setIfUnset("QT_ACCESSIBILITY", "1");
-  // Chromium refuses its sandbox as root, and there is no GPU offscreen.
-  setIfUnset("QTWEBENGINE_CHROMIUM_FLAGS",
-             ::geteuid() == 0 ? "--no-sandbox --disable-gpu" : "--disable-gpu");
+  pixolane::ui::prepareWebEngine();
   return true;
 }();
 

@@ -1,0 +1,112 @@
+#include "ui/GalleryPage.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "job/Launch.h"
+#include "run/Naming.h"
+#include "ui/ChoisirDossier.h"
+#include "ui/Controls.h"
+
+namespace pixolane::ui {
+
+using job::extractSiteFolders;
+using job::GalleryJob;
+using run::withFinalSeparator;
+
+GalleryPage::GalleryPage(GalleryJob& job, const Services& services, QWidget* parent)
+    : QWidget(parent), job_(job), services_(services) {
+  buildFolders();
+  buildOptions();
+
+  connect(Text3, &QLineEdit::textChanged, this, [this](const QString& t) { job_.Text3 = t; });
+  connect(Text4, &QLineEdit::textChanged, this, [this](const QString& t) { job_.Text4 = t; });
+  connect(Text5, &QLineEdit::textChanged, this, [this](const QString& t) { job_.Text5 = t; });
+  for (int i = 0; i < 5; ++i) {
+    connect(Text6[i], &QLineEdit::textChanged, this,
+            [this, i](const QString& t) { job_.Text6[i] = t; });
+  }
+  connect(Check4, &QCheckBox::toggled, this, [this] { job_.Check4 = checkValue(Check4); });
+  connect(Check5, &QCheckBox::toggled, this, [this] { job_.Check5 = checkValue(Check5); });
+  job_.Check4 = checkValue(Check4);
+  job_.Check5 = checkValue(Check5);
+
+  connect(Command5, &QPushButton::clicked, this, &GalleryPage::Command5_Click);
+  connect(Command6, &QPushButton::clicked, this, &GalleryPage::launchClicked);
+}
+
+void GalleryPage::buildFolders() {
+  auto label = [this](const QString& name, const QString& text, int y) {
+    auto* l = named(new QLabel(text, this), name, text);
+    l->setGeometry(8, y, 300, 22);
+    return l;
+  };
+  Label4 = label(QStringLiteral("Label4"), QStringLiteral("Titre de la gallerie"), 12);
+  Text5 = named(new QLineEdit(this), QStringLiteral("Text5"), Label4->text());
+  Text5->setGeometry(8, 34, 523, 24);
+
+  Label5 = label(QStringLiteral("Label5"), QStringLiteral("Dossier de destination"), 70);
+  Text3 = named(new QLineEdit(this), QStringLiteral("Text3"), Label5->text());
+  Text3->setGeometry(8, 92, 483, 24);
+  Command5 = named(new QPushButton(QStringLiteral("/"), this), QStringLiteral("Command5"),
+                   QStringLiteral("/"));
+  Command5->setGeometry(497, 92, 34, 24);
+
+  Label7 = label(QStringLiteral("Label7"), QStringLiteral("Dossier PHP"), 128);
+  QFont slashFont(QStringLiteral("MS Sans Serif"));
+  slashFont.setPointSize(12);
+  for (int i = 0; i < 5; ++i) {
+    Text6[i] = named(new QLineEdit(this), QStringLiteral("Text6(%1)").arg(i),
+                     QStringLiteral("Dossier PHP %1").arg(i));
+    Text6[i]->setGeometry(8 + i * 106, 150, 92, 24);
+    if (i < 4) {
+      Label9[i] = named(new QLabel(QStringLiteral("/"), this), QStringLiteral("Label9(%1)").arg(i),
+                        QStringLiteral("/"));
+      Label9[i]->setFont(slashFont);
+      Label9[i]->setAlignment(Qt::AlignCenter);
+      Label9[i]->setGeometry(100 + i * 106, 150, 14, 24);
+    }
+  }
+
+  Label8 = label(QStringLiteral("Label8"), QStringLiteral("Nom du fichier PHP"), 186);
+  Text4 = named(new QLineEdit(this), QStringLiteral("Text4"), Label8->text());
+  Text4->setGeometry(8, 208, 260, 24);
+}
+
+void GalleryPage::buildOptions() {
+  const QString open = QStringLiteral("Ouverture la gallerie aprés création");
+  Check4 = named(new QCheckBox(open, this), QStringLiteral("Check4"), open);
+  Check4->setGeometry(8, 246, 400, 24);
+  Check4->setChecked(true);
+  const QString names = QStringLiteral("Afficher les noms des fichiers images");
+  Check5 = named(new QCheckBox(names, this), QStringLiteral("Check5"), names);
+  Check5->setGeometry(8, 274, 400, 24);
+
+  const QString create = QStringLiteral("Création de la gallerie");
+  Command6 = named(new QPushButton(create, this), QStringLiteral("Command6"), create);
+  Command6->setGeometry(8, 316, 220, 34);
+  Command6->setEnabled(false);
+}
+
+void GalleryPage::setLaunchEnabled(bool enabled) {
+  Command6->setEnabled(enabled);
+}
+
+void GalleryPage::Command5_Click() {
+  const QString chosen = ChoisirDossier(
+      services_, window(), QStringLiteral("Dossier de destination"), defaultDestinationFolder());
+  if (chosen.isEmpty())
+    return;  // cancelled: the destination and the site folders stay as they were
+  const QString destination = withFinalSeparator(chosen);
+  Text3->setText(destination);
+  std::array<QString, 5> current;
+  for (int i = 0; i < 5; ++i)
+    current[i] = Text6[i]->text();
+  const std::array<QString, 5> boxes = extractSiteFolders(destination, current);
+  for (int i = 0; i < 5; ++i)
+    Text6[i]->setText(boxes[i]);
+}
+
+}  // namespace pixolane::ui

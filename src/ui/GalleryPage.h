@@ -1,0 +1,55 @@
+#pragma once
+// The third tab, "3.Création de la  gallerie": title, destination and its
+// picker, the site folders, the page name, the two page options and the
+// launch button. The boxes feed the job as they change.
+#include <QWidget>
+
+#include <array>
+
+#include "job/GalleryJob.h"
+#include "ui/Services.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace pixolane::ui {
+
+class GalleryPage : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `job` is the main window's live job; it and `services` must outlive the page.
+  GalleryPage(job::GalleryJob& job, const Services& services, QWidget* parent = nullptr);
+
+  void setLaunchEnabled(bool enabled);
+
+ signals:
+  void launchClicked();  // "Création de la gallerie"
+
+ public slots:
+  void Command5_Click();
+
+ private:
+  void buildFolders();
+  void buildOptions();
+
+  job::GalleryJob& job_;
+  const Services& services_;
+  QLabel* Label4 = nullptr;
+  QLineEdit* Text5 = nullptr;
+  QLabel* Label5 = nullptr;
+  QLineEdit* Text3 = nullptr;
+  QPushButton* Command5 = nullptr;
+  QLabel* Label7 = nullptr;
+  std::array<QLineEdit*, 5> Text6{};
+  std::array<QLabel*, 4> Label9{};
+  QLabel* Label8 = nullptr;
+  QLineEdit* Text4 = nullptr;
+  QCheckBox* Check4 = nullptr;
+  QCheckBox* Check5 = nullptr;
+  QPushButton* Command6 = nullptr;
+};
+
+}  // namespace pixolane::ui

@@ -1,0 +1,68 @@
+#pragma once
+// The first tab, "1.Liste de Traitement": the processing list, its selection
+// buttons, the total and the add and remove buttons. The list's one copy is
+// the job's `List1`; the list view shows it through a model.
+#include <QAbstractListModel>
+#include <QStringList>
+#include <QWidget>
+
+class QLabel;
+class QListView;
+class QPushButton;
+class QToolButton;
+
+namespace pixolane::ui {
+
+// The job's processing list as a list model; every change goes through it.
+class ProcessingList : public QAbstractListModel {
+  Q_OBJECT
+
+ public:
+  ProcessingList(QStringList& entries, QObject* parent)
+      : QAbstractListModel(parent), entries_(entries) {}
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+
+  void append(const QStringList& paths);
+  // Removes the rows given in increasing order.
+  void removeRowList(const QList<int>& rows);
+
+ private:
+  QStringList& entries_;
+};
+
+class ListPage : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `entries` is the job's list; it must outlive the page.
+  ListPage(QStringList& entries, QWidget* parent = nullptr);
+
+  int count() const;
+  void add(const QStringList& paths);
+  // Removes the selected entries; false when none was selected.
+  bool removeSelected();
+  void setAddEnabled(bool enabled);
+
+ signals:
+  void addClicked();     // "Ajouter"
+  void removeClicked();  // "Supprimer"
+
+ public slots:
+  void Command7_Click();  // "Aucun"
+  void Command8_Click();  // "Tous"
+
+ private:
+  void updateTotal();
+
+  ProcessingList* model_ = nullptr;
+  QListView* List1 = nullptr;
+  QToolButton* Command7 = nullptr;
+  QToolButton* Command8 = nullptr;
+  QLabel* Label1 = nullptr;
+  QPushButton* Command4 = nullptr;
+  QPushButton* Command1 = nullptr;
+};
+
+}  // namespace pixolane::ui

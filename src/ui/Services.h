@@ -1,0 +1,37 @@
+#pragma once
+// What the windows ask of the desktop, in one object handed to them: message
+// boxes, the folder dialog and opening a document. An empty function means
+// the real desktop; tests hand the windows their own answers instead.
+#include <QMessageBox>
+#include <QString>
+
+#include <functional>
+
+#include "platform/Platform.h"
+
+class QWidget;
+
+namespace pixolane::ui {
+
+struct Message {
+  QMessageBox::Icon icon = QMessageBox::Information;
+  QString title;
+  QString text;
+  QString details;  // shown on demand, in a scrolling area
+};
+
+using MessageHandler = std::function<void(QWidget* parent, const Message& message)>;
+using QuestionHandler = std::function<bool(QWidget* parent, const Message& question)>;
+// Receives owner, title and the initial folder; returns the chosen folder, ""
+// for cancel.
+using FolderDialog =
+    std::function<QString(QWidget* owner, const QString& title, const QString& initialFolder)>;
+
+struct Services {
+  MessageHandler message;                 // a box with OK
+  QuestionHandler question;               // a Yes/No box
+  FolderDialog folderDialog;              // the folder picker
+  platform::DocumentOpener openDocument;  // the finished gallery's document
+};
+
+}  // namespace pixolane::ui
