@@ -20,9 +20,9 @@ namespace {
 // threshold to the largest block freed, so buffers of many megabytes (the
 // coefficients of a progressive JPEG) land in the heaps, where the holes they
 // leave are never quite reused: resident memory grew with the number of
-// photos (185 MB for 20, 245 MB for 2,000). One heap, and a fixed threshold
+// photos (188 MB for 20, 411 MB for 2,000). One heap, and a fixed threshold
 // that hands blocks of 4 MB and more straight back to the system, keep it
-// flat at the same processor time.
+// flat (185 and 197 MB) at the same processor time.
 void keepMemoryFlat() {
 #if defined(__GLIBC__)
   mallopt(M_ARENA_MAX, 1);
