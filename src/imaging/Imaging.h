@@ -44,10 +44,9 @@ class Picture {
   double widthTwips() const { return double(width()) * kTwipsPerPixel; }
   double heightTwips() const { return double(height()) * kTwipsPerPixel; }
 
-  struct Impl;
-  const Impl* impl() const { return d.get(); }
-
  private:
+  friend struct Internals;
+  struct Impl;
   std::shared_ptr<Impl> d;
 };
 
@@ -66,6 +65,8 @@ class Scratch {
   // loader's DCT scaling): shows that large sources are not decoded in full.
   PixelSize decodedSize() const;
 
+ private:
+  friend struct Internals;
   struct Impl;
   std::shared_ptr<Impl> d;
 };

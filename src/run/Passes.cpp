@@ -12,6 +12,7 @@
 #include "run/Folders.h"
 #include "run/Naming.h"
 #include "run/Step.h"
+#include "run/ThumbnailStore.h"
 
 namespace pixolane::run {
 
@@ -33,14 +34,14 @@ struct Outcomes {
         reasons(n),
         thumbnailWritten(n, 0),
         pictureWritten(n, 0),
-        encodedThumbnails(n),
+        keptThumbnails(n),
         unreadable(n, 0) {}
   std::vector<QString> errors;
   std::vector<QString> reasons;  // why, in French
   std::vector<char> thumbnailWritten;
   std::vector<char> pictureWritten;
-  std::vector<QByteArray> encodedThumbnails;  // drawn during step 1, when that pays
-  std::vector<char> unreadable;               // step 1 could not decode the source
+  ThumbnailStore keptThumbnails;  // drawn during step 1, when that pays
+  std::vector<char> unreadable;   // step 1 could not decode the source
 
   // The first failure of an entry is the one reported. Called on the worker
   // that owns the entry.
@@ -165,11 +166,9 @@ StepEnd thumbnailStep(ProcessingRun& run, const OutputLayout& layout, const QStr
     const QString source = job.List1.at(i);
     const QString destination = layout.thumbnailOf(source);
     QString reason;
-    const bool written =
-        outcomes.encodedThumbnails[i].isEmpty()
-            ? makeThumbnail(source, destination, job, state, &reason)
-            : writeFileAtomically(destination, outcomes.encodedThumbnails[i], &reason);
-    outcomes.encodedThumbnails[i] = QByteArray();
+    const QByteArray kept = outcomes.keptThumbnails.take(i);
+    const bool written = kept.isEmpty() ? makeThumbnail(source, destination, job, state, &reason)
+                                        : writeFileAtomically(destination, kept, &reason);
     outcomes.thumbnailWritten[i] = written;
     if (!written)
       outcomes.fail(i, source, reason);
@@ -223,11 +222,11 @@ QString errorEntry(const QString& sourcePath) {
   return QStringLiteral("Une erreur s'est produite... (") + sourcePath + ')';
 }
 
-// How many thumbnails the resize pass may keep in memory between its steps:
-// about 256 MB at the worst (a thumbnail at quality 100 stays under three
-// bytes a pixel). Decided by list position, so the bytes written never
-// depend on which worker finished first.
-int thumbnailsKeptInMemory(const GalleryJob& job) {
+// How many thumbnails the resize pass may keep between its steps: about
+// 256 MB at the worst (a thumbnail at quality 100 stays under three bytes a
+// pixel). Decided by list position, so the bytes written never depend on
+// which worker finished first.
+int thumbnailsKept(const GalleryJob& job) {
   const qint64 worst =
       qint64(std::max(1, job.LargeurMini)) * std::max(1, job.HauteurMini) * 3 + 4096;
   return int(std::min<qint64>(job.List1.size(), (qint64(256) << 20) / worst));
@@ -235,7 +234,7 @@ int thumbnailsKeptInMemory(const GalleryJob& job) {
 
 RunReport Traitement(ProcessingRun& run) {
   const GalleryJob& job = run.job();
-  const int keptThumbnails = thumbnailsKeptInMemory(job);
+  const int keptThumbnails = thumbnailsKept(job);
   return outputPass(
       run, QStringLiteral("Génération des Images Web Etape 1/2"),
       QStringLiteral("Génération des miniatures-Etape 2/2"),
@@ -263,7 +262,7 @@ RunReport Traitement(ProcessingRun& run) {
           return;
         }
         if (paintBoth)
-          outcomes.encodedThumbnails[i] = imaging::encodeJpeg(thumbnail, 100, job.Progressif);
+          outcomes.keptThumbnails.put(i, imaging::encodeJpeg(thumbnail, 100, job.Progressif));
         outcomes.pictureWritten[i] = imaging::DIWriteJpg(state.scratch, layout.photoOf(source),
                                                          job.Qualite, job.Progressif, &reason) == 1;
         if (!outcomes.pictureWritten[i])

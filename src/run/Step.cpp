@@ -1,5 +1,6 @@
 #include "run/Step.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <QThread>
 
@@ -36,6 +37,26 @@ std::vector<std::vector<int>> groupsByOutputName(const QStringList& list, QChar 
     }
   }
   return groups;
+}
+
+// The largest sources first: a step whose biggest picture starts last ends
+// with one worker decoding it while the others idle. Results still go to
+// per-entry slots, so the order of work never shows in the output.
+void largestFirst(std::vector<std::vector<int>>& groups, const QStringList& list) {
+  std::vector<std::pair<qint64, size_t>> weights;
+  for (size_t g = 0; g < groups.size(); ++g) {
+    qint64 bytes = 0;
+    for (int index : groups[g])
+      bytes += QFileInfo(list.at(index)).size();
+    weights.push_back({bytes, g});
+  }
+  std::stable_sort(weights.begin(), weights.end(),
+                   [](const auto& a, const auto& b) { return a.first > b.first; });
+  std::vector<std::vector<int>> sorted;
+  sorted.reserve(groups.size());
+  for (const auto& [bytes, g] : weights)
+    sorted.push_back(std::move(groups[g]));
+  groups = std::move(sorted);
 }
 
 class Progress {
@@ -90,7 +111,8 @@ StepEnd runStep(const QStringList& list, const StepSettings& settings, RunView& 
   if (list.isEmpty())
     return StepEnd{view.yieldCancelled(), {}};
 
-  const auto groups = groupsByOutputName(list, settings.sep);
+  auto groups = groupsByOutputName(list, settings.sep);
+  largestFirst(groups, list);
   std::atomic<size_t> nextGroup{0};
   std::atomic<bool> stop{false};
   std::mutex mutex;
