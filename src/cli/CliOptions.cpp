@@ -81,6 +81,94 @@ bool toInt(const QString& text, int low, int high, int* out) {
   return true;
 }
 
+// The options without a value; false when `a` is none of them.
+bool setFlag(const QString& a, CliOptions& o) {
+  GalleryJob& job = o.job;
+  if (a == "-h" || a == "--help")
+    o.help = true;
+  else if (a == "--copy")
+    job.Check3 = 0;
+  else if (a == "--stretch")
+    job.Check2 = 0;
+  else if (a == "--baseline")
+    job.Progressif = 0;
+  else if (a == "--names")
+    job.Check5 = 1;
+  else if (a == "--new-window")
+    job.Check6 = 1;
+  else if (a == "--replace")
+    o.folders = FolderAnswer::Replace;
+  else if (a == "--keep")
+    o.folders = FolderAnswer::Keep;
+  else if (a == "--open")
+    job.Check4 = 1;
+  else if (a == "--preview")
+    job.ModeApercu = -1;
+  else if (a == "--quiet")
+    o.quiet = true;
+  else
+    return false;
+  return true;
+}
+
+bool takesValue(const QString& a) {
+  static const QStringList options{
+      "-d", "--dest",    "-n",       "--name",   "-t",     "--title",       "-s", "--size",
+      "-q", "--quality", "--thumbs", "--border", "--site", "--preview-dir", "-j", "--jobs"};
+  return options.contains(a);
+}
+
+QString absolute(const QString& path) {
+  return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+// Sets the option `a` from its value (null when the arguments ended first);
+// the French error, or nothing when it was taken.
+QString setValue(const QString& a, const QString* v, CliOptions& o) {
+  GalleryJob& job = o.job;
+  int n = 0;
+  if (a == "-d" || a == "--dest") {
+    if (!v)
+      return "Option " + a + " : dossier attendu";
+    job.Text3 = platform::withFinalSeparator(absolute(*v));
+  } else if (a == "-n" || a == "--name") {
+    if (!v)
+      return "Option " + a + " : nom attendu";
+    job.Text4 = *v;
+  } else if (a == "-t" || a == "--title") {
+    if (!v)
+      return "Option " + a + " : titre attendu";
+    job.Text5 = *v;
+  } else if (a == "-s" || a == "--size") {
+    if (!v || !setSize(job, *v))
+      return "Option " + a + " : taille attendue sous la forme LxH, par exemple 800x600";
+  } else if (a == "-q" || a == "--quality") {
+    if (!v || !toInt(*v, 1, 100, &n))
+      return "Option " + a + " : qualité de 1 à 100 attendue";
+    job.Qualite = std::int16_t(n);
+  } else if (a == "--thumbs") {
+    if (!v || !setThumbs(job, *v))
+      return "Option --thumbs : small, medium ou large attendu";
+  } else if (a == "--border") {
+    const auto border = v ? parseBorder(*v) : std::nullopt;
+    if (!border)
+      return "Option --border : nombre de 0 à 99 attendu";
+    job.Bordure = std::int16_t(*border);
+  } else if (a == "--site") {
+    if (!v || !setSite(job, *v))
+      return "Option --site : jusqu'à quatre noms de dossiers séparés par /";
+  } else if (a == "--preview-dir") {
+    if (!v)
+      return "Option --preview-dir : dossier attendu";
+    o.previewDir = absolute(*v);
+  } else if (a == "-j" || a == "--jobs") {
+    if (!v || !toInt(*v, 1, 256, &n))
+      return "Option " + a + " : nombre de 1 à 256 attendu";
+    o.jobs = n;
+  }
+  return {};
+}
+
 }  // namespace
 
 ParseResult parseArguments(const QStringList& args) {
@@ -92,84 +180,24 @@ ParseResult parseArguments(const QStringList& args) {
 
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args.at(i);
-    auto value = [&](QString* out) {
-      if (i + 1 >= args.size())
-        return false;
-      *out = args.at(++i);
-      return true;
-    };
-    QString v;
-    int n = 0;
-    if (a == "-h" || a == "--help") {
-      o.help = true;
-    } else if (a == "-d" || a == "--dest") {
-      if (!value(&v))
-        return refuse("Option " + a + " : dossier attendu");
-      job.Text3 =
-          platform::withFinalSeparator(QDir::toNativeSeparators(QFileInfo(v).absoluteFilePath()));
-    } else if (a == "-n" || a == "--name") {
-      if (!value(&job.Text4))
-        return refuse("Option " + a + " : nom attendu");
-    } else if (a == "-t" || a == "--title") {
-      if (!value(&job.Text5))
-        return refuse("Option " + a + " : titre attendu");
-    } else if (a == "-s" || a == "--size") {
-      if (!value(&v) || !setSize(job, v))
-        return refuse("Option " + a + " : taille attendue sous la forme LxH, par exemple 800x600");
-    } else if (a == "--copy") {
-      job.Check3 = 0;
-    } else if (a == "--stretch") {
-      job.Check2 = 0;
-    } else if (a == "-q" || a == "--quality") {
-      if (!value(&v) || !toInt(v, 1, 100, &n))
-        return refuse("Option " + a + " : qualité de 1 à 100 attendue");
-      job.Qualite = std::int16_t(n);
-    } else if (a == "--baseline") {
-      job.Progressif = 0;
-    } else if (a == "--thumbs") {
-      if (!value(&v) || !setThumbs(job, v))
-        return refuse("Option --thumbs : small, medium ou large attendu");
-    } else if (a == "--border") {
-      const auto border = value(&v) ? parseBorder(v) : std::nullopt;
-      if (!border)
-        return refuse("Option --border : nombre de 0 à 99 attendu");
-      job.Bordure = std::int16_t(*border);
-    } else if (a == "--names") {
-      job.Check5 = 1;
-    } else if (a == "--new-window") {
-      job.Check6 = 1;
-    } else if (a == "--site") {
-      if (!value(&v) || !setSite(job, v))
-        return refuse("Option --site : jusqu'à quatre noms de dossiers séparés par /");
-    } else if (a == "--replace") {
-      o.folders = FolderAnswer::Replace;
-    } else if (a == "--keep") {
-      o.folders = FolderAnswer::Keep;
-    } else if (a == "--open") {
-      job.Check4 = 1;
-    } else if (a == "--preview") {
-      job.ModeApercu = -1;
-    } else if (a == "--preview-dir") {
-      if (!value(&v))
-        return refuse("Option --preview-dir : dossier attendu");
-      o.previewDir = QDir::toNativeSeparators(QFileInfo(v).absoluteFilePath());
-    } else if (a == "-j" || a == "--jobs") {
-      if (!value(&v) || !toInt(v, 1, 256, &n))
-        return refuse("Option " + a + " : nombre de 1 à 256 attendu");
-      o.jobs = n;
-    } else if (a == "--quiet") {
-      o.quiet = true;
-    } else if (a.startsWith('-') && a.size() > 1) {
-      return refuse("Option inconnue : " + a + " (voir --help)");
-    } else {
-      const QFileInfo info(a);
-      if (info.isDir())
-        job.List1 << picturesIn(a);
-      else if (info.isFile())
-        job.List1 << QDir::toNativeSeparators(info.absoluteFilePath());
-      else
-        return refuse("Fichier introuvable : " + a);
+    if (setFlag(a, o))
+      continue;
+    if (takesValue(a)) {
+      const QString* v = i + 1 < args.size() ? &args.at(++i) : nullptr;
+      const QString error = setValue(a, v, o);
+      if (!error.isEmpty())
+        return refuse(error);
+      continue;
     }
+    if (a.startsWith('-') && a.size() > 1)
+      return refuse("Option inconnue : " + a + " (voir --help)");
+    const QFileInfo info(a);
+    if (info.isDir())
+      job.List1 << picturesIn(a);
+    else if (info.isFile())
+      job.List1 << QDir::toNativeSeparators(info.absoluteFilePath());
+    else
+      return refuse("Fichier introuvable : " + a);
   }
   return result;
 }

@@ -25,6 +25,70 @@ bool isFrameHeader(std::uint8_t code) {
   return code >= 0xC0 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != 0xCC;
 }
 
+// The first 64 KiB of the file; bytes past its end stay 0.
+bool readStart(const QString& path, Buffer& b) {
+  b.fill(0);
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    return false;
+  }
+  qint64 total = 0;
+  while (total < kBufferSize) {
+    const qint64 got = file.read(reinterpret_cast<char*>(b.data()) + total, kBufferSize - total);
+    if (got < 0) {
+      return false;
+    }
+    if (got == 0) {
+      break;
+    }
+    total += got;
+  }
+  return true;
+}
+
+// Bits per pixel from the PNG header's bit depth and colour type; -1 for an
+// unknown colour type.
+int pngDepth(const Buffer& b) {
+  const int bitDepth = b[24];
+  switch (b[25]) {
+    case 0:
+      return bitDepth;
+    case 2:
+      return bitDepth * 3;
+    case 3:
+      return 8;
+    case 4:
+      return bitDepth * 2;
+    case 6:
+      return bitDepth * 4;
+    default:
+      return -1;
+  }
+}
+
+// The offset of the frame header's marker code, walking the markers from the
+// first start of image; -1 when the walk reaches its end first. Every other
+// marker, even one without a length, is skipped by a length.
+int jpegFrameHeader(const Buffer& b) {
+  int i = 0;
+  while (i < kWalkEnd && !(b[i] == 0xFF && b[i + 1] == 0xD8 && b[i + 2] == 0xFF)) {
+    ++i;
+  }
+  int j = i + 2;
+  while (j < kWalkEnd) {
+    if (b[j] == 0xFF && b[j + 1] != 0xFF) {
+      const int m = j + 1;
+      if (isFrameHeader(b[m])) {
+        return m;
+      }
+      j = m + word(b, m + 1, m + 2);
+    } else {
+      j = j + 1;
+    }
+  }
+  return -1;
+}
+
 }  // namespace
 
 CImageInfo::Status CImageInfo::ReadImageInfo(const QString& sFileName) {
@@ -35,24 +99,10 @@ CImageInfo::Status CImageInfo::ReadImageInfo(const QString& sFileName) {
 
   // 64 KiB is too much for a worker thread's stack.
   auto buffer = std::make_unique<Buffer>();
-  Buffer& b = *buffer;
-  b.fill(0);
-  QFile file(sFileName);
-  if (!file.open(QIODevice::ReadOnly)) {
+  const Buffer& b = *buffer;
+  if (!readStart(sFileName, *buffer)) {
     return Status::CannotRead;
   }
-  qint64 total = 0;
-  while (total < kBufferSize) {
-    const qint64 got = file.read(reinterpret_cast<char*>(b.data()) + total, kBufferSize - total);
-    if (got < 0) {
-      return Status::CannotRead;
-    }
-    if (got == 0) {
-      break;
-    }
-    total += got;
-  }
-  file.close();
 
   // Depth is 8 bits wide: a larger value fails with the properties set so far.
   auto setDepth = [this](int value) {
@@ -64,30 +114,9 @@ CImageInfo::Status CImageInfo::ReadImageInfo(const QString& sFileName) {
   };
 
   if (b[0] == 0x89 && b[1] == 0x50 && b[2] == 0x4E) {
-    imageType_ = Png;
-    const int bitDepth = b[24];
-    int depth = -1;
-    switch (b[25]) {
-      case 0:
-        depth = bitDepth;
-        break;
-      case 2:
-        depth = bitDepth * 3;
-        break;
-      case 3:
-        depth = 8;
-        break;
-      case 4:
-        depth = bitDepth * 2;
-        break;
-      case 6:
-        depth = bitDepth * 4;
-        break;
-      default:
-        imageType_ = Unknown;
-        break;
-    }
-    if (imageType_ == Png) {
+    // An unknown colour type leaves the type unknown: the JPEG walk still runs.
+    if (const int depth = pngDepth(b); depth >= 0) {
+      imageType_ = Png;
       if (!setDepth(depth)) {
         return Status::Overflow;
       }
@@ -114,35 +143,14 @@ CImageInfo::Status CImageInfo::ReadImageInfo(const QString& sFileName) {
     return Status::Ok;
   }
 
-  int i = 0;
-  while (i < kWalkEnd && !(b[i] == 0xFF && b[i + 1] == 0xD8 && b[i + 2] == 0xFF)) {
-    ++i;
-  }
-  int j = i + 2;
-  if (j >= kWalkEnd) {
+  const int m = jpegFrameHeader(b);
+  if (m < 0) {
     return Status::Ok;
   }
-  for (;;) {
-    if (b[j] == 0xFF && b[j + 1] != 0xFF) {
-      const int m = j + 1;
-      if (isFrameHeader(b[m])) {
-        imageType_ = Jpeg;
-        height_ = word(b, m + 4, m + 5);
-        width_ = word(b, m + 6, m + 7);
-        if (!setDepth(b[m + 8] * 8)) {
-          return Status::Overflow;
-        }
-        return Status::Ok;
-      }
-      // Every other marker, even one without a length, is skipped by a length.
-      j = m + word(b, m + 1, m + 2);
-    } else {
-      j = j + 1;
-    }
-    if (j >= kWalkEnd) {
-      return Status::Ok;
-    }
-  }
+  imageType_ = Jpeg;
+  height_ = word(b, m + 4, m + 5);
+  width_ = word(b, m + 6, m + 7);
+  return setDepth(b[m + 8] * 8) ? Status::Ok : Status::Overflow;
 }
 
 }  // namespace pixolane::imaging
