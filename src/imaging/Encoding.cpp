@@ -1,6 +1,8 @@
 // Encoding a drawing, and decoding pictures for the windows.
 #include "imaging/VipsSupport.h"
 
+#include "imaging/JpegCodec.h"
+
 #include "platform/Files.h"
 
 #include <algorithm>
@@ -13,55 +15,42 @@ using vips::VImage;
 
 namespace {
 
-VImage toRgb(VImage image) {
-  image = toOutputColour(image);
-  if (image.bands() == 1) {
-    image = VImage::bandjoin(std::vector<VImage>{image, image, image});
-  }
-  return image.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
-}
-
-RgbImage packRgb(const VImage& image) {
+RgbImage packRgb(const Pixels& pixels) {
   RgbImage out;
-  size_t size = 0;
-  const GBuffer pixels(image.write_to_memory(&size));
-  if (!pixels) {
+  if (pixels.empty()) {
     return out;
   }
-  out.rgb = QByteArray(static_cast<const char*>(pixels.get()), qsizetype(size));
-  out.width = image.width();
-  out.height = image.height();
+  out.width = pixels.width;
+  out.height = pixels.height;
+  if (pixels.bands == 3) {
+    out.rgb = QByteArray(reinterpret_cast<const char*>(pixels.data.data()),
+                         qsizetype(pixels.data.size()));
+    return out;
+  }
+  out.rgb.resize(qsizetype(pixels.data.size()) * 3);
+  char* rgb = out.rgb.data();
+  for (std::uint8_t grey : pixels.data) {
+    *rgb++ = char(grey);
+    *rgb++ = char(grey);
+    *rgb++ = char(grey);
+  }
   return out;
 }
 
-// The encoded bytes stay in libvips' buffer: the file writer writes them from
+// The encoded bytes stay in libjpeg's buffer: the file writer writes them from
 // there, and only a caller that keeps them copies them out.
-Blob encode(const Scratch& scratch, int quality, int progressive, QString* error) {
+EncodedJpeg encode(const Scratch& scratch, int quality, int progressive, QString* error) {
+  EncodedJpeg encoded;
   if (scratch.empty()) {
     setError(error, QStringLiteral("Aucune image dessinée à encoder."));
-    return {};
-  }
-  if (!vipsReady()) {
-    setError(error, notReadyMessage());
-    return {};
-  }
-  const int q = std::clamp(quality, 1, 100);
-  try {
-    return Blob(Internals::image(scratch).jpegsave_buffer(VImage::option()
-                                                              ->set("Q", q)
-                                                              ->set("interlace", progressive == 1)
-                                                              ->set("optimize_coding", true)
-                                                              ->set("strip", true)));
-  } catch (const VError&) {
+  } else if (!encodeJpeg(Internals::pixels(scratch), quality, progressive == 1, encoded)) {
     setError(error, QStringLiteral("L'encodage JPEG a échoué."));
-    return {};
   }
+  return encoded;
 }
 
-QByteArrayView bytesOf(const Blob& blob) {
-  size_t length = 0;
-  const void* data = blob ? vips_blob_get(blob.get(), &length) : nullptr;
-  return {static_cast<const char*>(data), qsizetype(data ? length : 0)};
+QByteArrayView bytesOf(const EncodedJpeg& encoded) {
+  return {reinterpret_cast<const char*>(encoded.bytes.get()), qsizetype(encoded.size)};
 }
 
 }  // namespace
@@ -72,8 +61,8 @@ QByteArray encodeJpeg(const Scratch& scratch, int quality, int progressive, QStr
 
 int DIWriteJpg(const Scratch& scratch, const QString& destination, int quality, int progressive,
                QString* error) {
-  const Blob blob = encode(scratch, quality, progressive, error);
-  const QByteArrayView bytes = bytesOf(blob);
+  const EncodedJpeg encoded = encode(scratch, quality, progressive, error);
+  const QByteArrayView bytes = bytesOf(encoded);
   if (bytes.isEmpty()) {
     return 0;
   }
@@ -105,7 +94,7 @@ RgbImage decodeRgb(const QByteArray& encoded, QString* error) {
     if (orientationOf(image) != 1) {
       image = image.autorot();
     }
-    RgbImage out = packRgb(toRgb(image));
+    RgbImage out = packRgb(pixelsOf(toOutputColour(image)));
     if (out.isNull()) {
       setError(error, QStringLiteral("Impossible de décoder l'image."));
     }
@@ -144,18 +133,11 @@ RgbImage loadForDisplay(const QString& path, int maxWidth, int maxHeight, PixelS
                     scratch, error)) {
     return {};
   }
-  try {
-    return packRgb(toRgb(Internals::image(scratch)));
-  } catch (const VError&) {
-    setError(error, cannotDecodeMessage(path));
-    return {};
-  }
+  return packRgb(Internals::pixels(scratch));
 }
 
 void setConcurrency(int threads) {
-  if (vipsReady()) {
-    vips_concurrency_set(std::max(0, threads));
-  }
+  setVipsConcurrency(std::max(0, threads));
 }
 
 }  // namespace pixolane::imaging

@@ -1,6 +1,7 @@
 // Sizing, the picture holder, the scratch picture and drawing.
 #include "imaging/VipsSupport.h"
 
+#include "imaging/JpegCodec.h"
 #include "imaging/Limits.h"
 
 #include <QDir>
@@ -146,29 +147,58 @@ Picture::~Picture() = default;
 Picture::Picture(const Picture&) = default;
 Picture& Picture::operator=(const Picture&) = default;
 
+namespace {
+
+void setSizes(Internals::PictureData& impl, int storedWidth, int storedHeight, int orientation) {
+  impl.storedWidth = storedWidth;
+  impl.storedHeight = storedHeight;
+  impl.orientation = orientation;
+  const bool swap = swapsSides(orientation);
+  impl.width = swap ? storedHeight : storedWidth;
+  impl.height = swap ? storedWidth : storedHeight;
+  impl.ok = impl.width > 0 && impl.height > 0;
+  impl.error = impl.ok ? QString() : cannotOpenMessage(impl.path);
+}
+
+// A plain JPEG is read by libjpeg alone, so a run of ordinary photographs
+// never starts libvips.
+bool loadPlainJpegHeader(Internals::PictureData& impl) {
+  JpegHeader header;
+  if (!readJpegHeader(impl.path, header) || !header.plain) {
+    return false;
+  }
+  impl.jpeg = true;
+  impl.plainJpeg = true;
+  setSizes(impl, header.width, header.height, header.orientation);
+  return true;
+}
+
+void loadHeaderWithVips(Internals::PictureData& impl) {
+  if (!vipsReady()) {
+    impl.error = notReadyMessage();
+    return;
+  }
+  try {
+    // Header only: a sequential load decodes nothing until pixels are asked for.
+    const VImage header = openSequential(impl.path, 1);
+    impl.jpeg = isJpegLoader(header);
+    setSizes(impl, header.width(), header.height(), orientationOf(header));
+  } catch (const VError&) {
+    impl.error = cannotOpenMessage(impl.path);
+  }
+}
+
+}  // namespace
+
 Picture Picture::LoadPicture(const QString& path) {
   Picture picture;
+  keepMemoryFlat();
   auto impl = std::make_shared<Impl>();
   impl->path = path;
-  if (!vipsReady()) {
-    impl->error = notReadyMessage();
-  } else if (path.isEmpty() || !QFileInfo(path).isFile()) {
+  if (path.isEmpty() || !QFileInfo(path).isFile()) {
     impl->error = cannotOpenMessage(path);
-  } else {
-    try {
-      // Header only: a sequential load decodes nothing until pixels are asked for.
-      const VImage header = openSequential(path, 1);
-      impl->storedWidth = header.width();
-      impl->storedHeight = header.height();
-      const bool swap = swapsSides(orientationOf(header));
-      impl->width = swap ? impl->storedHeight : impl->storedWidth;
-      impl->height = swap ? impl->storedWidth : impl->storedHeight;
-      impl->jpeg = isJpegLoader(header);
-      impl->ok = impl->width > 0 && impl->height > 0;
-      impl->error = impl->ok ? QString() : cannotOpenMessage(path);
-    } catch (const VError&) {
-      impl->error = cannotOpenMessage(path);
-    }
+  } else if (!loadPlainJpegHeader(*impl)) {
+    loadHeaderWithVips(*impl);
   }
   Internals::set(picture, impl);
   return picture;
@@ -199,14 +229,14 @@ Scratch::Scratch(const Scratch&) = default;
 Scratch& Scratch::operator=(const Scratch&) = default;
 
 bool Scratch::empty() const {
-  return !d || d->image.is_null();
+  return !d || d->pixels.empty();
 }
 
 PixelSize Scratch::size() const {
   if (empty()) {
     return {};
   }
-  return {d->image.width(), d->image.height()};
+  return {d->pixels.width, d->pixels.height};
 }
 
 PixelSize Scratch::decodedSize() const {
@@ -238,16 +268,39 @@ PixelSize storedTarget(const Internals::PictureData& picture, PixelSize upright)
 // (cheap, streams), then turn the small result upright and into sRGB. Only
 // turning needs the whole drawing at once; otherwise resampling and colour
 // stream into the one copy kept.
+void keep(Pixels pixels, PixelSize decoded, Scratch& out) {
+  if (pixels.empty()) {
+    throw VError("rendering failed");
+  }
+  auto impl = std::make_shared<Internals::ScratchData>();
+  impl->pixels = std::move(pixels);
+  impl->decoded = decoded;
+  Internals::set(out, impl);
+}
+
 void drawInto(const VImage& decoded, PixelSize stored, Scratch& out) {
   VImage drawn = resizeExact(decoded, stored.width, stored.height);
   if (orientationOf(drawn) != 1) {
     drawn = drawn.copy_memory().autorot();
   }
-  drawn = toOutputColour(drawn).copy_memory();
-  auto impl = std::make_shared<Internals::ScratchData>();
-  impl->image = drawn;
-  impl->decoded = {decoded.width(), decoded.height()};
-  Internals::set(out, impl);
+  keep(pixelsOf(toOutputColour(drawn)), {decoded.width(), decoded.height()}, out);
+}
+
+// The straight road for plain JPEGs: libjpeg decodes at the DCT scale into one
+// buffer, every drawing is resampled from it and then turned upright.
+JpegDecode paintPlainJpeg(const Internals::PictureData& source, int shrink,
+                          const std::vector<PixelSize>& stored, const std::vector<Scratch*>& outs) {
+  Pixels decoded;
+  const JpegDecode result = decodeJpegFile(source.path, shrink, decoded);
+  if (result != JpegDecode::Done) {
+    return result;
+  }
+  for (size_t i = 0; i < stored.size(); ++i) {
+    Pixels drawn = resampleLanczos3(decoded, stored[i].width, stored[i].height);
+    keep(orientUpright(std::move(drawn), source.orientation), {decoded.width, decoded.height},
+         *outs[i]);
+  }
+  return JpegDecode::Done;
 }
 
 bool paint(const Picture& picture, const std::vector<PixelSize>& targets,
@@ -268,10 +321,6 @@ bool paint(const Picture& picture, const std::vector<PixelSize>& targets,
       return false;
     }
   }
-  if (!vipsReady()) {
-    setError(error, notReadyMessage());
-    return false;
-  }
   const Internals::PictureData& source = Internals::of(picture);
   std::vector<PixelSize> stored;
   int needWidth = 0;
@@ -285,6 +334,19 @@ bool paint(const Picture& picture, const std::vector<PixelSize>& targets,
       source.jpeg ? chooseJpegShrink(source.storedWidth, source.storedHeight, needWidth, needHeight)
                   : 1;
   try {
+    if (source.plainJpeg) {
+      const JpegDecode result = paintPlainJpeg(source, shrink, stored, outs);
+      if (result == JpegDecode::Done) {
+        return true;
+      }
+      if (result == JpegDecode::Failed) {
+        throw VError("undecodable JPEG");
+      }
+    }
+    if (!vipsReady()) {
+      setError(error, notReadyMessage());
+      return false;
+    }
     VImage decoded = withoutAlpha(openSequential(source.path, shrink));
     // Several drawings from one decode: the decoded (already DCT-scaled)
     // source is held once in memory rather than read again. A source that

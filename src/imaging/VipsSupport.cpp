@@ -6,6 +6,8 @@
 #include <malloc.h>
 #endif
 
+#include <algorithm>
+#include <atomic>
 #include <mutex>
 
 namespace pixolane::imaging {
@@ -23,19 +25,48 @@ namespace {
 // photos (188 MB for 20, 411 MB for 2,000). One heap, and a fixed threshold
 // that hands blocks of 4 MB and more straight back to the system, keep it
 // flat (185 and 197 MB) at the same processor time.
-void keepMemoryFlat() {
+void keepMemoryFlatOnce() {
 #if defined(__GLIBC__)
   mallopt(M_ARENA_MAX, 1);
   mallopt(M_MMAP_THRESHOLD, 4 * 1024 * 1024);
 #endif
 }
 
+}  // namespace
+
+void keepMemoryFlat() {
+  static std::once_flag once;
+  std::call_once(once, keepMemoryFlatOnce);
+}
+
 bool hasProfile(const VImage& image) {
   return image.get_typeof(VIPS_META_ICC_NAME) != 0;
 }
 
+Pixels pixelsOf(const VImage& image) {
+  size_t size = 0;
+  const GBuffer memory(image.write_to_memory(&size));
+  Pixels out = Pixels::sized(image.width(), image.height(), image.bands());
+  if (!memory || size != out.data.size()) {
+    return {};
+  }
+  std::copy_n(static_cast<const std::uint8_t*>(memory.get()), size, out.data.begin());
+  return out;
+}
+
+namespace {
+std::atomic<int> wantedConcurrency{-1};
+std::atomic<bool> started{false};
 }  // namespace
 
+void setVipsConcurrency(int threads) {
+  wantedConcurrency = threads;
+  if (started) {
+    vips_concurrency_set(threads);
+  }
+}
+
+// Started on first need only: the plain JPEG road never needs it.
 bool vipsReady() {
   static std::once_flag once;
   static bool ready = false;
@@ -55,6 +86,10 @@ bool vipsReady() {
     g_log_set_handler(
         "VIPS", GLogLevelFlags(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE | G_LOG_LEVEL_INFO),
         [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
+    if (wantedConcurrency >= 0) {
+      vips_concurrency_set(wantedConcurrency);
+    }
+    started = true;
   });
   return ready;
 }

@@ -10,12 +10,18 @@
 #include <memory>
 
 #include "imaging/Imaging.h"
+#include "imaging/Pixels.h"
 
 namespace pixolane::imaging {
 
 // Once per process: starts libvips (no operation cache, untrusted loaders
 // blocked). False when libvips could not start.
 bool vipsReady();
+// Once per process, before the first picture: the allocator settings that
+// keep resident memory flat over a long run.
+void keepMemoryFlat();
+// Applied now if libvips is running, else when it starts.
+void setVipsConcurrency(int threads);
 
 void setError(QString* error, const QString& text);
 QString notReadyMessage();
@@ -23,6 +29,9 @@ QString cannotOpenMessage(const QString& path);
 QString cannotDecodeMessage(const QString& path);
 
 int orientationOf(const vips::VImage& image);
+bool hasProfile(const vips::VImage& image);
+// Copies a rendered 8-bit image (1 or 3 bands) out of libvips.
+Pixels pixelsOf(const vips::VImage& image);
 vips::VImage withoutAlpha(const vips::VImage& image);
 // 8-bit sRGB, or 8-bit grey for a grey source, with embedded profiles applied.
 vips::VImage toOutputColour(vips::VImage image);
@@ -46,10 +55,14 @@ struct Picture::Impl {
   int storedWidth = 0;  // as encoded, before the EXIF orientation
   int storedHeight = 0;
   bool jpeg = false;
+  // A JPEG with nothing for libvips to do (YCbCr, RGB or grey, no profile):
+  // libjpeg decodes it straight into the resampler.
+  bool plainJpeg = false;
+  int orientation = 1;
 };
 
 struct Scratch::Impl {
-  vips::VImage image;  // 8-bit sRGB or grey, upright, in memory
+  Pixels pixels;  // 8-bit sRGB or grey, upright
   PixelSize decoded;
 };
 
@@ -58,7 +71,7 @@ struct Internals {
   using PictureData = Picture::Impl;
   using ScratchData = Scratch::Impl;
   static const Picture::Impl& of(const Picture& picture) { return *picture.d; }
-  static const vips::VImage& image(const Scratch& scratch) { return scratch.d->image; }
+  static const Pixels& pixels(const Scratch& scratch) { return scratch.d->pixels; }
   static void set(Scratch& scratch, std::shared_ptr<Scratch::Impl> impl) {
     scratch.d = std::move(impl);
   }

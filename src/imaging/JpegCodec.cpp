@@ -1,0 +1,270 @@
+#include "imaging/JpegCodec.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+#include <jpeglib.h>
+
+namespace pixolane::imaging {
+
+namespace {
+
+// libjpeg reports a fatal error by calling error_exit, which must not return:
+// it jumps back to the setjmp of the function driving the codec. Those
+// functions hold no C++ object of their own, so nothing is skipped; buffers
+// live in their callers.
+struct ErrorManager {
+  jpeg_error_mgr pub;
+  std::jmp_buf jump;
+};
+
+void onFatal(j_common_ptr codec) {
+  std::longjmp(reinterpret_cast<ErrorManager*>(codec->err)->jump, 1);
+}
+
+// Warnings (damaged data, extra bytes) are not failures; the picture shows
+// what could be decoded, so they are kept off the terminal.
+void onMessage(j_common_ptr, int) {}
+
+void quiet(ErrorManager& errors) {
+  jpeg_std_error(&errors.pub);
+  errors.pub.error_exit = onFatal;
+  errors.pub.emit_message = onMessage;
+}
+
+// The layout of a decoded file, chosen from its header.
+int outputBands(const jpeg_decompress_struct& d) {
+  if (d.num_components == 1) {
+    return 1;
+  }
+  if (d.num_components == 3 && (d.jpeg_color_space == JCS_YCbCr || d.jpeg_color_space == JCS_RGB)) {
+    return 3;
+  }
+  return 0;
+}
+
+struct Allocator {
+  Pixels* out;
+  void operator()(int w, int h, int bands) const { *out = Pixels::sized(w, h, bands); }
+};
+
+// Returns 0 done, 1 not plain, 2 failed.
+int runDecode(jpeg_decompress_struct* d, ErrorManager* errors, std::FILE* file, int shrink,
+              const Allocator& allocate) {
+  d->err = &errors->pub;
+  if (setjmp(errors->jump)) {
+    return 2;
+  }
+  jpeg_create_decompress(d);
+  jpeg_stdio_src(d, file);
+  jpeg_read_header(d, TRUE);
+  const int bands = outputBands(*d);
+  if (bands == 0) {
+    return 1;
+  }
+  d->out_color_space = bands == 3 ? JCS_RGB : JCS_GRAYSCALE;
+  d->scale_num = 1;
+  d->scale_denom = unsigned(shrink);
+  jpeg_start_decompress(d);
+  allocate(int(d->output_width), int(d->output_height), bands);
+  Pixels& px = *allocate.out;
+  JSAMPROW rows[16];
+  while (d->output_scanline < d->output_height) {
+    const JDIMENSION start = d->output_scanline;
+    const JDIMENSION count = std::min<JDIMENSION>(16, d->output_height - start);
+    for (JDIMENSION i = 0; i < count; ++i) {
+      rows[i] = &px.data[(start + i) * px.rowBytes()];
+    }
+    jpeg_read_scanlines(d, rows, count);
+  }
+  jpeg_finish_decompress(d);
+  return 0;
+}
+
+int runEncode(jpeg_compress_struct* c, ErrorManager* errors, const Pixels& px, int quality,
+              bool progressive, unsigned char** buffer, unsigned long* size) {
+  c->err = &errors->pub;
+  if (setjmp(errors->jump)) {
+    return 1;
+  }
+  jpeg_create_compress(c);
+  jpeg_mem_dest(c, buffer, size);
+  c->image_width = JDIMENSION(px.width);
+  c->image_height = JDIMENSION(px.height);
+  c->input_components = px.bands;
+  c->in_color_space = px.bands == 3 ? JCS_RGB : JCS_GRAYSCALE;
+  jpeg_set_defaults(c);
+  c->write_JFIF_header = FALSE;
+  jpeg_set_quality(c, quality, TRUE);
+  if (px.bands == 3 && quality >= 90) {
+    for (int i = 0; i < c->num_components; ++i) {
+      c->comp_info[i].h_samp_factor = 1;
+      c->comp_info[i].v_samp_factor = 1;
+    }
+  }
+  c->optimize_coding = TRUE;
+  if (progressive) {
+    jpeg_simple_progression(c);
+  }
+  jpeg_start_compress(c, TRUE);
+  JSAMPROW rows[16];
+  while (c->next_scanline < c->image_height) {
+    const JDIMENSION start = c->next_scanline;
+    const JDIMENSION count = std::min<JDIMENSION>(16, c->image_height - start);
+    for (JDIMENSION i = 0; i < count; ++i) {
+      rows[i] = const_cast<JSAMPROW>(&px.data[(start + i) * px.rowBytes()]);
+    }
+    jpeg_write_scanlines(c, rows, count);
+  }
+  jpeg_finish_compress(c);
+  return 0;
+}
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+File openForReading(const QString& path) {
+  return File(std::fopen(QFile::encodeName(path).constData(), "rb"));
+}
+
+bool startsWith(const jpeg_saved_marker_ptr marker, const char* tag, std::size_t length) {
+  return marker->data_length >= length && std::memcmp(marker->data, tag, length) == 0;
+}
+
+int runHeader(jpeg_decompress_struct* d, ErrorManager* errors, std::FILE* file, JpegHeader* out) {
+  d->err = &errors->pub;
+  if (setjmp(errors->jump)) {
+    return 1;
+  }
+  jpeg_create_decompress(d);
+  jpeg_stdio_src(d, file);
+  jpeg_save_markers(d, JPEG_APP0 + 1, 0xffff);
+  jpeg_save_markers(d, JPEG_APP0 + 2, 0xffff);
+  jpeg_read_header(d, TRUE);
+  out->width = int(d->image_width);
+  out->height = int(d->image_height);
+  bool profile = false;
+  for (jpeg_saved_marker_ptr m = d->marker_list; m; m = m->next) {
+    if (m->marker == JPEG_APP0 + 1 && startsWith(m, "Exif\0\0", 6) && out->orientation == 1) {
+      out->orientation = exifOrientation(m->data + 6, m->data_length - 6);
+    } else if (m->marker == JPEG_APP0 + 2 && startsWith(m, "ICC_PROFILE\0", 12)) {
+      profile = true;
+    }
+  }
+  out->plain = outputBands(*d) != 0 && d->data_precision == 8 && !profile;
+  return 0;
+}
+
+unsigned readUnsigned(const unsigned char* p, int bytes, bool bigEndian) {
+  unsigned value = 0;
+  for (int i = 0; i < bytes; ++i) {
+    const unsigned byte = p[bigEndian ? i : bytes - 1 - i];
+    value = (value << 8) | byte;
+  }
+  return value;
+}
+
+}  // namespace
+
+int exifOrientation(const unsigned char* data, std::size_t size) {
+  // A TIFF header ("II*\0" or "MM\0*"), then the first directory's entries of
+  // 12 bytes: tag, type, count, value. Orientation is tag 0x0112, a SHORT.
+  if (size < 8 || !(std::memcmp(data, "II*\0", 4) == 0 || std::memcmp(data, "MM\0*", 4) == 0)) {
+    return 1;
+  }
+  const bool big = data[0] == 'M';
+  const std::size_t directory = readUnsigned(data + 4, 4, big);
+  if (directory > size || size - directory < 2) {
+    return 1;
+  }
+  const std::size_t entries = readUnsigned(data + directory, 2, big);
+  for (std::size_t i = 0; i < entries; ++i) {
+    const std::size_t at = directory + 2 + i * 12;
+    if (at + 12 > size) {
+      break;
+    }
+    if (readUnsigned(data + at, 2, big) == 0x0112 && readUnsigned(data + at + 2, 2, big) == 3) {
+      const unsigned value = readUnsigned(data + at + 8, 2, big);
+      return value >= 1 && value <= 8 ? int(value) : 1;
+    }
+  }
+  return 1;
+}
+
+bool readJpegHeader(const QString& path, JpegHeader& header) {
+  header = {};
+  const File file = openForReading(path);
+  if (!file) {
+    return false;
+  }
+  jpeg_decompress_struct d{};
+  ErrorManager errors{};
+  quiet(errors);
+  const int result = runHeader(&d, &errors, file.get(), &header);
+  jpeg_destroy_decompress(&d);
+  if (result != 0 || header.width <= 0 || header.height <= 0) {
+    header = {};
+    return false;
+  }
+  return true;
+}
+
+JpegDecode decodeJpegFile(const QString& path, int shrink, Pixels& out) {
+  out = {};
+  const File file = openForReading(path);
+  if (!file) {
+    return JpegDecode::Failed;
+  }
+  // libjpeg reads 4 KB at a time; a larger stdio buffer saves system calls.
+  std::setvbuf(file.get(), nullptr, _IOFBF, 1 << 16);
+  jpeg_decompress_struct d{};
+  ErrorManager errors{};
+  quiet(errors);
+  const int result = runDecode(&d, &errors, file.get(), shrink, Allocator{&out});
+  jpeg_destroy_decompress(&d);
+  if (result != 0) {
+    out = {};
+  }
+  return result == 0 ? JpegDecode::Done : result == 1 ? JpegDecode::NotPlain : JpegDecode::Failed;
+}
+
+bool encodeJpeg(const Pixels& pixels, int quality, bool progressive, EncodedJpeg& out) {
+  out = {};
+  if (pixels.empty() || (pixels.bands != 1 && pixels.bands != 3) ||
+      pixels.data.size() < pixels.rowBytes() * std::size_t(pixels.height)) {
+    return false;
+  }
+  // Room for most pictures at once, so the buffer rarely has to grow.
+  unsigned long size =
+      std::max<unsigned long>(65536, pixels.rowBytes() * unsigned(pixels.height) / 4);
+  unsigned char* buffer = static_cast<unsigned char*>(std::malloc(size));
+  if (!buffer) {
+    return false;
+  }
+  unsigned char* const first = buffer;
+  jpeg_compress_struct c{};
+  ErrorManager errors{};
+  quiet(errors);
+  const int result =
+      runEncode(&c, &errors, pixels, std::clamp(quality, 1, 100), progressive, &buffer, &size);
+  jpeg_destroy_compress(&c);
+  // When the output outgrows the first buffer, libjpeg moves it to one of its
+  // own and leaves the first to us.
+  if (buffer != first) {
+    std::free(first);
+  }
+  out.bytes.reset(buffer);
+  out.size = size;
+  if (result != 0) {
+    out = {};
+  }
+  return result == 0;
+}
+
+}  // namespace pixolane::imaging
