@@ -29,10 +29,12 @@ struct Taps {
   std::vector<float> weights;  // count per output
 };
 
-Taps makeTaps(int inSize, int outSize) {
+// `extent` is the source's true length in its own pixels, which may end in a
+// part pixel (the last block of a block shrink).
+Taps makeTaps(int inSize, double extent, int outSize) {
   Taps taps;
   taps.first.resize(std::size_t(outSize));
-  if (inSize == outSize) {
+  if (inSize == outSize && extent == inSize) {
     taps.count = 1;
     taps.weights.assign(std::size_t(outSize), 1.0f);
     for (int i = 0; i < outSize; ++i) {
@@ -40,7 +42,7 @@ Taps makeTaps(int inSize, int outSize) {
     }
     return taps;
   }
-  const double scale = double(outSize) / inSize;
+  const double scale = double(outSize) / extent;
   const double stretch = scale < 1.0 ? 1.0 / scale : 1.0;  // kernel widening
   const double support = 3.0 * stretch;
   // The widest span any output reads, so no padding taps are multiplied.
@@ -198,31 +200,31 @@ void blendColumnsRgb(const float* row, int inWidth, const Taps& taps, int width,
   }
 }
 
-// Averages whole kx x ky blocks (a remainder narrower than a block is left
-// out): the cheap first step of a large shrink, as the Lanczos stage then has
-// only a factor below 2 to cover.
+// Averages kx x ky blocks (the last ones may be narrower): the cheap first step of a large shrink,
+// as the Lanczos stage then has only a factor below 2 to cover.
 Pixels boxShrink(const Pixels& in, int kx, int ky) {
-  Pixels out = Pixels::sized(in.width / kx, in.height / ky, in.bands);
+  Pixels out = Pixels::sized((in.width + kx - 1) / kx, (in.height + ky - 1) / ky, in.bands);
   const std::size_t bands = std::size_t(in.bands);
-  const std::size_t span = std::size_t(kx) * bands;
   std::vector<std::uint32_t> columns(in.rowBytes());
-  const float scale = 1.0f / float(kx * ky);
   for (int y = 0; y < out.height; ++y) {
     std::fill(columns.begin(), columns.end(), 0u);
-    for (int dy = 0; dy < ky; ++dy) {
+    const int rows = std::min(ky, in.height - y * ky);
+    for (int dy = 0; dy < rows; ++dy) {
       const std::uint8_t* src = &in.data[std::size_t(y * ky + dy) * in.rowBytes()];
       for (std::size_t i = 0; i < columns.size(); ++i) {
         columns[i] += src[i];
       }
     }
     std::uint8_t* dest = &out.data[std::size_t(y) * out.rowBytes()];
-    for (std::size_t x = 0; x < std::size_t(out.width); ++x) {
+    for (int x = 0; x < out.width; ++x) {
+      const int cols = std::min(kx, in.width - x * kx);
+      const float scale = 1.0f / float(cols * rows);
       for (std::size_t b = 0; b < bands; ++b) {
         std::uint32_t sum = 0;
-        for (std::size_t i = x * span + b; i < (x + 1) * span; i += bands) {
-          sum += columns[i];
+        for (int dx = 0; dx < cols; ++dx) {
+          sum += columns[std::size_t(x * kx + dx) * bands + b];
         }
-        dest[x * bands + b] = toByte(float(sum) * scale);
+        dest[std::size_t(x) * bands + b] = toByte(float(sum) * scale);
       }
     }
   }
@@ -239,17 +241,11 @@ int boxFactor(int inSize, int outSize) {
 // Rows first (a long, contiguous loop the compiler vectorises), then columns
 // on that one float row, so the intermediate never leaves the cache and is
 // rounded only once.
-Pixels resampleLanczos3(const Pixels& in, int width, int height) {
-  if (in.empty() || width <= 0 || height <= 0 || (in.bands != 1 && in.bands != 3)) {
-    return {};
-  }
-  const int kx = boxFactor(in.width, width);
-  const int ky = boxFactor(in.height, height);
-  if (kx > 1 || ky > 1) {
-    return resampleLanczos3(boxShrink(in, kx, ky), width, height);
-  }
-  const Taps rows = makeTaps(in.height, height);
-  const Taps columns = makeTaps(in.width, width);
+namespace {
+
+Pixels resampleExtent(const Pixels& in, double extentX, double extentY, int width, int height) {
+  const Taps rows = makeTaps(in.height, extentY, height);
+  const Taps columns = makeTaps(in.width, extentX, width);
   Pixels out = Pixels::sized(width, height, in.bands);
   std::vector<float> acc(in.rowBytes());
   std::vector<Float4> quads(in.bands == 3 ? std::size_t(in.width) : 0);
@@ -264,6 +260,23 @@ Pixels resampleLanczos3(const Pixels& in, int width, int height) {
     }
   }
   return out;
+}
+
+}  // namespace
+
+Pixels resampleLanczos3(const Pixels& in, int width, int height) {
+  if (in.empty() || width <= 0 || height <= 0 || (in.bands != 1 && in.bands != 3)) {
+    return {};
+  }
+  const int kx = boxFactor(in.width, width);
+  const int ky = boxFactor(in.height, height);
+  if (kx > 1 || ky > 1) {
+    // The Lanczos stage works in block units, the last block a part one, so
+    // the picture is neither shifted nor stretched by the remainder.
+    return resampleExtent(boxShrink(in, kx, ky), double(in.width) / kx, double(in.height) / ky,
+                          width, height);
+  }
+  return resampleExtent(in, in.width, in.height, width, height);
 }
 
 Pixels orientUpright(Pixels in, int orientation) {
