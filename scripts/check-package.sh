@@ -49,9 +49,15 @@ for f in usr/bin/pixolane usr/bin/pixolane-cli "usr/share/applications/$app.desk
   usr/share/man/man1/pixolane-cli.1.gz; do
   [[ $contents == *"./$f"* ]] || fail "not in the package: $f"
 done
+[[ $contents == *"/pixolane/libpixolane_vips.so"* ]] || fail "not in the package: the libvips module"
 dpkg-deb --extract "$deb" "$work/extracted"
 out=$("$work/extracted/usr/bin/pixolane-cli" --version)
 [ "$out" = "pixolane-cli $version" ] || fail "packaged pixolane-cli --version said: $out"
+# A PNG takes the libvips road: the packaged program must find its module.
+vips black "$work/grey.png" 64 48 --bands 3
+env -u PIXOLANE_VIPS_MODULE "$work/extracted/usr/bin/pixolane-cli" -d "$work/gallery" -n g \
+  --replace --quiet "$work/grey.png" >/dev/null || fail "the packaged pixolane-cli cannot draw a PNG"
+[ -s "$work/gallery/picg/grey.png" ] || fail "the packaged pixolane-cli wrote no picture for a PNG"
 out=$("$work/extracted/usr/bin/pixolane" --version)
 [ "$out" = "pixolane $version" ] || fail "packaged pixolane --version said: $out"
 echo "check-package: $(basename "$deb") and the installation are sound"

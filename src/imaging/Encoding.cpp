@@ -1,7 +1,8 @@
 // Encoding a drawing, and decoding pictures for the windows.
-#include "imaging/VipsSupport.h"
+#include "imaging/Internals.h"
 
 #include "imaging/JpegCodec.h"
+#include "imaging/VipsRoad.h"
 
 #include "platform/Files.h"
 
@@ -9,9 +10,6 @@
 #include <cmath>
 
 namespace pixolane::imaging {
-
-using vips::VError;
-using vips::VImage;
 
 namespace {
 
@@ -66,7 +64,7 @@ int DIWriteJpg(const Scratch& scratch, const QString& destination, int quality, 
   if (bytes.isEmpty()) {
     return 0;
   }
-  // Written from libvips' buffer, through a temporary file beside the
+  // Written from libjpeg's buffer, through a temporary file beside the
   // destination renamed over it: the final name holds a complete picture or
   // is left untouched.
   return platform::writeFileAtomically(destination,
@@ -83,26 +81,24 @@ RgbImage decodeRgb(const QByteArray& encoded, QString* error) {
     setError(error, QStringLiteral("Aucune donnée d'image à décoder."));
     return {};
   }
-  if (!vipsReady()) {
-    setError(error, notReadyMessage());
-    return {};
+  // What the windows decode is this library's own JPEG; anything else goes
+  // to libvips.
+  Pixels pixels;
+  if (decodeJpegBytes(encoded, pixels) != JpegDecode::Done) {
+    const VipsRoad* road = vipsRoad();
+    if (!road) {
+      setError(error, notReadyMessage());
+      return {};
+    }
+    if (!road->decode(encoded, pixels)) {
+      pixels = {};
+    }
   }
-  try {
-    VImage image = VImage::new_from_buffer(encoded.constData(), size_t(encoded.size()), "",
-                                           VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
-    image = image.copy_memory();
-    if (orientationOf(image) != 1) {
-      image = image.autorot();
-    }
-    RgbImage out = packRgb(pixelsOf(toOutputColour(image)));
-    if (out.isNull()) {
-      setError(error, QStringLiteral("Impossible de décoder l'image."));
-    }
-    return out;
-  } catch (const VError&) {
+  RgbImage out = packRgb(pixels);
+  if (out.isNull()) {
     setError(error, QStringLiteral("Impossible de décoder l'image."));
-    return {};
   }
+  return out;
 }
 
 RgbImage loadForDisplay(const QString& path, int maxWidth, int maxHeight, PixelSize* fullSize,

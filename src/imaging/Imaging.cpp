@@ -1,8 +1,9 @@
 // Sizing, the picture holder, the scratch picture and drawing.
-#include "imaging/VipsSupport.h"
+#include "imaging/Internals.h"
 
 #include "imaging/JpegCodec.h"
 #include "imaging/Limits.h"
+#include "imaging/VipsRoad.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,10 +15,6 @@
 #include <vector>
 
 namespace pixolane::imaging {
-
-using vips::VError;
-using vips::VImage;
-using vips::VSource;
 
 // ---------------------------------------------------------------------------
 // Surface sizing. The arithmetic is the drawing surface's: outer sides in
@@ -78,28 +75,8 @@ PixelSize proportionalSurfaceSize(double holderWidthTwips, double holderHeightTw
 
 namespace {
 
-// Largest decoded source kept in memory to draw it twice (about 120 MB).
-constexpr double kMaxHeldPixels = 40.0 * 1000 * 1000;
-
 bool swapsSides(int orientation) {
   return orientation >= 5 && orientation <= 8;
-}
-
-VImage openSequential(const QString& path, int jpegShrink) {
-  const QByteArray name = QFile::encodeName(path);
-  VSource source = VSource::new_from_file(name.constData());
-  auto* options = VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL);
-  if (jpegShrink > 1) {
-    options->set("shrink", jpegShrink);
-  }
-  return VImage::new_from_source(source, "", options);
-}
-
-bool isJpegLoader(const VImage& image) {
-  if (image.get_typeof(VIPS_META_LOADER) == 0) {
-    return false;
-  }
-  return std::strncmp(image.get_string(VIPS_META_LOADER), "jpegload", 8) == 0;
 }
 
 // libjpeg's DCT scaling (1/2, 1/4, 1/8): the largest that still decodes at
@@ -115,26 +92,6 @@ int chooseJpegShrink(int width, int height, int needWidth, int needHeight) {
     }
   }
   return 1;
-}
-
-// Stretches to exactly width x height. The resampler rounds its output size
-// itself; should that ever land a pixel off, the last row or column is
-// repeated or dropped so callers always get the size they asked for.
-VImage resizeExact(const VImage& in, int width, int height) {
-  VImage out = in;
-  if (in.width() != width || in.height() != height) {
-    const double hscale = double(width) / in.width();
-    const double vscale = double(height) / in.height();
-    out = in.resize(hscale,
-                    VImage::option()->set("vscale", vscale)->set("kernel", VIPS_KERNEL_LANCZOS3));
-  }
-  if (out.width() > width || out.height() > height) {
-    out = out.crop(0, 0, std::min(out.width(), width), std::min(out.height(), height));
-  }
-  if (out.width() < width || out.height() < height) {
-    out = out.embed(0, 0, width, height, VImage::option()->set("extend", VIPS_EXTEND_COPY));
-  }
-  return out;
 }
 
 }  // namespace
@@ -174,17 +131,15 @@ bool loadPlainJpegHeader(Internals::PictureData& impl) {
 }
 
 void loadHeaderWithVips(Internals::PictureData& impl) {
-  if (!vipsReady()) {
+  const VipsRoad* road = vipsRoad();
+  VipsHeader header;
+  if (!road) {
     impl.error = notReadyMessage();
-    return;
-  }
-  try {
-    // Header only: a sequential load decodes nothing until pixels are asked for.
-    const VImage header = openSequential(impl.path, 1);
-    impl.jpeg = isJpegLoader(header);
-    setSizes(impl, header.width(), header.height(), orientationOf(header));
-  } catch (const VError&) {
+  } else if (!road->readHeader(impl.path, header)) {
     impl.error = cannotOpenMessage(impl.path);
+  } else {
+    impl.jpeg = header.jpeg;
+    setSizes(impl, header.width, header.height, header.orientation);
   }
 }
 
@@ -269,21 +224,10 @@ PixelSize storedTarget(const Internals::PictureData& picture, PixelSize upright)
 // turning needs the whole drawing at once; otherwise resampling and colour
 // stream into the one copy kept.
 void keep(Pixels pixels, PixelSize decoded, Scratch& out) {
-  if (pixels.empty()) {
-    throw VError("rendering failed");
-  }
   auto impl = std::make_shared<Internals::ScratchData>();
   impl->pixels = std::move(pixels);
   impl->decoded = decoded;
   Internals::set(out, impl);
-}
-
-void drawInto(const VImage& decoded, PixelSize stored, Scratch& out) {
-  VImage drawn = resizeExact(decoded, stored.width, stored.height);
-  if (orientationOf(drawn) != 1) {
-    drawn = drawn.copy_memory().autorot();
-  }
-  keep(pixelsOf(toOutputColour(drawn)), {decoded.width(), decoded.height()}, out);
 }
 
 // The straight road for plain JPEGs: libjpeg decodes at the DCT scale into one
@@ -297,6 +241,9 @@ JpegDecode paintPlainJpeg(const Internals::PictureData& source, int shrink,
   }
   for (size_t i = 0; i < stored.size(); ++i) {
     Pixels drawn = resampleLanczos3(decoded, stored[i].width, stored[i].height);
+    if (drawn.empty()) {
+      return JpegDecode::Failed;
+    }
     keep(orientUpright(std::move(drawn), source.orientation), {decoded.width, decoded.height},
          *outs[i]);
   }
@@ -333,42 +280,29 @@ bool paint(const Picture& picture, const std::vector<PixelSize>& targets,
   const int shrink =
       source.jpeg ? chooseJpegShrink(source.storedWidth, source.storedHeight, needWidth, needHeight)
                   : 1;
-  try {
-    if (source.plainJpeg) {
-      const JpegDecode result = paintPlainJpeg(source, shrink, stored, outs);
-      if (result == JpegDecode::Done) {
-        return true;
-      }
-      if (result == JpegDecode::Failed) {
-        throw VError("undecodable JPEG");
-      }
+  if (source.plainJpeg) {
+    const JpegDecode result = paintPlainJpeg(source, shrink, stored, outs);
+    if (result == JpegDecode::Done) {
+      return true;
     }
-    if (!vipsReady()) {
-      setError(error, notReadyMessage());
+    if (result == JpegDecode::Failed) {
+      setError(error, cannotDecodeMessage(source.path));
       return false;
     }
-    VImage decoded = withoutAlpha(openSequential(source.path, shrink));
-    // Several drawings from one decode: the decoded (already DCT-scaled)
-    // source is held once in memory rather than read again. A source that
-    // stays huge after decoding (not a JPEG) is streamed once per drawing
-    // instead, so memory stays bounded.
-    const bool holdDecoded =
-        targets.size() > 1 && double(decoded.width()) * decoded.height() <= kMaxHeldPixels;
-    if (holdDecoded) {
-      decoded = decoded.copy_memory();
-    }
-    for (size_t i = 0; i < targets.size(); ++i) {
-      if (i > 0 && !holdDecoded) {
-        decoded = withoutAlpha(openSequential(source.path, shrink));
-      }
-      drawInto(decoded, stored[i], *outs[i]);
-    }
-  } catch (const VError&) {
-    for (Scratch* out : outs) {
-      out->release();
-    }
+  }
+  const VipsRoad* road = vipsRoad();
+  if (!road) {
+    setError(error, notReadyMessage());
+    return false;
+  }
+  std::vector<Pixels> drawn;
+  PixelSize decoded;
+  if (!road->draw(source.path, shrink, stored, drawn, decoded) || drawn.size() != outs.size()) {
     setError(error, cannotDecodeMessage(source.path));
     return false;
+  }
+  for (size_t i = 0; i < outs.size(); ++i) {
+    keep(std::move(drawn[i]), decoded, *outs[i]);
   }
   return true;
 }

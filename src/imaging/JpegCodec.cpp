@@ -52,18 +52,50 @@ struct Allocator {
   void operator()(int w, int h, int bands) const { *out = Pixels::sized(w, h, bands); }
 };
 
+// Where the compressed bytes come from: a file, or memory.
+struct Source {
+  std::FILE* file = nullptr;
+  const unsigned char* bytes = nullptr;
+  std::size_t size = 0;
+};
+
+bool startsWith(const jpeg_saved_marker_ptr marker, const char* tag, std::size_t length) {
+  return marker->data_length >= length && std::memcmp(marker->data, tag, length) == 0;
+}
+
+// Bytes in memory are decoded here only when nothing in them needs libvips:
+// no colour profile, no orientation to apply.
+bool needsMoreThanLibjpeg(const jpeg_decompress_struct& d) {
+  for (jpeg_saved_marker_ptr m = d.marker_list; m; m = m->next) {
+    if (m->marker == JPEG_APP0 + 2 && startsWith(m, "ICC_PROFILE\0", 12)) {
+      return true;
+    }
+    if (m->marker == JPEG_APP0 + 1 && startsWith(m, "Exif\0\0", 6) &&
+        exifOrientation(m->data + 6, m->data_length - 6) != 1) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // Returns 0 done, 1 not plain, 2 failed.
-int runDecode(jpeg_decompress_struct* d, ErrorManager* errors, std::FILE* file, int shrink,
+int runDecode(jpeg_decompress_struct* d, ErrorManager* errors, const Source& source, int shrink,
               const Allocator& allocate) {
   d->err = &errors->pub;
   if (setjmp(errors->jump)) {
     return 2;
   }
   jpeg_create_decompress(d);
-  jpeg_stdio_src(d, file);
+  if (source.file) {
+    jpeg_stdio_src(d, source.file);
+  } else {
+    jpeg_mem_src(d, source.bytes, static_cast<unsigned long>(source.size));
+    jpeg_save_markers(d, JPEG_APP0 + 1, 0xffff);
+    jpeg_save_markers(d, JPEG_APP0 + 2, 0xffff);
+  }
   jpeg_read_header(d, TRUE);
   const int bands = outputBands(*d);
-  if (bands == 0) {
+  if (bands == 0 || (!source.file && needsMoreThanLibjpeg(*d))) {
     return 1;
   }
   d->out_color_space = bands == 3 ? JCS_RGB : JCS_GRAYSCALE;
@@ -131,10 +163,6 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 File openForReading(const QString& path) {
   return File(std::fopen(QFile::encodeName(path).constData(), "rb"));
-}
-
-bool startsWith(const jpeg_saved_marker_ptr marker, const char* tag, std::size_t length) {
-  return marker->data_length >= length && std::memcmp(marker->data, tag, length) == 0;
 }
 
 int runHeader(jpeg_decompress_struct* d, ErrorManager* errors, std::FILE* file, JpegHeader* out) {
@@ -215,23 +243,42 @@ bool readJpegHeader(const QString& path, JpegHeader& header) {
   return true;
 }
 
-JpegDecode decodeJpegFile(const QString& path, int shrink, Pixels& out) {
+namespace {
+
+JpegDecode decode(const Source& source, int shrink, Pixels& out) {
   out = {};
-  const File file = openForReading(path);
-  if (!file) {
-    return JpegDecode::Failed;
-  }
-  // libjpeg reads 4 KB at a time; a larger stdio buffer saves system calls.
-  std::setvbuf(file.get(), nullptr, _IOFBF, 1 << 16);
   jpeg_decompress_struct d{};
   ErrorManager errors{};
   quiet(errors);
-  const int result = runDecode(&d, &errors, file.get(), shrink, Allocator{&out});
+  const int result = runDecode(&d, &errors, source, shrink, Allocator{&out});
   jpeg_destroy_decompress(&d);
   if (result != 0) {
     out = {};
   }
   return result == 0 ? JpegDecode::Done : result == 1 ? JpegDecode::NotPlain : JpegDecode::Failed;
+}
+
+}  // namespace
+
+JpegDecode decodeJpegFile(const QString& path, int shrink, Pixels& out) {
+  const File file = openForReading(path);
+  if (!file) {
+    out = {};
+    return JpegDecode::Failed;
+  }
+  // libjpeg reads 4 KB at a time; a larger stdio buffer saves system calls.
+  std::setvbuf(file.get(), nullptr, _IOFBF, 1 << 16);
+  return decode(Source{file.get(), nullptr, 0}, shrink, out);
+}
+
+JpegDecode decodeJpegBytes(const QByteArray& bytes, Pixels& out) {
+  if (bytes.isEmpty()) {
+    out = {};
+    return JpegDecode::Failed;
+  }
+  return decode(Source{nullptr, reinterpret_cast<const unsigned char*>(bytes.constData()),
+                       std::size_t(bytes.size())},
+                1, out);
 }
 
 bool encodeJpeg(const Pixels& pixels, int quality, bool progressive, EncodedJpeg& out) {

@@ -3,6 +3,7 @@
 // JPEG at a DCT scale, and the one JPEG encoder every written picture goes through.
 #include "imaging/Pixels.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdlib>
@@ -35,6 +36,9 @@ enum class JpegDecode {
 // grey file. Damaged data past the header decodes as far as it goes, as
 // libjpeg does, with the rest grey.
 JpegDecode decodeJpegFile(const QString& path, int shrink, Pixels& out);
+// The same for bytes in memory, at full size; NotPlain also when they carry a
+// colour profile or an orientation to apply.
+JpegDecode decodeJpegBytes(const QByteArray& bytes, Pixels& out);
 
 struct FreeDeleter {
   void operator()(unsigned char* p) const { std::free(p); }

@@ -1,10 +1,6 @@
 #pragma once
-// Inside the imaging library only: libvips set-up, the French messages shared
-// by its files, colour handling, and the access to the pictures' internals.
-// libvips (through glib) must come before Qt, whose `signals` keyword macro
-// clashes with a glib field name.
-#include <vips/vips8>
-
+// Inside the imaging library only: the French messages shared by its files,
+// the allocator set-up, and the access to the pictures' internals.
 #include <QString>
 
 #include <memory>
@@ -14,37 +10,14 @@
 
 namespace pixolane::imaging {
 
-// Once per process: starts libvips (no operation cache, untrusted loaders
-// blocked). False when libvips could not start.
-bool vipsReady();
 // Once per process, before the first picture: the allocator settings that
 // keep resident memory flat over a long run.
 void keepMemoryFlat();
-// Applied now if libvips is running, else when it starts.
-void setVipsConcurrency(int threads);
 
 void setError(QString* error, const QString& text);
 QString notReadyMessage();
 QString cannotOpenMessage(const QString& path);
 QString cannotDecodeMessage(const QString& path);
-
-int orientationOf(const vips::VImage& image);
-bool hasProfile(const vips::VImage& image);
-// Copies a rendered 8-bit image (1 or 3 bands) out of libvips.
-Pixels pixelsOf(const vips::VImage& image);
-vips::VImage withoutAlpha(const vips::VImage& image);
-// 8-bit sRGB, or 8-bit grey for a grey source, with embedded profiles applied.
-vips::VImage toOutputColour(vips::VImage image);
-
-// Memory that libvips hands over, released however the function leaves.
-struct GFree {
-  void operator()(void* p) const { g_free(p); }
-};
-using GBuffer = std::unique_ptr<void, GFree>;
-struct AreaUnref {
-  void operator()(VipsBlob* blob) const { vips_area_unref(VIPS_AREA(blob)); }
-};
-using Blob = std::unique_ptr<VipsBlob, AreaUnref>;
 
 struct Picture::Impl {
   QString path;
