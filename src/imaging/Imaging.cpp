@@ -280,7 +280,11 @@ bool paint(const Picture& picture, const std::vector<PixelSize>& targets,
   const int shrink =
       source.jpeg ? chooseJpegShrink(source.storedWidth, source.storedHeight, needWidth, needHeight)
                   : 1;
-  if (source.plainJpeg) {
+  // The plain road holds the decoded source whole; past 40 megapixels (a huge
+  // source drawn huge) libvips streams it instead, so memory stays bounded.
+  const double decodedPixels = std::ceil(double(source.storedWidth) / shrink) *
+                               std::ceil(double(source.storedHeight) / shrink);
+  if (source.plainJpeg && decodedPixels <= kMaxHeldPixels) {
     const JpegDecode result = paintPlainJpeg(source, shrink, stored, outs);
     if (result == JpegDecode::Done) {
       return true;

@@ -5,6 +5,8 @@
 
 #include "imaging/VipsRoad.h"
 
+#include "imaging/Limits.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -24,9 +26,6 @@ struct GFree {
   void operator()(void* p) const { g_free(p); }
 };
 using GBuffer = std::unique_ptr<void, GFree>;
-
-// Largest decoded source kept in memory to draw it twice (about 120 MB).
-constexpr double kMaxHeldPixels = 40.0 * 1000 * 1000;
 
 bool hasProfile(const VImage& image) {
   return image.get_typeof(VIPS_META_ICC_NAME) != 0;
