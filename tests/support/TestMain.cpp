@@ -15,6 +15,11 @@ using TestApplication = QCoreApplication;
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  // The libvips module of this build, also when a test program is run by hand
+  // from its own folder, away from the module.
+  if (qEnvironmentVariableIsEmpty("PIXOLANE_VIPS_MODULE")) {
+    qputenv("PIXOLANE_VIPS_MODULE", PIXOLANE_TEST_VIPS_MODULE);
+  }
   QStandardPaths::setTestModeEnabled(true);
 #ifdef PIXOLANE_TEST_WIDGETS
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
