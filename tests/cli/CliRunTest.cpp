@@ -516,3 +516,31 @@ TEST_F(Cli, InterruptOrEndOfInputAtAQuestion) {
     EXPECT_EQ(QFile::exists(pic("g", "neuf.jpg")), c.exitCode == 0);
   }
 }
+
+// Plain JPEGs never need the libvips module; without it, a PNG is reported
+// with a reason and the rest of the run is done.
+TEST_F(Cli, WithoutTheLibvipsModulePlainJpegsAreStillDrawn) {
+  const QString jpeg = picture("src/photo.jpg", 320, 240);
+  initVips();
+  vips::VImage::black(64, 48, vips::VImage::option()->set("bands", 3))
+      .write_to_file(at("src/dessin.png").toUtf8().constData());
+  // A copy of the program far from the module, with no module named.
+  ASSERT_TRUE(QDir().mkpath(at("alone")));
+  const QString alone = at("alone/pixolane-cli");
+  ASSERT_TRUE(QFile::copy(cliPath(), alone));
+  QProcess process;
+  prepare(process, gallery("g", {"--replace", jpeg, at("src/dessin.png")}));
+  process.setProgram(alone);
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove("PIXOLANE_VIPS_MODULE");
+  process.setProcessEnvironment(env);
+  process.start();
+  process.closeWriteChannel();
+  ASSERT_TRUE(process.waitForFinished(60000));
+  const CliResult r = collect(process);
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.errText().contains("La bibliothèque d'images n'a pas pu être initialisée."))
+      << r.errText().toStdString();
+  EXPECT_TRUE(jpegInfoOf(pic("g", "photo.jpg")).valid);
+  EXPECT_FALSE(QFile::exists(pic("g", "dessin.png")));
+}

@@ -87,6 +87,38 @@ TEST(Pixels, EveryOrientationTurnsLikeLibvipsAutorot) {
   }
 }
 
+// The encoder's settings are the ones libvips' jpegsave used (chroma halved
+// below quality 90, optimised tables, nothing but the picture), so its bytes
+// are the same.
+TEST(JpegCodec, EncodesTheBytesLibvipsJpegsaveGave) {
+  test::initVips();
+  const VImage colour = test::detailedPicture(96, 64);
+  struct Case {
+    int bands, quality;
+    bool progressive;
+  } cases[] = {{3, 85, true}, {3, 100, true}, {3, 90, false}, {1, 75, true}};
+  for (const Case& c : cases) {
+    const VImage image = c.bands == 3 ? colour : colour[0];
+    size_t size = 0;
+    void* memory = image.write_to_memory(&size);
+    Pixels pixels = Pixels::sized(image.width(), image.height(), c.bands);
+    std::memcpy(pixels.data.data(), memory, size);
+    g_free(memory);
+    VipsBlob* blob = image.jpegsave_buffer(VImage::option()
+                                               ->set("Q", c.quality)
+                                               ->set("interlace", c.progressive)
+                                               ->set("optimize_coding", true)
+                                               ->set("strip", true));
+    size_t length = 0;
+    const void* expected = vips_blob_get(blob, &length);
+    EncodedJpeg ours;
+    ASSERT_TRUE(encodeJpeg(pixels, c.quality, c.progressive, ours));
+    EXPECT_TRUE(ours.size == length && std::memcmp(ours.bytes.get(), expected, length) == 0)
+        << c.bands << " bands, quality " << c.quality;
+    vips_area_unref(VIPS_AREA(blob));
+  }
+}
+
 TEST(JpegCodec, ExifOrientationIsReadSafely) {
   // Little- and big-endian TIFF headers, one directory entry.
   const std::vector<unsigned char> intel{'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12,
