@@ -289,6 +289,9 @@ bool paint(const Picture& picture, const std::vector<PixelSize>& targets,
     if (result == JpegDecode::Done) {
       return true;
     }
+    for (Scratch* out : outs) {
+      out->release();
+    }
     if (result == JpegDecode::Failed) {
       setError(error, cannotDecodeMessage(source.path));
       return false;
