@@ -1,5 +1,7 @@
 #include "imaging/Internals.h"
 
+#include "imaging/VipsRoad.h"
+
 #include <QDir>
 
 #if defined(__GLIBC__)
@@ -44,7 +46,9 @@ void setError(QString* error, const QString& text) {
 }
 
 QString notReadyMessage() {
-  return QStringLiteral("La bibliothèque d'images n'a pas pu être initialisée.");
+  const QString why = vipsRoadProblem();
+  return QStringLiteral("La bibliothèque d'images n'a pas pu être initialisée.") +
+         (why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why));
 }
 
 QString cannotOpenMessage(const QString& path) {
@@ -58,6 +62,11 @@ QString cannotDecodeMessage(const QString& path) {
   return QStringLiteral(
              "Impossible de décoder l'image « %1 » : le fichier est endommagé ou "
              "n'est pas une image reconnue.")
+      .arg(QDir::toNativeSeparators(path));
+}
+
+QString damagedMessage(const QString& path) {
+  return QStringLiteral("Impossible de décoder l'image « %1 » : image incomplète ou endommagée.")
       .arg(QDir::toNativeSeparators(path));
 }
 
