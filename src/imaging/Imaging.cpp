@@ -148,7 +148,6 @@ void loadHeaderWithVips(Internals::PictureData& impl) {
 
 Picture Picture::LoadPicture(const QString& path) {
   Picture picture;
-  keepMemoryFlat();
   auto impl = std::make_shared<Impl>();
   impl->path = path;
   if (path.isEmpty() || !QFileInfo(path).isFile()) {

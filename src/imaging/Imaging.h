@@ -7,13 +7,9 @@
 
 #include <memory>
 
-namespace pixolane::imaging {
+#include "imaging/EngineVersion.h"  // kEngineVersion
 
-// Raised whenever the same source and settings would give other bytes, so a
-// run can tell pictures drawn by an older engine and draw them again.
-// 2: every JPEG through libjpeg, embedded profiles converted by Little CMS,
-// other formats drawn by the same resampler.
-constexpr int kEngineVersion = 2;
+namespace pixolane::imaging {
 
 constexpr int kTwipsPerPixel = 15;
 constexpr int kFrameTwips = 60;  // the drawing surface's 2-pixel frame on both sides

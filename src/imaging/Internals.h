@@ -1,6 +1,6 @@
 #pragma once
 // Inside the imaging library only: the French messages shared by its files,
-// the allocator set-up, and the access to the pictures' internals.
+// and the access to the pictures' internals.
 #include <QString>
 
 #include <memory>
@@ -9,10 +9,6 @@
 #include "imaging/Pixels.h"
 
 namespace pixolane::imaging {
-
-// Once per process, before the first picture: the allocator settings that
-// keep resident memory flat over a long run.
-void keepMemoryFlat();
 
 void setError(QString* error, const QString& text);
 // Says why the libvips module could not be loaded or started.
