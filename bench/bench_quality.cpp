@@ -119,8 +119,12 @@ std::vector<double> reference(const char* path, int width, int height, int bands
   if (profile) {
     args << "-profile" << srgbProfile;
   }
-  args << "-filter" << "Lanczos" << "-resize" << QString("%1x%2!").arg(width).arg(height)
-       << "-depth" << "16" << "-endian" << "MSB" << (bands == 1 ? "gray:-" : "rgb:-");
+  args << "-filter"
+       << "Lanczos"
+       << "-resize" << QString("%1x%2!").arg(width).arg(height) << "-depth"
+       << "16"
+       << "-endian"
+       << "MSB" << (bands == 1 ? "gray:-" : "rgb:-");
   QProcess convert;
   convert.start("/usr/bin/convert", args);
   convert.waitForFinished(-1);

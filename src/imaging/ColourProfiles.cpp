@@ -127,11 +127,11 @@ std::shared_ptr<const ColourConversion> build(const std::string& bytes, SampleLa
     const Profile output = outputProfile(layout);
     // Relative colorimetric, as libvips and browsers convert by default; no
     // one-pixel cache, as the transform is shared by every worker thread.
-    Transform transform(output ? cmsCreateTransform(input.get(), formatOf(layout), output.get(),
-                                                    layout == SampleLayout::Grey ? TYPE_GRAY_8
-                                                                                 : TYPE_RGB_8,
-                                                    INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_NOCACHE)
-                               : nullptr);
+    Transform transform(
+        output ? cmsCreateTransform(input.get(), formatOf(layout), output.get(),
+                                    layout == SampleLayout::Grey ? TYPE_GRAY_8 : TYPE_RGB_8,
+                                    INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_NOCACHE)
+               : nullptr);
     if (transform) {
       auto conversion = std::make_shared<LcmsConversion>(layout, std::move(transform));
       if (cmyk || !givesBackItsInput(*conversion)) {

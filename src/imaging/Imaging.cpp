@@ -235,9 +235,9 @@ void keep(Pixels pixels, PixelSize decoded, Scratch& out) {
 constexpr bool kConvertAfterResampling = false;
 
 // Every drawing of one source, made as its rows come in: each target has its
-// resampler, fed the decoded rows in sRGB (CMYK converted row by row) or in
-// the source's own RGB, which is then converted on the small drawing (see
-// kConvertAfterResampling). The drawings are turned upright at the end.
+// resampler, fed the decoded rows converted to sRGB one by one when the
+// source has a profile (or is CMYK). The drawings are turned upright at the
+// end.
 class Drawings final : public JpegRows {
  public:
   Drawings(const std::vector<PixelSize>& stored, int orientation)
@@ -290,9 +290,7 @@ class Drawings final : public JpegRows {
 
  private:
   static int bandsOf(SampleLayout layout) {
-    return layout == SampleLayout::Grey ? 1
-           : layout == SampleLayout::Rgb ? 3
-                                         : 4;
+    return layout == SampleLayout::Grey ? 1 : layout == SampleLayout::Rgb ? 3 : 4;
   }
 
   const std::vector<PixelSize>& stored_;

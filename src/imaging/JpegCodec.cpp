@@ -203,7 +203,8 @@ void initSource(j_decompress_ptr) {}
 
 boolean fillFromFile(j_decompress_ptr d) {
   auto* source = reinterpret_cast<FileSource*>(d->src);
-  const std::size_t read = std::fread(source->buffer.data(), 1, source->buffer.size(), source->file);
+  const std::size_t read =
+      std::fread(source->buffer.data(), 1, source->buffer.size(), source->file);
   if (read == 0) {
     // As libjpeg's own sources do: say so, and end the picture here.
     WARNMS(d, JWRN_JPEG_EOF);
@@ -249,8 +250,8 @@ struct Source {
 };
 
 JpegDecode decode(const Source& source, int shrink, JpegRows& sink) {
+  FileSource fileSource;  // outlives the codec that reads from it
   Decompressor j;
-  FileSource fileSource;
   jpeg_decompress_struct& d = j.d;
   if (!j.create()) {
     return JpegDecode::Failed;
@@ -335,7 +336,6 @@ unsigned readUnsigned(const unsigned char* p, int bytes, bool bigEndian) {
   }
   return value;
 }
-
 
 // Collects every row into one buffer.
 class WholePicture final : public JpegRows {
@@ -430,8 +430,8 @@ bool readJpegHeader(const QString& path, JpegHeader& header) {
   if (!file) {
     return false;
   }
-  Decompressor j;
   FileSource source;
+  Decompressor j;
   if (!j.create()) {
     return false;
   }
@@ -512,6 +512,32 @@ void writeRows(jpeg_compress_struct& c, const Pixels& px) {
   }
 }
 
+// Runs inside `guarded`: no C++ object of its own.
+void compress(jpeg_compress_struct& c, const Pixels& pixels, int quality, bool progressive,
+              unsigned char** buffer, unsigned long* size) {
+  jpeg_mem_dest(&c, buffer, size);
+  c.image_width = JDIMENSION(pixels.width);
+  c.image_height = JDIMENSION(pixels.height);
+  c.input_components = pixels.bands;
+  c.in_color_space = pixels.bands == 3 ? JCS_RGB : JCS_GRAYSCALE;
+  jpeg_set_defaults(&c);
+  c.write_JFIF_header = FALSE;
+  jpeg_set_quality(&c, quality, TRUE);
+  if (pixels.bands == 3 && quality >= 90) {
+    for (int i = 0; i < c.num_components; ++i) {
+      c.comp_info[i].h_samp_factor = 1;
+      c.comp_info[i].v_samp_factor = 1;
+    }
+  }
+  c.optimize_coding = TRUE;
+  if (progressive) {
+    jpeg_simple_progression(&c);
+  }
+  jpeg_start_compress(&c, TRUE);
+  writeRows(c, pixels);
+  jpeg_finish_compress(&c);
+}
+
 }  // namespace
 
 bool encodeJpeg(const Pixels& pixels, int quality, bool progressive, EncodedJpeg& out) {
@@ -536,29 +562,8 @@ bool encodeJpeg(const Pixels& pixels, int quality, bool progressive, EncodedJpeg
     Compressor k;
     jpeg_compress_struct& c = k.c;
     k.created = guarded(k.errors, [&] { jpeg_create_compress(&c); });
-    written = k.created && guarded(k.errors, [&] {
-      jpeg_mem_dest(&c, &buffer, &size);
-      c.image_width = JDIMENSION(pixels.width);
-      c.image_height = JDIMENSION(pixels.height);
-      c.input_components = pixels.bands;
-      c.in_color_space = pixels.bands == 3 ? JCS_RGB : JCS_GRAYSCALE;
-      jpeg_set_defaults(&c);
-      c.write_JFIF_header = FALSE;
-      jpeg_set_quality(&c, quality, TRUE);
-      if (pixels.bands == 3 && quality >= 90) {
-        for (int i = 0; i < c.num_components; ++i) {
-          c.comp_info[i].h_samp_factor = 1;
-          c.comp_info[i].v_samp_factor = 1;
-        }
-      }
-      c.optimize_coding = TRUE;
-      if (progressive) {
-        jpeg_simple_progression(&c);
-      }
-      jpeg_start_compress(&c, TRUE);
-      writeRows(c, pixels);
-      jpeg_finish_compress(&c);
-    });
+    written = k.created &&
+              guarded(k.errors, [&] { compress(c, pixels, quality, progressive, &buffer, &size); });
   }
   if (buffer != first.get()) {
     // libjpeg's own buffer, now ours; the first one is freed by its owner.

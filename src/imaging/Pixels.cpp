@@ -218,8 +218,7 @@ struct Resampler::State {
 Resampler::Resampler(int inWidth, int inHeight, int bands, int outWidth, int outHeight,
                      Kernels kernels) {
   if (inWidth > 0 && inHeight > 0 && outWidth > 0 && outHeight > 0 && (bands == 1 || bands == 3)) {
-    d = std::make_unique<State>(kernelsFor(kernels), inWidth, inHeight, bands, outWidth,
-                                outHeight);
+    d = std::make_unique<State>(kernelsFor(kernels), inWidth, inHeight, bands, outWidth, outHeight);
   }
 }
 

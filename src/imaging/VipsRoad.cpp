@@ -56,9 +56,8 @@ VImage withoutAlpha(const VImage& image) {
     return image;
   }
   const double white = image.format() == VIPS_FORMAT_USHORT ? 65535.0 : 255.0;
-  return image.flatten(VImage::option()
-                           ->set("background", std::vector<double>{white})
-                           ->set("max_alpha", white));
+  return image.flatten(
+      VImage::option()->set("background", std::vector<double>{white})->set("max_alpha", white));
 }
 
 // 8-bit sRGB, or 8-bit grey for a grey source, with embedded profiles applied:
@@ -103,9 +102,8 @@ VImage openSequential(const QString& path, int jpegShrink) {
   VSource source = VSource::new_from_file(name.constData());
   // A source cut short or corrupt fails instead of showing grey where its
   // data stopped.
-  auto* options = VImage::option()
-                      ->set("access", VIPS_ACCESS_SEQUENTIAL)
-                      ->set("fail_on", VIPS_FAIL_ON_ERROR);
+  auto* options =
+      VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL)->set("fail_on", VIPS_FAIL_ON_ERROR);
   if (jpegShrink > 1) {
     options->set("shrink", jpegShrink);
   }

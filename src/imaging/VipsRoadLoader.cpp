@@ -7,7 +7,6 @@
 #include <QLibrary>
 #include <QStringList>
 
-
 #include <atomic>
 #include <mutex>
 
