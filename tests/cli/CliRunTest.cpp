@@ -452,7 +452,8 @@ TEST_F(Cli, PreviewWritesThumbnailsAndTempHtmlInItsFolder) {
   EXPECT_TRUE(r.errText().contains("Génération des miniatures (Aperçu)\n"));
   expectJpeg(folder + "/a.jpg", 140, 104, kBaseline, 100);
   expectJpeg(folder + "/b é.jpg", 104, 140, kBaseline, 100);
-  EXPECT_FALSE(QFile::exists(folder + "/vieux.jpg"));  // emptied first
+  // The mark named no file: nothing of the user's went, a file of the same name was replaced.
+  EXPECT_TRUE(QFile::exists(folder + "/vieux.jpg"));
   EXPECT_TRUE(QFileInfo(folder + "/garde").isDir());
 
   const QList<QByteArray> lines = pageLines(folder + "/temp.html");
@@ -464,6 +465,12 @@ TEST_F(Cli, PreviewWritesThumbnailsAndTempHtmlInItsFolder) {
                              "height=\"140\"></a><p>" +
                              cp1252("b é.jpg") + "</td>"));
   EXPECT_FALSE(QFileInfo::exists(dest()));  // no destination is touched
+
+  // The next preview empties the folder of what this one wrote, and only that.
+  ASSERT_EQ(runCli(QStringList{"--preview", "--preview-dir", folder, wide}).exitCode, 0);
+  EXPECT_FALSE(QFile::exists(folder + "/b é.jpg"));
+  EXPECT_TRUE(QFile::exists(folder + "/a.jpg"));
+  EXPECT_TRUE(QFile::exists(folder + "/vieux.jpg"));
 }
 
 // At a terminal question, Ctrl-C ends the run at once and Ctrl-D answers No.
