@@ -58,13 +58,6 @@ QString temporaryName() {
   return name;
 }
 
-// A file-size limit (ulimit -f) must fail the write with EFBIG, not end the
-// process with SIGXFSZ half-way through a run.
-void ignoreFileSizeSignal() {
-  static std::once_flag once;
-  std::call_once(once, [] { ::signal(SIGXFSZ, SIG_IGN); });
-}
-
 bool writeAll(int fd, QByteArrayView bytes, int* err) {
   const char* data = bytes.data();
   qsizetype left = bytes.size();
@@ -84,7 +77,7 @@ bool writeAll(int fd, QByteArrayView bytes, int* err) {
 
 // The one writer: temporary file, checked writes, fsync, rename over `path`.
 bool writeThrough(const QString& path, const Producer& produce, QString* error) {
-  ignoreFileSizeSignal();
+  failWritesAtFileSizeLimit();
   const QFileInfo target(path);
   const QString folder = target.path();
   const QByteArray destination = QFile::encodeName(path);
@@ -160,6 +153,14 @@ bool writeThrough(const QString& path, const Producer& produce, QString* error) 
 #endif
 
 }  // namespace
+
+void failWritesAtFileSizeLimit() {
+#ifdef Q_OS_UNIX
+  // SIGXFSZ ignored: the write fails with EFBIG instead.
+  static std::once_flag once;
+  std::call_once(once, [] { ::signal(SIGXFSZ, SIG_IGN); });
+#endif
+}
 
 QString fileErrorReason(int errorNumber, const QString& fallback) {
   switch (errorNumber) {

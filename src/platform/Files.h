@@ -13,6 +13,11 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
 bool copyFileAtomically(const QString& source, const QString& destination,
                         QString* error = nullptr);
 
+// A file-size limit (ulimit -f) makes writes fail with a reason instead of
+// ending the process half-way through a run. Every writer here calls it; a
+// run calls it before its first write of any kind.
+void failWritesAtFileSizeLimit();
+
 // Makes the renames done in a folder durable (a crash after it keeps them).
 // False, with a reason, when the folder could not be synced.
 bool syncFolder(const QString& folder, QString* error = nullptr);
