@@ -280,15 +280,14 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
     stopForFolders({false, lockMessage}, view, stopped);
     return stopped;
   }
-  if (stopForFolders(checkNotLinked({layout.photosFolder, layout.thumbnailsFolder}), view,
-                     stopped))
+  if (stopForFolders(checkNotLinked({layout.photosFolder, layout.thumbnailsFolder}), view, stopped))
     return stopped;
   const QString recordPath = GalleryRecord::pathFor(destination, job.Text4);
   const GalleryRecord record = GalleryRecord::load(recordPath);
-  if (stopForFolders(confirmPageReplacement(layout.page, NomPic(layout.page, sep),
-                                            record.find(recordName(destination, layout.page, sep)),
-                                            view),
-                     view, stopped))
+  if (stopForFolders(
+          confirmPageReplacement(layout.page, NomPic(layout.page, sep),
+                                 record.find(recordName(destination, layout.page, sep)), view),
+          view, stopped))
     return stopped;
   // What a run that was cut short (a crash, a power cut) left half-written.
   for (const QString& folder : {destination, layout.photosFolder, layout.thumbnailsFolder})
@@ -406,8 +405,7 @@ void writePreviewPage(ProcessingRun& run, const QString& folder, const Outcomes&
   run.view().setStatus(QStringLiteral("Génération du fichier Html..."));
   pages::PreviewPageData data;
   data.title = job.Text5;
-  static_cast<pages::Layout&>(data) =
-      pageLayout(job, outcomes, thumbOf, run.options().sep, report);
+  static_cast<pages::Layout&>(data) = pageLayout(job, outcomes, thumbOf, run.options().sep, report);
   const QString page = folder + QStringLiteral("temp.html");
   QString error;
   if (!writeFileAtomically(page, pages::previewPage(data), &error)) {
