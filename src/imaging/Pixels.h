@@ -12,7 +12,7 @@ namespace pixolane::imaging {
 struct Pixels {
   int width = 0;
   int height = 0;
-  int bands = 0;                   // 1 (grey) or 3 (RGB)
+  int bands = 0;                   // 1 (grey), 3 (RGB); 4 only for CMYK as decoded
   std::vector<std::uint8_t> data;  // rows packed, bands interleaved
 
   bool empty() const { return width <= 0 || height <= 0 || data.empty(); }
