@@ -277,13 +277,14 @@ TEST_F(Form1Test, TabWalksPastTheSizeBoxesAndTheArrowsRaiseTheQuality) {
   add({0});
   form.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-  click(c.Option3);
   c.Check3->setFocus();
-  const auto tab = [] {
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  const auto key = [](Qt::Key k) {
+    QTest::keyClick(QApplication::focusWidget(), k);
     return QApplication::focusWidget();
   };
-  EXPECT_EQ(tab(), c.Option3);  // the group is entered on its chosen option
+  const auto tab = [&] { return key(Qt::Key_Tab); };
+  EXPECT_EQ(tab(), c.Option5);  // the group is entered on the option "Ajouter" chose
+  EXPECT_EQ(key(Qt::Key_Right), c.Option3);
   EXPECT_EQ(tab(), c.Text1);
   EXPECT_EQ(tab(), c.Text2);
   EXPECT_EQ(tab(), c.Check2);
