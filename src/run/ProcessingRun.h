@@ -16,6 +16,7 @@ namespace pixolane::run {
 struct RunReport {
   int picturesWritten = 0;  // full-size pictures, or preview thumbnails
   int thumbnailsWritten = 0;
+  int unchanged = 0;  // pictures an earlier run made the same way, kept as they were
   QStringList errors;      // "Une erreur s'est produite... (path)" entries, in list order
   QStringList reasons;     // reasons[i] says why errors[i] happened, in French (may be empty)
   bool cancelled = false;  // the user cancelled; no page was written
@@ -36,6 +37,14 @@ struct RunOptions {
   platform::DocumentOpener openDocument;  // empty: platform::openDocument
 };
 
+// What the unload did about the ".html" document.
+enum class Unload {
+  Nothing,     // not asked (Check4), or the run did not complete
+  Opened,      // handed to the desktop
+  Failed,      // the desktop could not open it
+  NoDocument,  // asked, but there is no such document: the caller shows the page its own way
+};
+
 class ProcessingRun {
  public:
   using Pass = std::function<RunReport(ProcessingRun&)>;
@@ -53,9 +62,8 @@ class ProcessingRun {
   void Form_Load();
   // Runs the preview, the resize pass or the copy pass; only the first call works.
   RunReport Timer1_Timer();
-  // Opens the ".html" document when asked, or the destination folder when there
-  // is no such document, unless the run did not complete.
-  void Form_Unload();
+  // Opens the ".html" document when Check4 is 1, after a completed run only.
+  Unload Form_Unload();
 
   void setPasses(Passes passes) { passes_ = std::move(passes); }
 

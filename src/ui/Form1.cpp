@@ -2,6 +2,8 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QScreen>
@@ -11,6 +13,7 @@
 
 #include "job/Launch.h"
 #include "job/SavedLocation.h"
+#include "run/Naming.h"
 #include "ui/Controls.h"
 #include "ui/FitCaptions.h"
 #include "ui/Form2.h"
@@ -160,16 +163,7 @@ void Form1::aper_Click() {
   if (!aper->isChecked())
     return;
   job_.ModeApercu = -1;
-  if (!runForm2(job_)) {
-    // No page to show: stay with the settings.
-    job_.ModeApercu = 0;
-    const QSignalBlocker quiet(aper);
-    aper->setChecked(false);
-    return;
-  }
-  para->setChecked(false);
-  WebBrowser1->show();
-  SSTab1->hide();
+  runForm2(job_);
 }
 
 void Form1::para_Click() {
@@ -181,17 +175,83 @@ void Form1::para_Click() {
   SSTab1->show();
 }
 
-bool Form1::runForm2(GalleryJob job) {
-  Form2 window(
+void Form1::showPage(const QString& pagePath) {
+  // The gallery page is named ".php": read from its file the browser would
+  // take it for a download, so its bytes are given as the HTML they are, with
+  // the page's folder as the base of its links.
+  QFile page(pagePath);
+  constexpr qint64 kInlineLimit = 2 * 1024 * 1024;  // the browser's limit for given content
+  if (!pagePath.endsWith(QStringLiteral(".html"), Qt::CaseInsensitive) &&
+      page.size() < kInlineLimit && page.open(QIODevice::ReadOnly)) {
+    WebBrowser1->setContent(page.readAll(), QStringLiteral("text/html;charset=windows-1252"),
+                            QUrl::fromLocalFile(pagePath));
+  } else {
+    WebBrowser1->load(QUrl::fromLocalFile(pagePath));
+  }
+  para->setChecked(false);
+  WebBrowser1->show();
+  SSTab1->hide();
+}
+
+void Form1::runForm2(GalleryJob job) {
+  auto* window = new Form2(
       std::move(job), [this](const QString& page) { WebBrowser1->load(QUrl::fromLocalFile(page)); },
-      services_, this, runOptions);
-  if (onForm2Created)
-    onForm2Created(window);
-  window.exec();
-  lastReport_ = window.report();
-  emit runClosed();
+      services_, this);
+  connect(window, &QDialog::finished, this, [this, window] {
+    window->deleteLater();
+    runEnded(*window);
+  });
+  if (services_.windowOpened)
+    services_.windowOpened(*window);
+  window->open();
+}
+
+void Form1::runEnded(const Form2& window) {
   // The run worked on a copy: nothing of it comes back into this window's job.
-  return window.run().ran() && !lastReport_.cancelled && !lastReport_.stopped;
+  lastReport_ = window.report();
+  const bool completed = window.ran() && !lastReport_.cancelled && !lastReport_.stopped;
+  if (window.job().ModeApercu == -1) {
+    if (completed) {
+      para->setChecked(false);
+      WebBrowser1->show();
+      SSTab1->hide();
+    } else {
+      // No page to show: stay with the settings.
+      job_.ModeApercu = 0;
+      const QSignalBlocker quiet(aper);
+      aper->setChecked(false);
+    }
+    if (window.ran() && !lastReport_.errors.isEmpty()) {
+      const Message m = errorListMessage(lastReport_.errors, lastReport_.reasons);
+      showMessage(services_, this, m.icon, m.text, m.title, m.details);
+    }
+  } else if (window.ran()) {
+    tellGalleryEnd(window);
+  }
+  emit runClosed();
+}
+
+void Form1::tellGalleryEnd(const Form2& window) {
+  const run::RunReport& report = lastReport_;
+  if (report.stopped)
+    return;  // the run has said why
+  const run::OutputLayout layout =
+      run::outputLayout(window.job().Text3, window.job().Text4, services_.runOptions.sep);
+  if (report.cancelled) {
+    showMessage(services_, this, QMessageBox::Information,
+                stoppedText(report, QFileInfo::exists(layout.page)));
+    return;
+  }
+  // Check4: the ".html" document went to the desktop; without one, or when
+  // the desktop could not open it, the browser shows the page.
+  const QString page = report.pagePath;
+  const run::Unload unloaded = window.unloaded();
+  if (unloaded == run::Unload::Failed)
+    showMessage(services_, this, QMessageBox::Warning, cannotOpenText(layout.document));
+  if ((unloaded == run::Unload::Failed || unloaded == run::Unload::NoDocument) && !page.isEmpty())
+    showPage(page);
+  offerAction(services_, this, runEndMessage(report, window.job().Text4),
+              [this, page] { showPage(page); });
 }
 
 // --- Launch ------------------------------------------------------------------

@@ -44,11 +44,6 @@ class Form1 : public QMainWindow {
   Form3* pictureWindow() const;
   Apercu* compressionPreview() const;
 
-  // Test seams: every processing window is handed to this before it runs;
-  // options of the runs the window starts.
-  std::function<void(Form2&)> onForm2Created;
-  run::RunOptions runOptions;
-
   const run::RunReport& lastReport() const { return lastReport_; }
 
  public slots:
@@ -73,9 +68,15 @@ class Form1 : public QMainWindow {
   void Form_Load();
   void Form_QueryUnload();
 
-  // Runs one processing window modally over this one; false when it did not
-  // complete (cancelled or stopped).
-  bool runForm2(job::GalleryJob job);
+  // Opens a processing window for `job` over this one; runEnded follows when
+  // it has closed.
+  void runForm2(job::GalleryJob job);
+  void runEnded(const Form2& window);
+  // Tells the end of a gallery run and does what Check4 asks.
+  void tellGalleryEnd(const Form2& window);
+  // Shows a written page in the browser, as the preview does; "Paramétres"
+  // goes back to the tabs.
+  void showPage(const QString& pagePath);
 
   const Services services_;
   job::GalleryJob job_;
