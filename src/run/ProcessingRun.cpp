@@ -53,8 +53,8 @@ Unload ProcessingRun::Form_Unload() {
   // preview has shown its page already.
   if (!QFileInfo::exists(document))
     return job_.ModeApercu == -1 ? Unload::Nothing : Unload::NoDocument;
-  const bool opened = options_.openDocument ? options_.openDocument(document)
-                                            : platform::openDocument(document);
+  const bool opened =
+      options_.openDocument ? options_.openDocument(document) : platform::openDocument(document);
   return opened ? Unload::Opened : Unload::Failed;
 }
 

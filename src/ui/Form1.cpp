@@ -221,10 +221,8 @@ void Form1::runEnded(const Form2& window) {
       const QSignalBlocker quiet(aper);
       aper->setChecked(false);
     }
-    if (window.ran() && !lastReport_.errors.isEmpty()) {
-      const Message m = errorListMessage(lastReport_.errors, lastReport_.reasons);
-      showMessage(services_, this, m.icon, m.text, m.title, m.details);
-    }
+    if (window.ran() && !lastReport_.errors.isEmpty())
+      announce(services_, this, errorListMessage(lastReport_.errors, lastReport_.reasons));
   } else if (window.ran()) {
     tellGalleryEnd(window);
   }
@@ -238,8 +236,9 @@ void Form1::tellGalleryEnd(const Form2& window) {
   const run::OutputLayout layout =
       run::outputLayout(window.job().Text3, window.job().Text4, services_.runOptions.sep);
   if (report.cancelled) {
-    showMessage(services_, this, QMessageBox::Information,
-                stoppedText(report, QFileInfo::exists(layout.page)));
+    announce(services_, this,
+             Message{QMessageBox::Information, kTitle,
+                     stoppedText(report, QFileInfo::exists(layout.page))});
     return;
   }
   // Check4: the ".html" document went to the desktop; without one, or when
@@ -247,11 +246,12 @@ void Form1::tellGalleryEnd(const Form2& window) {
   const QString page = report.pagePath;
   const run::Unload unloaded = window.unloaded();
   if (unloaded == run::Unload::Failed)
-    showMessage(services_, this, QMessageBox::Warning, cannotOpenText(layout.document));
+    announce(services_, this,
+             Message{QMessageBox::Warning, kTitle, cannotOpenText(layout.document)});
   if ((unloaded == run::Unload::Failed || unloaded == run::Unload::NoDocument) && !page.isEmpty())
     showPage(page);
-  offerAction(services_, this, runEndMessage(report, window.job().Text4),
-              [this, page] { showPage(page); });
+  announce(services_, this, runEndMessage(report, window.job().Text4),
+           [this, page] { showPage(page); });
 }
 
 // --- Launch ------------------------------------------------------------------

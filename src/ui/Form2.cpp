@@ -42,7 +42,7 @@ Form2::Form2(GalleryJob job, Navigate navigate, Services services, QWidget* pare
     QWidget* teller = parent ? parent : this;
     options.openDocument = [services = services_, teller](const QString& path) {
       return openWithDesktop(path, teller, [services, teller, path] {
-        showMessage(services, teller, QMessageBox::Warning, cannotOpenText(path));
+        announce(services, teller, Message{QMessageBox::Warning, kTitle, cannotOpenText(path)});
       });
     };
   }

@@ -34,8 +34,8 @@ Message errorListMessage(const QStringList& entries, const QStringList& reasons,
   return message;
 }
 
-void offerAction(const Services& services, QWidget* parent, const Message& message,
-                 std::function<void()> onAction) {
+void announce(const Services& services, QWidget* parent, const Message& message,
+              std::function<void()> onAction) {
   if (services.messageWithAction) {
     if (services.messageWithAction(parent, message) && onAction)
       onAction();
@@ -67,11 +67,12 @@ QString runSummary(const run::RunReport& report, const QString& pageName) {
   QString images = counted(report.picturesWritten + report.unchanged, QStringLiteral("image"),
                            QStringLiteral("images"));
   if (report.unchanged > 0) {
-    images += QStringLiteral(" (dont %1)").arg(counted(report.unchanged, QStringLiteral("inchangée"),
-                                                        QStringLiteral("inchangées")));
+    images += QStringLiteral(" (dont %1)")
+                  .arg(counted(report.unchanged, QStringLiteral("inchangée"),
+                               QStringLiteral("inchangées")));
   }
-  const QString made = report.pagePath.isEmpty() ? QStringLiteral("n'est pas créée")
-                                                 : QStringLiteral("est créée");
+  const QString made =
+      report.pagePath.isEmpty() ? QStringLiteral("n'est pas créée") : QStringLiteral("est créée");
   return QStringLiteral("La galerie « %1 » %2 : %3, %4.")
       .arg(pageName, made, images,
            counted(report.errors.size(), QStringLiteral("erreur"), QStringLiteral("erreurs")));

@@ -27,10 +27,11 @@ void showMessage(const Services& services, QWidget* parent, QMessageBox::Icon ic
 // indented below it as the details.
 Message errorListMessage(const QStringList& entries, const QStringList& reasons, int shown = 12);
 
-// A box with OK and the message's action button, which calls `onAction`. It
-// does not wait: the caller goes on and the box acts when the user answers.
-void offerAction(const Services& services, QWidget* parent, const Message& message,
-                 std::function<void()> onAction);
+// A box with OK and the message's action button if it has one, which calls
+// `onAction`. It does not wait: the caller goes on (the end of a run is told
+// from a slot) and the box acts when the user answers.
+void announce(const Services& services, QWidget* parent, const Message& message,
+              std::function<void()> onAction = {});
 
 // What a gallery run made, one line: "La galerie « vacances » est créée : 30
 // images (dont 12 inchangées), 0 erreur." The images are the pictures written

@@ -107,9 +107,8 @@ TEST_F(RunWindowTest, GalleryRunWritesEverythingAndClosesItsWindow) {
   EXPECT_TRUE(form.lastReport().errors.isEmpty());
   // The end is told, with the page and a way to see it.
   ASSERT_EQ(log.messages.size(), 1u);
-  EXPECT_EQ(log.messages[0].text,
-            "La galerie « galerie » est créée : 3 images, 0 erreur.\n" +
-                QDir::toNativeSeparators(dest.filePath("galerie.php")));
+  EXPECT_EQ(log.messages[0].text, "La galerie « galerie » est créée : 3 images, 0 erreur.\n" +
+                                      QDir::toNativeSeparators(dest.filePath("galerie.php")));
   EXPECT_EQ(log.messages[0].action, "Afficher");
   EXPECT_EQ(filesUnder(dest.path()),
             QStringList({"galerie.html", "galerie.php", "minigalerie/a_paysage.jpg",
@@ -171,7 +170,8 @@ TEST_F(RunWindowTest, FolderQuestionsAndPictureErrorsReachTheUser) {
   ASSERT_EQ(log.messages.size(), 1u);  // one box for every error entry
   EXPECT_EQ(log.messages[0].icon, QMessageBox::Warning);
   EXPECT_EQ(log.messages[0].title, "Pixolane");
-  EXPECT_TRUE(log.messages[0].text.startsWith("La galerie « galerie » est créée : 1 image, 1 erreur.\n"));
+  EXPECT_TRUE(
+      log.messages[0].text.startsWith("La galerie « galerie » est créée : 1 image, 1 erreur.\n"));
   EXPECT_TRUE(log.messages[0].text.contains("mauvaise.jpg"));
   EXPECT_TRUE(log.messages[0].details.contains("mauvaise.jpg)\n    Impossible de lire"))
       << log.messages[0].details.toStdString();
@@ -226,7 +226,8 @@ TEST_F(RunWindowTest, ClosingTheProcessingWindowCancelsTheRun) {
   EXPECT_TRUE(opened.paths.isEmpty());
   EXPECT_EQ(form.findChildren<Form2*>().size(), 0);
   ASSERT_EQ(log.messages.size(), 1u);
-  EXPECT_TRUE(log.messages[0].text.startsWith("Création arrêtée : ")) << log.messages[0].text.toStdString();
+  EXPECT_TRUE(log.messages[0].text.startsWith("Création arrêtée : "))
+      << log.messages[0].text.toStdString();
 }
 
 TEST_F(RunWindowTest, AnnulerAsksNonGoesOnOuiStopsDeletingNothing) {
