@@ -32,13 +32,20 @@ using job::LaunchCheck;
 using job::LaunchField;
 using job::restoreSavedLocation;
 
+namespace {
+constexpr QSize kDesignSize(752, 549);
+constexpr double kPickerShare = 0.25;
+}  // namespace
+
 Form1::Form1(Services services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)) {
   setWindowTitle(kTitle);
   setAccessibleName(kTitle);
   auto* central = new QWidget(this);
   setCentralWidget(central);
-  setFixedSize(752, 549);
+  // The design size is the smallest; larger, the lists and the browser grow.
+  setMinimumSize(kDesignSize);
+  resize(kDesignSize);
 
   Frame1 = new SourcePicker(services_, central);
   Frame1->setGeometry(8, 8, 185, 449);
@@ -60,6 +67,13 @@ Form1::Form1(Services services, QWidget* parent)
   connect(tab0_, &ListPage::addClicked, this, &Form1::Command4_Click);
   connect(tab0_, &ListPage::removeClicked, this, &Form1::Command1_Click);
   connect(tab2_, &GalleryPage::launchClicked, this, &Form1::Command6_Click);
+
+  // A quarter of the extra width goes to the picker's column, the rest to the
+  // tabs and the browser.
+  growth_ = Growth{{Frame1, 0, 0, kPickerShare, 1},
+                   {Frame4, 0, 1, kPickerShare, 1},
+                   {SSTab1, kPickerShare, 0, 1, 1},
+                   {WebBrowser1, kPickerShare, 0, 1, 1}};
 
   auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
   connect(help, &QShortcut::activated, this, &Form1::AfficherAPropos);
@@ -117,6 +131,17 @@ void Form1::Form_Load() {
 void Form1::closeEvent(QCloseEvent* event) {
   Form_QueryUnload();
   event->accept();
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  if (!tab0_)
+    return;  // still being built
+  const QSize by = size() - kDesignSize;
+  growth_.apply(by);
+  const int picker = shareOf(std::max(0, by.width()), kPickerShare);
+  Frame1->grow({picker, by.height()});
+  tab0_->grow({by.width() - picker, by.height()});
 }
 
 void Form1::Form_QueryUnload() {

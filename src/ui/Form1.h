@@ -9,6 +9,7 @@
 
 #include "job/GalleryJob.h"
 #include "run/ProcessingRun.h"
+#include "ui/Growth.h"
 #include "ui/Services.h"
 
 class QCheckBox;
@@ -62,6 +63,7 @@ class Form1 : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void buildModes();
@@ -79,6 +81,7 @@ class Form1 : public QMainWindow {
   void showPage(const QString& pagePath);
 
   const Services services_;
+  Growth growth_;
   job::GalleryJob job_;
   run::RunReport lastReport_;
 

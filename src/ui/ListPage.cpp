@@ -69,6 +69,10 @@ ListPage::ListPage(QStringList& entries, QWidget* parent) : QWidget(parent) {
   connect(Command8, &QToolButton::clicked, this, &ListPage::Command8_Click);
   connect(Command4, &QPushButton::clicked, this, &ListPage::addClicked);
   connect(Command1, &QPushButton::clicked, this, &ListPage::removeClicked);
+
+  growth_ = Growth{{List1, 0, 0, 1, 1},  {Command7, 0, 1, 0, 1}, {Command8, 0, 1, 0, 1},
+                   {Label1, 0, 1, 0, 1}, {Command4, 1, 1, 1, 1}, {Command1, 1, 1, 1, 1}};
+  showCutNamesInTooltips(List1);
 }
 
 int ListPage::count() const {

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "ui/Growth.h"
+
 class QLabel;
 class QListView;
 class QPushButton;
@@ -44,6 +46,8 @@ class ListPage : public QWidget {
   // Removes the selected entries; false when none was selected.
   bool removeSelected();
   void setAddEnabled(bool enabled);
+  // The page is `by` larger than its design size: the list takes the room.
+  void grow(QSize by) { growth_.apply(by); }
 
  signals:
   void addClicked();     // "Ajouter"
@@ -56,6 +60,7 @@ class ListPage : public QWidget {
  private:
   void updateTotal();
 
+  Growth growth_;
   ProcessingList* model_ = nullptr;
   QListView* List1 = nullptr;
   QToolButton* Command7 = nullptr;
