@@ -67,6 +67,7 @@ Form1::Form1(Services services, QWidget* parent)
   connect(tab0_, &ListPage::addClicked, this, &Form1::Command4_Click);
   connect(tab0_, &ListPage::removeClicked, this, &Form1::Command1_Click);
   connect(tab2_, &GalleryPage::launchClicked, this, &Form1::Command6_Click);
+  connect(tab0_, &ListPage::dropped, this, &Form1::List1_Drop);
 
   // A quarter of the extra width goes to the picker's column, the rest to the
   // tabs and the browser.
@@ -157,10 +158,33 @@ void Form1::AfficherAPropos() {
 // --- Processing list ---------------------------------------------------------
 
 void Form1::Command4_Click() {
+  addEntries(Frame1->selectedPaths());
+}
+
+void Form1::List1_Drop(const DroppedItems& items) {
+  if (!items.ignored.isEmpty()) {
+    const qsizetype shown = 5;
+    QString names = QStringList(items.ignored.mid(0, shown)).join(QStringLiteral(", "));
+    if (items.ignored.size() > shown)
+      names += QStringLiteral("…");
+    announce(services_, this,
+             Message{QMessageBox::Information, kTitle,
+                     QStringLiteral("Seuls les fichiers JPEG et les dossiers s'ajoutent à la liste "
+                                    "de traitement ; %1 : %2")
+                         .arg(items.ignored.size() > 1 ? QStringLiteral("ignorés")
+                                                       : QStringLiteral("ignoré"),
+                              names)});
+  }
+  // As "Ajouter" adds the selected files.
+  if (!items.pictures.isEmpty())
+    addEntries(items.pictures);
+}
+
+void Form1::addEntries(const QStringList& paths) {
   if (tab0_->count() > 0)
     tab0_->setAddEnabled(false);
   tab2_->setLaunchEnabled(true);
-  tab0_->add(Frame1->selectedPaths());
+  tab0_->add(paths);
   if (tab0_->count() > 0) {
     SSTab1->setTabEnabled(1, true);
     SSTab1->setTabEnabled(2, true);

@@ -10,6 +10,7 @@
 #include "job/GalleryJob.h"
 #include "run/ProcessingRun.h"
 #include "ui/Growth.h"
+#include "ui/ListPage.h"
 #include "ui/Services.h"
 
 class QCheckBox;
@@ -23,7 +24,6 @@ class Apercu;
 class Form2;
 class Form3;
 class GalleryPage;
-class ListPage;
 class PicturePage;
 class SourcePicker;
 
@@ -52,6 +52,7 @@ class Form1 : public QMainWindow {
 
   // Handlers of the controls whose effect crosses rooms.
   void Command4_Click();  // "Ajouter"
+  void List1_Drop(const DroppedItems& items);
   void Command1_Click();  // "Supprimer"
   void aper_Click();
   void para_Click();
@@ -67,6 +68,8 @@ class Form1 : public QMainWindow {
 
  private:
   void buildModes();
+  // "Ajouter" with `paths`: the selected files, or the pictures dropped.
+  void addEntries(const QStringList& paths);
   void Form_Load();
   void Form_QueryUnload();
 

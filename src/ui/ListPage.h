@@ -3,7 +3,9 @@
 // buttons, the total and the add and remove buttons. The list's one copy is
 // the job's `List1`; the list view shows it through a model.
 #include <QAbstractListModel>
+#include <QList>
 #include <QStringList>
+#include <QUrl>
 #include <QWidget>
 
 #include "ui/Growth.h"
@@ -34,6 +36,14 @@ class ProcessingList : public QAbstractListModel {
   QStringList& entries_;
 };
 
+// What a drop from a file manager brings: the JPEG files, and each folder's
+// pictures in reading order, as full paths; the names of the rest.
+struct DroppedItems {
+  QStringList pictures;
+  QStringList ignored;
+};
+DroppedItems droppedPictures(const QList<QUrl>& urls);
+
 class ListPage : public QWidget {
   Q_OBJECT
 
@@ -52,6 +62,8 @@ class ListPage : public QWidget {
  signals:
   void addClicked();     // "Ajouter"
   void removeClicked();  // "Supprimer"
+  // Files or folders were dropped on the list.
+  void dropped(const DroppedItems& items);
 
  public slots:
   void Command7_Click();  // "Aucun"

@@ -58,5 +58,28 @@ TEST_F(RoomTest, EnlargedWindowGivesItsListsTheRoomAndCutNamesATooltip) {
   EXPECT_EQ(c.WebBrowser1->geometry(), c.SSTab1->geometry());
 }
 
+TEST_F(RoomTest, DroppedFilesAndFoldersAreAddedAndTheRestIsNamed) {
+  const QString sub = dir_->filePath("sous-dossier");
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(dir_->filePath(kLongName)), QUrl::fromLocalFile(sub),
+                QUrl::fromLocalFile(sub + "/notes.txt"), QUrl("https://exemple.fr/a.jpg")});
+  QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(c.List1->viewport(), &enter);
+  ASSERT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(c.List1->viewport(), &drop);
+
+  // The folder's pictures in reading order, as "Ajouter" adds them.
+  const auto native = [](const QString& p) { return QDir::toNativeSeparators(p); };
+  EXPECT_EQ(form.job().List1, QStringList({native(dir_->filePath(kLongName)),
+                                           native(sub + "/b9.JPG"), native(sub + "/b10.jpg")}));
+  EXPECT_EQ(c.Label1->text(), "Total :3");
+  EXPECT_TRUE(c.aper->isEnabled());
+  EXPECT_EQ(c.SSTab1->currentIndex(), 1);
+  ASSERT_EQ(log.messages.size(), 1u);
+  EXPECT_TRUE(log.messages[0].text.endsWith("ignorés : notes.txt, https://exemple.fr/a.jpg"))
+      << log.messages[0].text.toStdString();
+}
+
 }  // namespace
 }  // namespace pixolane::ui
