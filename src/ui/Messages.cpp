@@ -98,12 +98,12 @@ QString stoppedText(const run::RunReport& report, bool earlierPage) {
                ? QStringLiteral("Création arrêtée : la galerie précédente n'a pas été modifiée.")
                : QStringLiteral("Création arrêtée : aucun fichier n'a été écrit.");
   }
-  return QStringLiteral("Création arrêtée : %1 et %2 déjà écrites sont gardées ; %3")
+  return QStringLiteral("Création arrêtée : %1 et %2 déjà écrites sont gardées. %3")
       .arg(counted(report.picturesWritten, QStringLiteral("image"), QStringLiteral("images")),
            counted(report.thumbnailsWritten, QStringLiteral("miniature"),
                    QStringLiteral("miniatures")),
-           earlierPage ? QStringLiteral("la page précédente n'a pas été modifiée.")
-                       : QStringLiteral("aucune page n'a été écrite."));
+           earlierPage ? QStringLiteral("La page précédente n'a pas été modifiée.")
+                       : QStringLiteral("Aucune page n'a été écrite."));
 }
 
 QString cannotOpenText(const QString& path) {

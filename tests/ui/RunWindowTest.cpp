@@ -360,7 +360,7 @@ TEST(RunEnd, SummaryCountsAndStopTexts) {
   EXPECT_EQ(pixolane::ui::runSummary(one, "%1"),
             "La galerie « %1 » n'est pas créée : 1 image (dont 1 inchangée), 2 erreurs.");
   EXPECT_EQ(pixolane::ui::stoppedText(RunReport{.picturesWritten = 23}, false),
-            "Création arrêtée : 23 images et 0 miniature déjà écrites sont gardées ; aucune page "
+            "Création arrêtée : 23 images et 0 miniature déjà écrites sont gardées. Aucune page "
             "n'a été écrite.");
   EXPECT_EQ(pixolane::ui::stoppedText(RunReport{}, false),
             "Création arrêtée : aucun fichier n'a été écrit.");
