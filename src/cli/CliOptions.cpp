@@ -223,7 +223,8 @@ QString helpText() {
       "      --new-window       les liens ouvrent une nouvelle fenêtre\n"
       "      --site A/B/C/D     dossiers du site (jusqu'à quatre noms)\n"
       "      --replace | --keep répondre Oui | Non à « effacer les fichiers existants ? »\n"
-      "                         (défaut : demander sur un terminal, sinon garder)\n"
+      "                         et à « le remplacer ? » pour une page qui n'est pas de\n"
+      "                         Pixolane (défaut : demander sur un terminal, sinon Non)\n"
       "      --open             ouvrir le document .html à la fin\n"
       "      --preview          faire l'aperçu de la galerie au lieu de la galerie\n"
       "      --preview-dir DOSSIER  dossier de l'aperçu (défaut : dossier d'aperçu de "
@@ -234,7 +235,8 @@ QString helpText() {
       "      --version          le numéro de version\n"
       "\n"
       "Codes de sortie : 0 tout écrit ; 1 terminé avec des erreurs ; 2 refusé ;\n"
-      "3 arrêté (dossier impossible à préparer) ; 130 interrompu (Ctrl-C).\n");
+      "3 arrêté (dossier impossible à préparer, dossier lien, galerie déjà en cours\n"
+      "de création) ; 130 interrompu (Ctrl-C).\n");
 }
 
 }  // namespace pixolane::cli

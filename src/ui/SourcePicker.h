@@ -37,6 +37,8 @@ class SourcePicker : public QGroupBox {
   QStringList selectedPaths() const;
   // Drive, folder and file lists stay put while the processing list is filled.
   void setLocked(bool locked);
+  // The launch was refused for an empty list: the files to add are chosen here.
+  void focusFiles();
   // The frame is `by` larger than its design size: the lists take the room.
   void grow(QSize by) { growth_.apply(by); }
 
