@@ -92,7 +92,9 @@ int main(int argc, char** argv) {
                     RunOptions{.workers = options.jobs, .previewFolder = options.previewDir});
   run.Form_Load();
   const RunReport report = run.Timer1_Timer();
-  run.Form_Unload();
+  // --open after a run that wrote only its ".php" page: the folder shows what was made.
+  if (run.Form_Unload() == pixolane::run::Unload::NoDocument)
+    platform::openDocument(platform::withFinalSeparator(job.Text3));
 
   for (qsizetype i = 0; i < report.errors.size(); ++i) {
     printLine(stderr, report.errors.at(i));

@@ -38,6 +38,14 @@ struct RunOptions {
   platform::DocumentOpener openDocument;  // empty: platform::openDocument
 };
 
+// What the unload did about the ".html" document.
+enum class Unload {
+  Nothing,     // not asked (Check4), or the run did not complete
+  Opened,      // handed to the desktop
+  Failed,      // the desktop could not open it
+  NoDocument,  // asked, but there is no such document: the caller shows the page its own way
+};
+
 class ProcessingRun {
  public:
   using Pass = std::function<RunReport(ProcessingRun&)>;
@@ -55,9 +63,8 @@ class ProcessingRun {
   void Form_Load();
   // Runs the preview, the resize pass or the copy pass; only the first call works.
   RunReport Timer1_Timer();
-  // Opens the ".html" document when asked, or the destination folder when there
-  // is no such document, unless the run did not complete.
-  void Form_Unload();
+  // Opens the ".html" document when Check4 is 1, after a completed run only.
+  Unload Form_Unload();
 
   void setPasses(Passes passes) { passes_ = std::move(passes); }
 

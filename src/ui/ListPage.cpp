@@ -1,12 +1,18 @@
 #include "ui/ListPage.h"
 
+#include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListView>
+#include <QMimeData>
 #include <QPushButton>
 #include <QToolButton>
 
 #include <algorithm>
 
+#include "platform/PictureListing.h"
+#include "platform/Platform.h"
 #include "ui/Controls.h"
 
 namespace pixolane::ui {
@@ -42,6 +48,69 @@ void ProcessingList::removeRowList(const QList<int>& rows) {
   }
 }
 
+DroppedItems droppedPictures(const QList<QUrl>& urls) {
+  DroppedItems items;
+  for (const QUrl& url : urls) {
+    const QFileInfo info(url.toLocalFile());
+    const QString path = QDir::toNativeSeparators(info.absoluteFilePath());
+    const QString suffix = info.suffix().toLower();
+    if (!url.isLocalFile() || !info.exists()) {
+      items.ignored << (url.isLocalFile() ? path : url.toDisplayString());
+    } else if (info.isDir()) {
+      const QString folder = platform::withFinalSeparator(path);
+      for (const QString& name : platform::picturesIn(path))
+        items.pictures << folder + name;
+    } else if (info.isFile() &&
+               (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg"))) {
+      items.pictures << path;
+    } else {
+      items.ignored << info.fileName();
+    }
+  }
+  return items;
+}
+
+namespace {
+
+// Files and folders dropped on the list view; anything else is refused
+// before it lands.
+class DropTarget : public QObject {
+ public:
+  DropTarget(QWidget* viewport, ListPage* page) : QObject(viewport), page_(page) {
+    viewport->setAcceptDrops(true);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::DragEnter:
+      case QEvent::DragMove: {
+        auto* drag = static_cast<QDropEvent*>(event);
+        if (drag->mimeData()->hasUrls())
+          drag->acceptProposedAction();
+        else
+          drag->ignore();
+        return true;
+      }
+      case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (!drop->mimeData()->hasUrls())
+          return true;
+        drop->acceptProposedAction();
+        emit page_->dropped(droppedPictures(drop->mimeData()->urls()));
+        return true;
+      }
+      default:
+        return QObject::eventFilter(watched, event);
+    }
+  }
+
+ private:
+  ListPage* page_;
+};
+
+}  // namespace
+
 ListPage::ListPage(QStringList& entries, QWidget* parent) : QWidget(parent) {
   model_ = new ProcessingList(entries, this);
   List1 =
@@ -72,6 +141,11 @@ ListPage::ListPage(QStringList& entries, QWidget* parent) : QWidget(parent) {
   connect(Command8, &QToolButton::clicked, this, &ListPage::Command8_Click);
   connect(Command4, &QPushButton::clicked, this, &ListPage::addClicked);
   connect(Command1, &QPushButton::clicked, this, &ListPage::removeClicked);
+
+  growth_ = Growth{{List1, 0, 0, 1, 1},  {Command7, 0, 1, 0, 1}, {Command8, 0, 1, 0, 1},
+                   {Label1, 0, 1, 0, 1}, {Command4, 1, 1, 1, 1}, {Command1, 1, 1, 1, 1}};
+  showCutNamesInTooltips(List1);
+  List1->viewport()->installEventFilter(new DropTarget(List1->viewport(), this));
 }
 
 int ListPage::count() const {

@@ -55,6 +55,12 @@ SourcePicker::SourcePicker(const Services& services, QWidget* parent)
   connect(File1, &QListWidget::itemSelectionChanged, this, &SourcePicker::File1_Click);
   connect(Command2, &QToolButton::clicked, this, &SourcePicker::Command2_Click);
   connect(Command3, &QToolButton::clicked, this, &SourcePicker::Command3_Click);
+
+  // The folder and file lists share the extra height; the row below follows.
+  growth_ = Growth{{Drive1, 0, 0, 1, 0}, {Dir1, 0, 0, 1, 0.5},   {File1, 0, 0.5, 1, 1},
+                   {Check1, 0, 1, 0, 1}, {Command3, 1, 1, 1, 1}, {Command2, 1, 1, 1, 1}};
+  showCutNamesInTooltips(Dir1);
+  showCutNamesInTooltips(File1);
 }
 
 SourcePicker::~SourcePicker() {

@@ -61,10 +61,16 @@ class Form1Test : public ::testing::Test {
     click(c.Command4);
   }
 
+  static ui::Services counting(ui::Services s, int* windows) {
+    s.windowOpened = [windows](QDialog&) { ++*windows; };
+    return s;
+  }
+
   static inline QTemporaryDir* dir_ = nullptr;
   MessageLog log;  // before the window: its start-up must show nothing
   ui::FolderDialog folders;
-  Form1 form{test::services(&log, nullptr, &folders)};
+  int windows = 0;  // processing windows opened
+  Form1 form{counting(test::services(&log, nullptr, &folders), &windows)};
   test::MainControls c{form};
 };
 
@@ -389,8 +395,6 @@ TEST_F(Form1Test, BorderFromTheListOrAWholeNumberTyped) {
 }
 
 TEST_F(Form1Test, LaunchChecksInOrder) {
-  int windows = 0;
-  form.onForm2Created = [&](Form2&) { ++windows; };
   click(c.Command4);  // nothing selected: the button is on, the list empty
   const auto launch = [&] {
     log.messages.clear();
