@@ -15,6 +15,9 @@ struct CliOptions {
   QString previewDir;
   int jobs = 0;
   bool quiet = false;
+  bool force = false;    // draw everything again
+  bool dryRun = false;   // say what a run would do, touch nothing
+  bool prune = false;    // delete what earlier runs made for pictures no longer listed
   bool help = false;     // -h, --help
   bool version = false;  // -v, --version
 };

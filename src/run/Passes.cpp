@@ -1,5 +1,7 @@
 #include "run/Passes.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -10,7 +12,9 @@
 #include "pages/Pages.h"
 #include "platform/Files.h"
 #include "run/Folders.h"
+#include "run/GalleryRecord.h"
 #include "run/Naming.h"
+#include "run/Rerun.h"
 #include "run/Step.h"
 #include "run/ThumbnailStore.h"
 
@@ -34,12 +38,16 @@ struct Outcomes {
         reasons(n),
         thumbnailWritten(n, 0),
         pictureWritten(n, 0),
+        thumbnailReused(n, 0),
+        pictureReused(n, 0),
         keptThumbnails(n),
         unreadable(n, 0) {}
   std::vector<QString> errors;
   std::vector<QString> reasons;  // why, in French
   std::vector<char> thumbnailWritten;
   std::vector<char> pictureWritten;
+  std::vector<char> thumbnailReused;  // an earlier run's, as it left it (or copied)
+  std::vector<char> pictureReused;
   ThumbnailStore keptThumbnails;  // drawn during step 1, when that pays
   std::vector<char> unreadable;   // step 1 could not decode the source
 
@@ -89,17 +97,19 @@ void collectErrors(const Outcomes& outcomes, RunReport& report) {
   for (size_t i = 0; i < outcomes.pictureWritten.size(); ++i) {
     report.picturesWritten += outcomes.pictureWritten[i];
     report.thumbnailsWritten += outcomes.thumbnailWritten[i];
+    report.unchanged += outcomes.pictureReused[i] && outcomes.thumbnailReused[i];
+    report.drawn += outcomes.pictureWritten[i] || outcomes.thumbnailWritten[i];
   }
 }
 
-// The laid-out cells: every entry whose thumbnail was written, measured from
+// The laid-out cells: every entry whose thumbnail was written or kept, measured from
 // the written file's header.
 std::vector<pages::Cell> measureCells(const QStringList& list, const Outcomes& outcomes,
                                       const std::function<QString(const QString&)>& thumbOf,
                                       QChar sep) {
   std::vector<pages::Cell> cells;
   for (int i = 0; i < list.size(); ++i) {
-    if (!outcomes.thumbnailWritten[i])
+    if (!outcomes.thumbnailWritten[i] && !outcomes.thumbnailReused[i])
       continue;
     CImageInfo info;
     if (info.ReadImageInfo(thumbOf(list.at(i))) != CImageInfo::Status::Ok ||
@@ -161,8 +171,8 @@ StepEnd thumbnailStep(ProcessingRun& run, const OutputLayout& layout, const QStr
                       Outcomes& outcomes) {
   const GalleryJob& job = run.job();
   return runListStep(run, step(run, status, true), outcomes, [&](int i, WorkerState& state) {
-    if (outcomes.unreadable[i])
-      return;  // step 1 already reported it
+    if (outcomes.unreadable[i] || outcomes.thumbnailReused[i])
+      return;  // step 1 already reported it, or kept an earlier run's
     const QString source = job.List1.at(i);
     const QString destination = layout.thumbnailOf(source);
     QString reason;
@@ -192,6 +202,71 @@ RunReport finishPass(ProcessingRun& run, Outcomes& outcomes, const StepEnd& end,
 
 using FirstStep = std::function<void(int index, WorkerState&, const OutputLayout&, Outcomes&)>;
 
+// An output an earlier run made: left where it is, or copied from its old
+// name when its source was renamed. False when it must be drawn.
+bool reuseOutput(const OutputPlan& plan, const QString& path) {
+  if (!plan.reuse)
+    return false;
+  return plan.copyFrom.isEmpty() || platform::copyFileAtomically(plan.copyFrom, path);
+}
+
+// --prune, once the page is in place: the files earlier runs wrote for
+// pictures no longer listed, each only if it is still as that run left it.
+QStringList pruneOrphans(const RerunPlan& plan, const GalleryRecord& record,
+                         const QString& destination, QChar sep, RunReport& report) {
+  QStringList pruned;
+  for (const QString& path : plan.orphans) {
+    const QString name = recordName(destination, path, sep);
+    const RecordEntry* entry = record.find(name);
+    if (!entry || !GalleryRecord::stillOnDisk(*entry, path))
+      continue;
+    if (QFile::remove(path))
+      pruned << name;
+    else
+      report.addError(QStringLiteral("Impossible d'effacer ") + QDir::toNativeSeparators(path));
+  }
+  return pruned;
+}
+
+// The record after a run: what earlier runs wrote that is still there as they
+// left it, and what this run wrote or copied, with its source and settings.
+void recordRun(GalleryRecord record, const QString& recordPath, const QString& destination,
+               const OutputLayout& layout, const GalleryJob& job, const RerunPlan& plan,
+               const Outcomes& outcomes, const QStringList& pruned, RunReport& report) {
+  const QChar sep = layout.sep;
+  const auto pathOf = [&](const QString& name) {
+    QString path = destination + name;
+    if (sep != u'/')
+      path.replace(u'/', sep);
+    return path;
+  };
+  GalleryRecord kept;
+  for (const RecordEntry& entry : record.entries()) {
+    if (!pruned.contains(entry.output) && GalleryRecord::stillOnDisk(entry, pathOf(entry.output)))
+      kept.put(entry);
+  }
+  const auto put = [&](const QString& path, const EntryPlan& entry, const QString& settings) {
+    RecordEntry written = GalleryRecord::entryFor(recordName(destination, path, sep), path);
+    written.source = entry.sourcePath;
+    written.sourceId = entry.source;  // as it was before drawing
+    written.settings = settings;
+    kept.put(std::move(written));
+  };
+  for (qsizetype i = 0; i < job.List1.size(); ++i) {
+    const QString& source = job.List1.at(i);
+    const EntryPlan& entry = plan.entries[size_t(i)];
+    if (outcomes.pictureWritten[i] || !entry.picture.copyFrom.isEmpty())
+      put(layout.photoOf(source), entry, entry.pictureSettings);
+    if (outcomes.thumbnailWritten[i] || !entry.thumbnail.copyFrom.isEmpty())
+      put(layout.thumbnailOf(source), entry, entry.thumbnailSettings);
+  }
+  if (!report.pagePath.isEmpty())
+    kept.put(GalleryRecord::entryFor(recordName(destination, layout.page, sep), layout.page));
+  QString error;
+  if (!kept.save(recordPath, &error))
+    report.addError(error);
+}
+
 // Both passes: prepare the folders, step 1 (`first` per picture), step 2
 // (thumbnails), then the page.
 RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QString& thumbnailStatus,
@@ -207,13 +282,34 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
       stopForFolders(Verif_Existance(layout, job.Text4, run.view()), run.view(), stopped))
     return stopped;
 
+  const QChar sep = layout.sep;
+  const QString destination = platform::withFinalSeparator(job.Text3, sep);
+  const QString recordPath = GalleryRecord::pathFor(destination, job.Text4);
+  const GalleryRecord record = GalleryRecord::load(recordPath);
+  const RerunPlan plan = planRerun(job, layout, destination, record, run.options().force);
+
   Outcomes outcomes(job.List1.size());
-  StepEnd end = runListStep(run, step(run, firstStatus, false), outcomes,
-                            [&](int i, WorkerState& state) { first(i, state, layout, outcomes); });
+  StepEnd end =
+      runListStep(run, step(run, firstStatus, false), outcomes, [&](int i, WorkerState& state) {
+        // What an earlier run made the same way is kept;
+        // `first` draws what is left as a fresh run would.
+        const EntryPlan& entry = plan.entries[size_t(i)];
+        const QString& source = job.List1.at(i);
+        outcomes.thumbnailReused[i] = reuseOutput(entry.thumbnail, layout.thumbnailOf(source));
+        outcomes.pictureReused[i] = reuseOutput(entry.picture, layout.photoOf(source));
+        if (!outcomes.pictureReused[i] || !outcomes.thumbnailReused[i])
+          first(i, state, layout, outcomes);
+      });
   if (end.completed())
     end = thumbnailStep(run, layout, thumbnailStatus, outcomes);
-  return finishPass(run, outcomes, end,
-                    [&](RunReport& report) { Generation_Html(run, layout, outcomes, report); });
+  RunReport report = finishPass(run, outcomes, end, [&](RunReport& report) {
+    Generation_Html(run, layout, outcomes, report);
+  });
+  QStringList pruned;
+  if (run.options().prune && !report.pagePath.isEmpty())
+    pruned = pruneOrphans(plan, record, destination, sep, report);
+  recordRun(record, recordPath, destination, layout, job, plan, outcomes, pruned, report);
+  return report;
 }
 
 }  // namespace
@@ -240,6 +336,11 @@ RunReport Traitement(ProcessingRun& run) {
       QStringLiteral("Génération des miniatures-Etape 2/2"),
       [&](int i, WorkerState& state, const OutputLayout& layout, Outcomes& outcomes) {
         const QString source = job.List1.at(i);
+        // The same drawing calls as a fresh run, so every byte is the same: a
+        // thumbnail drawn with its full-size picture comes from that decode.
+        const bool paintBoth = i < keptThumbnails;
+        if (outcomes.pictureReused[i] && !paintBoth)
+          return;  // step 2 draws the thumbnail alone
         const Picture picture = Picture::LoadPicture(source);
         if (!picture.ok()) {
           outcomes.unreadable[i] = 1;
@@ -251,7 +352,6 @@ RunReport Traitement(ProcessingRun& run) {
         // When the full-size picture fails, step 2 still draws the thumbnail.
         QString reason;
         imaging::Scratch thumbnail;
-        const bool paintBoth = i < keptThumbnails;
         const bool painted =
             paintBoth
                 ? imaging::PaintPictureTwice(picture, fullSize(picture, job), state.scratch,
@@ -261,8 +361,10 @@ RunReport Traitement(ProcessingRun& run) {
           outcomes.fail(i, source, reason);
           return;
         }
-        if (paintBoth)
+        if (paintBoth && !outcomes.thumbnailReused[i])
           outcomes.keptThumbnails.put(i, imaging::encodeJpeg(thumbnail, 100, job.Progressif));
+        if (outcomes.pictureReused[i])
+          return;
         outcomes.pictureWritten[i] = imaging::DIWriteJpg(state.scratch, layout.photoOf(source),
                                                          job.Qualite, job.Progressif, &reason) == 1;
         if (!outcomes.pictureWritten[i])
@@ -275,6 +377,8 @@ RunReport Traitement_Copie(ProcessingRun& run) {
   return outputPass(run, QStringLiteral("Copie des Images Etape 1/2"),
                     QStringLiteral("Génération des miniatures Etape 2/2"),
                     [&](int i, WorkerState&, const OutputLayout& layout, Outcomes& outcomes) {
+                      if (outcomes.pictureReused[i])
+                        return;
                       const QString source = job.List1.at(i);
                       QString reason;
                       outcomes.pictureWritten[i] =

@@ -155,11 +155,15 @@ inline int identifyQuality(const QString& path) {
 }
 
 // Every file under root, by path relative to root, with its bytes.
+// The gallery's files, without the record of what runs wrote (it holds paths
+// and times, which differ from run to run).
 inline std::map<QString, QByteArray> treeOf(const QString& root) {
   std::map<QString, QByteArray> files;
   QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
   while (it.hasNext()) {
     const QString path = it.next();
+    if (path.endsWith(QStringLiteral(".pixolane")))
+      continue;
     files[QDir(root).relativeFilePath(path)] = readAll(path);
   }
   return files;

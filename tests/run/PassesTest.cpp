@@ -67,7 +67,7 @@ class Passes : public ::testing::Test {
     QDirIterator it(dest, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
       const QString f = it.next();
-      if (!f.endsWith(".jpg") && !f.endsWith(".php"))
+      if (!f.endsWith(".jpg") && !f.endsWith(".php") && !f.endsWith(".pixolane"))
         found << f;
     }
     return found;
