@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <algorithm>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "pages/Pages.h"
 #include "platform/Files.h"
 #include "run/Folders.h"
+#include "run/GalleryLock.h"
 #include "run/GalleryRecord.h"
 #include "run/Naming.h"
 #include "run/Rerun.h"
@@ -102,19 +104,24 @@ void collectErrors(const Outcomes& outcomes, RunReport& report) {
   }
 }
 
-// The laid-out cells: every entry whose thumbnail was written or kept, measured from
-// the written file's header.
+// The laid-out cells: every entry whose thumbnail was written or kept,
+// measured from the file's header. A thumbnail that cannot be read back is an
+// error entry, never a silent gap in the page.
 std::vector<pages::Cell> measureCells(const QStringList& list, const Outcomes& outcomes,
                                       const std::function<QString(const QString&)>& thumbOf,
-                                      QChar sep) {
+                                      QChar sep, RunReport& report) {
   std::vector<pages::Cell> cells;
   for (int i = 0; i < list.size(); ++i) {
     if (!outcomes.thumbnailWritten[i] && !outcomes.thumbnailReused[i])
       continue;
     CImageInfo info;
     if (info.ReadImageInfo(thumbOf(list.at(i))) != CImageInfo::Status::Ok ||
-        info.ImageType() == CImageInfo::Unknown)
+        info.ImageType() == CImageInfo::Unknown) {
+      report.addError(errorEntry(list.at(i)),
+                      QStringLiteral("la miniature écrite ne se relit pas : ") +
+                          QDir::toNativeSeparators(thumbOf(list.at(i))));
       continue;
+    }
     cells.push_back({NomPic(list.at(i), sep), info.Width(), info.Height()});
   }
   return cells;
@@ -122,9 +129,10 @@ std::vector<pages::Cell> measureCells(const QStringList& list, const Outcomes& o
 
 // The cells and their settings, as both pages lay them out.
 pages::Layout pageLayout(const GalleryJob& job, const Outcomes& outcomes,
-                         const std::function<QString(const QString&)>& thumbOf, QChar sep) {
+                         const std::function<QString(const QString&)>& thumbOf, QChar sep,
+                         RunReport& report) {
   return pages::Layout{job.Check5, job.Bordure, job.CompteurColonnes,
-                       measureCells(job.List1, outcomes, thumbOf, sep)};
+                       measureCells(job.List1, outcomes, thumbOf, sep, report)};
 }
 
 void Generation_Html(ProcessingRun& run, const OutputLayout& layout, const Outcomes& outcomes,
@@ -136,7 +144,7 @@ void Generation_Html(ProcessingRun& run, const OutputLayout& layout, const Outco
   data.sitePath = job.Text6;
   data.Check6 = job.Check6;
   static_cast<pages::Layout&>(data) = pageLayout(
-      job, outcomes, [&](const QString& s) { return layout.thumbnailOf(s); }, layout.sep);
+      job, outcomes, [&](const QString& s) { return layout.thumbnailOf(s); }, layout.sep, report);
   QString error;
   if (writeFileAtomically(layout.page, pages::galleryPage(data), &error))
     report.pagePath = layout.page;
@@ -149,6 +157,10 @@ bool stopForFolders(const FolderOutcome& outcome, RunView& view, RunReport& repo
     return false;
   if (outcome.cancelled) {
     report.cancelled = true;
+    return true;
+  }
+  if (outcome.declined) {  // the user's own answer: nothing to show
+    report.stopped = report.declined = true;
     return true;
   }
   report.stopped = true;
@@ -228,21 +240,32 @@ QStringList pruneOrphans(const RerunPlan& plan, const GalleryRecord& record,
   return pruned;
 }
 
-// The record after a run: what earlier runs wrote that is still there as they
-// left it, and what this run wrote or copied, with its source and settings.
-void recordRun(GalleryRecord record, const QString& recordPath, const QString& destination,
-               const OutputLayout& layout, const GalleryJob& job, const RerunPlan& plan,
-               const Outcomes& outcomes, const QStringList& pruned, RunReport& report) {
+// After the steps, whatever their outcome: make the renames durable, and once
+// the page is in place delete what a "Oui" gave up (never what the page links,
+// kept outputs included) and, with --prune, the orphans; then record what the
+// run wrote or copied, with its source and settings, and what earlier runs
+// wrote that is still there as they left it.
+void finishGallery(ProcessingRun& run, const OutputLayout& layout, const QString& destination,
+                   const Outcomes& outcomes, const std::vector<GivenUp>& givenUp,
+                   const RerunPlan& plan, const GalleryRecord& record, const QString& recordPath,
+                   RunReport& report) {
+  const GalleryJob& job = run.job();
   const QChar sep = layout.sep;
-  const auto pathOf = [&](const QString& name) {
-    QString path = destination + name;
-    if (sep != u'/')
-      path.replace(u'/', sep);
-    return path;
-  };
+  QStringList pruned;
+  if (!report.pagePath.isEmpty()) {
+    QSet<QString> linked;
+    for (const QString& source : job.List1)
+      linked << layout.photoOf(source).toCaseFolded() << layout.thumbnailOf(source).toCaseFolded();
+    QString failed;
+    if (!deleteGivenUp(givenUp, linked, &failed))
+      report.addError(QStringLiteral("Impossible d'effacer ") + failed);
+    if (run.options().prune)
+      pruned = pruneOrphans(plan, record, destination, sep, report);
+  }
   GalleryRecord kept;
   for (const RecordEntry& entry : record.entries()) {
-    if (!pruned.contains(entry.output) && GalleryRecord::stillOnDisk(entry, pathOf(entry.output)))
+    if (!pruned.contains(entry.output) &&
+        GalleryRecord::stillOnDisk(entry, destination + QString(entry.output).replace('/', sep)))
       kept.put(entry);
   }
   const auto put = [&](const QString& path, const EntryPlan& entry, const QString& settings) {
@@ -255,37 +278,61 @@ void recordRun(GalleryRecord record, const QString& recordPath, const QString& d
   for (qsizetype i = 0; i < job.List1.size(); ++i) {
     const QString& source = job.List1.at(i);
     const EntryPlan& entry = plan.entries[size_t(i)];
-    if (outcomes.pictureWritten[i] || !entry.picture.copyFrom.isEmpty())
+    if (outcomes.pictureWritten[i] ||
+        (outcomes.pictureReused[i] && !entry.picture.copyFrom.isEmpty()))
       put(layout.photoOf(source), entry, entry.pictureSettings);
-    if (outcomes.thumbnailWritten[i] || !entry.thumbnail.copyFrom.isEmpty())
+    if (outcomes.thumbnailWritten[i] ||
+        (outcomes.thumbnailReused[i] && !entry.thumbnail.copyFrom.isEmpty()))
       put(layout.thumbnailOf(source), entry, entry.thumbnailSettings);
   }
   if (!report.pagePath.isEmpty())
     kept.put(GalleryRecord::entryFor(recordName(destination, layout.page, sep), layout.page));
   QString error;
-  if (!kept.save(recordPath, &error))
+  if (!kept.save(recordPath, &error) || !platform::syncFolder(destination, &error))
     report.addError(error);
 }
 
-// Both passes: prepare the folders, step 1 (`first` per picture), step 2
-// (thumbnails), then the page.
+// Both passes: lock the gallery, check and prepare the folders, step 1
+// (`first` per picture), step 2 (thumbnails), then the page and the end.
+// Every file is written beside its final name and renamed over it, and what a
+// "Oui" gave up goes only once the new page is in place: at every moment the
+// page on disk links whole pictures.
 RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QString& thumbnailStatus,
                      const FirstStep& first) {
   const GalleryJob& job = run.job();
-  const OutputLayout layout = outputLayout(job.Text3, job.Text4, run.options().sep);
+  const QChar sep = run.options().sep;
+  const OutputLayout layout = outputLayout(job.Text3, job.Text4, sep);
+  const QString destination = platform::withFinalSeparator(job.Text3, sep);
+  RunView& view = run.view();
   RunReport stopped;
   // Sources first: nothing may be created, asked or deleted while one of them
   // lies where the run writes.
   const FolderOutcome sources =
       checkSourcesOutside(job.List1, {layout.photosFolder, layout.thumbnailsFolder}, {layout.page});
-  if (stopForFolders(sources, run.view(), stopped) ||
-      stopForFolders(Verif_Existance(layout, job.Text4, run.view()), run.view(), stopped))
+  if (stopForFolders(sources, view, stopped))
     return stopped;
-
-  const QChar sep = layout.sep;
-  const QString destination = platform::withFinalSeparator(job.Text3, sep);
+  QString lockMessage;
+  const GalleryLock lock = GalleryLock::take(destination, job.Text4, &lockMessage);
+  if (!lock.held()) {
+    stopForFolders({false, lockMessage}, view, stopped);
+    return stopped;
+  }
+  if (stopForFolders(checkNotLinked({layout.photosFolder, layout.thumbnailsFolder}), view, stopped))
+    return stopped;
   const QString recordPath = GalleryRecord::pathFor(destination, job.Text4);
   const GalleryRecord record = GalleryRecord::load(recordPath);
+  if (stopForFolders(
+          confirmPageReplacement(layout.page, NomPic(layout.page, sep),
+                                 record.find(recordName(destination, layout.page, sep)), view),
+          view, stopped))
+    return stopped;
+  // What a run that was cut short (a crash, a power cut) left half-written.
+  for (const QString& folder : {destination, layout.photosFolder, layout.thumbnailsFolder})
+    platform::discardLeftovers(folder);
+  const FolderOutcome folders = Verif_Existance(layout, job.Text4, view);
+  if (stopForFolders(folders, view, stopped))
+    return stopped;
+
   const RerunPlan plan = planRerun(job, layout, destination, record, run.options().force);
 
   Outcomes outcomes(job.List1.size());
@@ -303,12 +350,19 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
   if (end.completed())
     end = thumbnailStep(run, layout, thumbnailStatus, outcomes);
   RunReport report = finishPass(run, outcomes, end, [&](RunReport& report) {
+    // The pictures' names must be durable before a page links them.
+    QString error;
+    if (!platform::syncFolder(layout.photosFolder, &error) ||
+        !platform::syncFolder(layout.thumbnailsFolder, &error)) {
+      report.addError(error);
+      return;
+    }
     Generation_Html(run, layout, outcomes, report);
+    if (!report.pagePath.isEmpty() && !platform::syncFolder(destination, &error))
+      report.addError(error);
   });
-  QStringList pruned;
-  if (run.options().prune && !report.pagePath.isEmpty())
-    pruned = pruneOrphans(plan, record, destination, sep, report);
-  recordRun(record, recordPath, destination, layout, job, plan, outcomes, pruned, report);
+  finishGallery(run, layout, destination, outcomes, folders.givenUp, plan, record, recordPath,
+                report);
   return report;
 }
 
@@ -408,7 +462,7 @@ void writePreviewPage(ProcessingRun& run, const QString& folder, const Outcomes&
   run.view().setStatus(QStringLiteral("Génération du fichier Html..."));
   pages::PreviewPageData data;
   data.title = job.Text5;
-  static_cast<pages::Layout&>(data) = pageLayout(job, outcomes, thumbOf, run.options().sep);
+  static_cast<pages::Layout&>(data) = pageLayout(job, outcomes, thumbOf, run.options().sep, report);
   const QString page = folder + QStringLiteral("temp.html");
   QString error;
   if (!writeFileAtomically(page, pages::previewPage(data), &error)) {
@@ -444,9 +498,23 @@ RunReport Apercu(ProcessingRun& run) {
         if (!outcomes.thumbnailWritten[i])
           outcomes.fail(i, source, reason);
       });
-  return finishPass(run, outcomes, end, [&](RunReport& report) {
+  RunReport report = finishPass(run, outcomes, end, [&](RunReport& report) {
     writePreviewPage(run, folder, outcomes, thumbOf, report);
   });
+  if (!run.options().previewFolder.isEmpty()) {
+    // The next preview empties this folder of these files only.
+    GalleryRecord record;
+    for (int i = 0; i < job.List1.size(); ++i) {
+      if (outcomes.thumbnailWritten[i])
+        record.put(GalleryRecord::entryFor(NomPic(job.List1.at(i), sep), thumbOf(job.List1.at(i))));
+    }
+    if (!report.pagePath.isEmpty())
+      record.put(GalleryRecord::entryFor(QStringLiteral("temp.html"), report.pagePath));
+    QString error;
+    if (!record.save(previewMark(folder), &error))
+      report.addError(error);
+  }
+  return report;
 }
 
 }  // namespace pixolane::run

@@ -22,6 +22,7 @@ struct RunReport {
   QStringList reasons;     // reasons[i] says why errors[i] happened, in French (may be empty)
   bool cancelled = false;  // the user cancelled; no page was written
   bool stopped = false;    // the output folders could not be prepared; nothing was written
+  bool declined = false;   // (and stopped) the user would not have a file of theirs replaced
   QString stopMessage;
   QString pagePath;  // the page written, when one was
 

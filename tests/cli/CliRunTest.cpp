@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringConverter>
 #include <QTemporaryDir>
 
 #include <pty.h>
@@ -59,11 +58,6 @@ void expectJpeg(const QString& path, int w, int h, std::uint8_t frame, int quali
   EXPECT_EQ(info.height, h);
   EXPECT_EQ(info.frame, frame);
   EXPECT_EQ(identifyQuality(path), quality);
-}
-
-QByteArray cp1252(const QString& text) {
-  QStringEncoder encoder("windows-1252");
-  return encoder.encode(text);
 }
 
 QList<QByteArray> pageLines(const QString& path) {
@@ -158,20 +152,20 @@ TEST_F(Cli, PageLinesForNamesSitePrefixAndOddFileNames) {
             "target=\"_top\">Retour</a></div>");
   EXPECT_EQ(lines[4],
             "     <td width=\"128\" align=\"center\" height=\"70\"><a "
-            "href=\"galerie/2006/picnoel/a b.jpg\" target=\"mainFrame\"> ");
+            "href=\"galerie/2006/picnoel/a%20b.jpg\" target=\"mainFrame\"> ");
   EXPECT_EQ(lines[5],
-            "     <img border=\"1\" src=\"galerie/2006/mininoel/a b.jpg\" width=\"100\" "
+            "     <img border=\"1\" src=\"galerie/2006/mininoel/a%20b.jpg\" width=\"100\" "
             "height=\"74\"></a><p>a b.jpg</td>");
-  // Windows-1252 bytes; '#' would end the URL, so links carry it as %23.
+  // Links carry the name's UTF-8 bytes percent-encoded ('#' would end the URL),
+  // the text numeric references: the page is plain ASCII.
   EXPECT_EQ(lines[9],
             "     <td width=\"128\" align=\"center\" height=\"70\"><a "
-            "href=\"galerie/2006/picnoel/" +
-                cp1252("Été") + "%231.jpg\" target=\"mainFrame\"> ");
-  EXPECT_EQ(lines[10], "     <img border=\"1\" src=\"galerie/2006/mininoel/" + cp1252("Été") +
-                           "%231.jpg\" width=\"74\" height=\"100\"></a><p>" + cp1252("Été#1.jpg") +
-                           "</td>");
+            "href=\"galerie/2006/picnoel/%C3%89t%C3%A9%231.jpg\" target=\"mainFrame\"> ");
+  EXPECT_EQ(lines[10],
+            "     <img border=\"1\" src=\"galerie/2006/mininoel/%C3%89t%C3%A9%231.jpg\" "
+            "width=\"74\" height=\"100\"></a><p>&#201;t&#233;#1.jpg</td>");
   EXPECT_EQ(lines[14], "</tr>");
-  EXPECT_FALSE(readAll(page).contains(cp1252(title)));  // the title is the preview's only
+  EXPECT_FALSE(readAll(page).contains("Titre"));  // the title is the preview's only
   EXPECT_FALSE(readAll(page).startsWith("\xEF\xBB\xBF"));
 
   // New-window form: the link loses the site prefix, the thumbnail keeps it.
@@ -180,9 +174,9 @@ TEST_F(Cli, PageLinesForNamesSitePrefixAndOddFileNames) {
   lines = pageLines(page);
   ASSERT_EQ(lines.size(), 14);
   EXPECT_EQ(lines[4], "<td width=\"128\" align=\"center\" height=\"70\">");
-  EXPECT_EQ(lines[5], "<a href=\"picnoel/a b.jpg\" target= \"_blank\">");
+  EXPECT_EQ(lines[5], "<a href=\"picnoel/a%20b.jpg\" target= \"_blank\">");
   EXPECT_EQ(lines[6],
-            "     <img border=\"2\" src=\"galerie/mininoel/a b.jpg\" width=\"100\" "
+            "     <img border=\"2\" src=\"galerie/mininoel/a%20b.jpg\" width=\"100\" "
             "height=\"74\"></a></td>");
 }
 
@@ -452,36 +446,53 @@ TEST_F(Cli, PreviewWritesThumbnailsAndTempHtmlInItsFolder) {
   EXPECT_TRUE(r.errText().contains("Génération des miniatures (Aperçu)\n"));
   expectJpeg(folder + "/a.jpg", 140, 104, kBaseline, 100);
   expectJpeg(folder + "/b é.jpg", 104, 140, kBaseline, 100);
-  EXPECT_FALSE(QFile::exists(folder + "/vieux.jpg"));  // emptied first
+  // The mark named no file: nothing of the user's went, a file of the same name was replaced.
+  EXPECT_TRUE(QFile::exists(folder + "/vieux.jpg"));
   EXPECT_TRUE(QFileInfo(folder + "/garde").isDir());
 
   const QList<QByteArray> lines = pageLines(folder + "/temp.html");
   ASSERT_GE(lines.size(), 18);
   EXPECT_EQ(lines[0], "<html>");
-  EXPECT_EQ(lines[5], "<title>" + cp1252("Aperçu") + "</title>");
-  EXPECT_TRUE(lines.contains("     <img border=\"2\" src=\"" + cp1252("b é.jpg") +
-                             "\" xthumbnail-orig-image=\"image3(31).JPG\" width=\"104\" "
-                             "height=\"140\"></a><p>" +
-                             cp1252("b é.jpg") + "</td>"));
+  EXPECT_EQ(lines[5], "<title>Aper&#231;u</title>");
+  EXPECT_TRUE(
+      lines.contains("     <img border=\"2\" src=\"b%20%C3%A9.jpg"
+                     "\" xthumbnail-orig-image=\"image3(31).JPG\" width=\"104\" "
+                     "height=\"140\"></a><p>b &#233;.jpg</td>"));
   EXPECT_FALSE(QFileInfo::exists(dest()));  // no destination is touched
+
+  // The next preview empties the folder of what this one wrote, and only that.
+  ASSERT_EQ(runCli(QStringList{"--preview", "--preview-dir", folder, wide}).exitCode, 0);
+  EXPECT_FALSE(QFile::exists(folder + "/b é.jpg"));
+  EXPECT_TRUE(QFile::exists(folder + "/a.jpg"));
+  EXPECT_TRUE(QFile::exists(folder + "/vieux.jpg"));
 }
 
-// At a terminal question, Ctrl-C ends the run at once and Ctrl-D answers No.
-TEST_F(Cli, InterruptOrEndOfInputAtAQuestion) {
+// At a terminal question, Ctrl-C ends the run at once and Ctrl-D answers No;
+// answers are whole lines, and one that is neither yes nor no asks again.
+// Nothing is deleted before both questions are answered.
+TEST_F(Cli, AnswersAtTheTerminalQuestions) {
   const QString one = picture("src/neuf.jpg", 160, 120);
-  const QByteArray old = "ancienne miniature";
+  const QByteArray old = "ancienne image";
   struct Case {
-    char key;
+    std::vector<QByteArray> typed;  // one per prompt
     int exitCode;
-  } cases[] = {{'\x03', 130}, {'\x04', 0}};
+    bool oldKept;
+  } cases[] = {
+      {{"\x03"}, 130, true},
+      {{"\x04", "\x04"}, 0, true},
+      {{"n" + QByteArray(62, ' ') + "\n", "n\n"}, 0, true},
+      {{"o\n", "\x03"}, 130, true},
+      {{"peut-être\n", "o\n", "OUI\n"}, 0, false},
+  };
   for (const Case& c : cases) {
-    SCOPED_TRACE(int(c.key));
+    SCOPED_TRACE(c.typed.front().toStdString());
     QDir(dest()).removeRecursively();
-    QDir().mkpath(dest() + "/minig");
-    QFile f(mini("g", "ancien.jpg"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(old);
-    f.close();
+    for (const QString& path : {mini("g", "ancien.jpg"), pic("g", "ancien.jpg")}) {
+      QDir().mkpath(QFileInfo(path).path());
+      QFile f(path);
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+      f.write(old);
+    }
 
     int terminal = -1;
     const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
@@ -501,17 +512,23 @@ TEST_F(Cli, InterruptOrEndOfInputAtAQuestion) {
     QByteArray seen;
     char buffer[512];
     ssize_t n;
-    while (!seen.contains("[O/n]") && (n = ::read(terminal, buffer, sizeof buffer)) > 0)
-      seen.append(buffer, n);
-    ASSERT_TRUE(seen.contains("[O/n]")) << seen.toStdString();
-    ASSERT_EQ(::write(terminal, &c.key, 1), 1);
-    while (::read(terminal, buffer, sizeof buffer) > 0) {
+    const auto prompts = [&] { return seen.count("[O/n] ") + seen.count("(non) : "); };
+    for (size_t k = 0; k < c.typed.size(); ++k) {
+      while (prompts() <= qsizetype(k) && (n = ::read(terminal, buffer, sizeof buffer)) > 0)
+        seen.append(buffer, n);
+      ASSERT_EQ(prompts(), qsizetype(k + 1)) << seen.toStdString();
+      ASSERT_EQ(::write(terminal, c.typed[k].constData(), size_t(c.typed[k].size())),
+                c.typed[k].size());
     }
+    while ((n = ::read(terminal, buffer, sizeof buffer)) > 0)
+      seen.append(buffer, n);
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     ::close(terminal);
-    EXPECT_EQ(WEXITSTATUS(status), c.exitCode);
-    EXPECT_EQ(readAll(mini("g", "ancien.jpg")), old);  // never deleted
+    EXPECT_EQ(WEXITSTATUS(status), c.exitCode) << seen.toStdString();
+    EXPECT_EQ(prompts(), qsizetype(c.typed.size())) << seen.toStdString();
+    EXPECT_EQ(QFile::exists(mini("g", "ancien.jpg")), c.oldKept);
+    EXPECT_EQ(QFile::exists(pic("g", "ancien.jpg")), c.oldKept);
     EXPECT_EQ(QFile::exists(dest() + "/g.php"), c.exitCode == 0);
     EXPECT_EQ(QFile::exists(pic("g", "neuf.jpg")), c.exitCode == 0);
   }
