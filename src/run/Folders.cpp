@@ -6,6 +6,7 @@
 
 #include "pages/Pages.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -162,14 +163,17 @@ FolderOutcome checkNotLinked(const QStringList& folders) {
 
 namespace {
 
-// Pages written before the record existed end with the program's footer.
+// Pages written before the record existed end with the program's footer
+// (its accent written in Windows-1252 by older versions, as a reference now).
 bool endsWithFooter(const QString& page) {
-  const QByteArray footer = pages::toWindows1252(pages::footerLine()) + "\r\n";
+  const QByteArray footers[] = {pages::toAsciiText(pages::footerLine()) + "\r\n",
+                                pages::footerLine().toLatin1() + "\r\n"};
   QFile file(page);
-  if (!file.open(QIODevice::ReadOnly) || file.size() < footer.size() ||
-      !file.seek(file.size() - footer.size()))
+  const qint64 window = footers[0].size();
+  if (!file.open(QIODevice::ReadOnly) || !file.seek(std::max<qint64>(0, file.size() - window)))
     return false;
-  return file.read(footer.size()) == footer;
+  const QByteArray end = file.read(window);
+  return end.endsWith(footers[0]) || end.endsWith(footers[1]);
 }
 
 }  // namespace
