@@ -111,9 +111,8 @@ LaunchCheck checkLaunch(GalleryJob& job) {
                                    "carrée dépasserait la limite de %2 mégapixels")
                         .arg(kMaxProportionalSide)
                         .arg(imaging::kMaxMegapixels),
-                    !imaging::drawableSize(*width, *width)
-                        ? LaunchField::CustomWidth
-                        : LaunchField::CustomHeight);
+                    !imaging::drawableSize(*width, *width) ? LaunchField::CustomWidth
+                                                           : LaunchField::CustomHeight);
     }
     // Taken even when the copy pass will run: the size stays the job's target.
     job.LargeurCible = *width;

@@ -111,6 +111,7 @@ TEST(Rerun, KeepsWhatIsUnchangedDrawsTheRestAndMatchesAFreshRun) {
     QStringList touched;  // outputs the re-run wrote
     int drawn;
     int unchanged;
+    bool replace = false;  // "Oui": the folders hold this run's files only
   };
   const QStringList all = {"mininoel/a.jpg", "mininoel/b.jpg", "mininoel/c.jpg",
                            "picnoel/a.jpg",  "picnoel/b.jpg",  "picnoel/c.jpg"};
@@ -171,6 +172,15 @@ TEST(Rerun, KeepsWhatIsUnchangedDrawsTheRestAndMatchesAFreshRun) {
        0,
        3},
       {"forced", [](Gallery& g) { g.options.force = true; }, all, 3, 0},
+      {"Oui: the unchanged stay, the rest goes",
+       [](Gallery& g) {
+         g.job.List1.removeLast();
+         writeFile(g.dest + "picnoel/vieux.jpg", "an earlier file");
+       },
+       {},
+       0,
+       2,
+       true},
       {"copy instead of resize: thumbnails drawn alone", [](Gallery& g) { g.job.Check3 = 0; }, all,
        3, 0},
   };
@@ -180,7 +190,7 @@ TEST(Rerun, KeepsWhatIsUnchangedDrawsTheRestAndMatchesAFreshRun) {
     ASSERT_TRUE(g.run(g.dest).errors.isEmpty());
     const auto before = g.stamps();
     c.change(g);
-    const RunReport report = g.run(g.dest);
+    const RunReport report = c.replace ? g.run(g.dest, {true, true}) : g.run(g.dest);
     EXPECT_TRUE(report.errors.isEmpty()) << report.errors.join('\n').toStdString();
     EXPECT_EQ(report.drawn, c.drawn);
     EXPECT_EQ(report.unchanged, c.unchanged);
@@ -191,6 +201,13 @@ TEST(Rerun, KeepsWhatIsUnchangedDrawsTheRestAndMatchesAFreshRun) {
         touched << name;
     }
     EXPECT_EQ(touched.join(' ').toStdString(), c.touched.join(' ').toStdString());
+    if (c.replace) {
+      QStringList left;
+      for (const auto& [name, id] : g.stamps())
+        left << name;
+      EXPECT_EQ(left.join(' ').toStdString(),
+                "mininoel/a.jpg mininoel/b.jpg picnoel/a.jpg picnoel/b.jpg");
+    }
 
     const QString fresh = g.tmp.path() + "/fresh/";
     ASSERT_TRUE(g.run(fresh).errors.isEmpty());
