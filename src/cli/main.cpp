@@ -140,10 +140,6 @@ int main(int argc, char** argv) {
   }
   if (report.stopped)
     return kStopped;
-  if (!options.quiet && job.ModeApercu != -1)
-    printLine(stderr, QStringLiteral("%1 images dessinées, %2 inchangées")
-                          .arg(report.drawn)
-                          .arg(report.unchanged));
   if (!report.pagePath.isEmpty())
     printLine(stdout, report.pagePath);
   return report.errors.isEmpty() ? kWritten : kErrors;

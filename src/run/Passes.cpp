@@ -363,6 +363,8 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
   });
   finishGallery(run, layout, destination, outcomes, folders.givenUp, plan, record, recordPath,
                 report);
+  if (!report.pagePath.isEmpty())
+    view.setStatus(drawnAndUnchanged(report.drawn, report.unchanged));
   return report;
 }
 

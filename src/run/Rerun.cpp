@@ -101,6 +101,14 @@ bool outputUnchanged(const RecordEntry& recorded, const FileIdentity& output,
          source.exists() && source == recorded.sourceId && settings == recorded.settings;
 }
 
+QString drawnAndUnchanged(int drawn, int unchanged) {
+  return QStringLiteral("%1 %2, %3 %4")
+      .arg(drawn)
+      .arg(drawn > 1 ? QStringLiteral("images dessinées") : QStringLiteral("image dessinée"))
+      .arg(unchanged)
+      .arg(unchanged > 1 ? QStringLiteral("inchangées") : QStringLiteral("inchangée"));
+}
+
 int RerunPlan::unchanged() const {
   int n = 0;
   for (const EntryPlan& entry : entries)

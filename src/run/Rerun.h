@@ -66,6 +66,10 @@ struct RerunPlan {
 RerunPlan planRerun(const job::GalleryJob& job, const OutputLayout& layout,
                     const QString& destination, const GalleryRecord& record, bool force);
 
+// The last status of a gallery run: "12 images dessinées, 988 inchangées"
+// (0 and 1 take the singular, as in French).
+QString drawnAndUnchanged(int drawn, int unchanged);
+
 // The record's name of a file under the destination ('/' between folders).
 QString recordName(const QString& destination, const QString& path, QChar sep);
 
