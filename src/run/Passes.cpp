@@ -278,11 +278,10 @@ void finishGallery(ProcessingRun& run, const OutputLayout& layout, const QString
   for (qsizetype i = 0; i < job.List1.size(); ++i) {
     const QString& source = job.List1.at(i);
     const EntryPlan& entry = plan.entries[size_t(i)];
-    if (outcomes.pictureWritten[i] ||
-        (outcomes.pictureReused[i] && !entry.picture.copyFrom.isEmpty()))
+    // Kept outputs too: their source may now be listed from elsewhere.
+    if (outcomes.pictureWritten[i] || outcomes.pictureReused[i])
       put(layout.photoOf(source), entry, entry.pictureSettings);
-    if (outcomes.thumbnailWritten[i] ||
-        (outcomes.thumbnailReused[i] && !entry.thumbnail.copyFrom.isEmpty()))
+    if (outcomes.thumbnailWritten[i] || outcomes.thumbnailReused[i])
       put(layout.thumbnailOf(source), entry, entry.thumbnailSettings);
   }
   if (!report.pagePath.isEmpty())

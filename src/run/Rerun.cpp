@@ -1,5 +1,6 @@
 #include "run/Rerun.h"
 
+#include <QFile>
 #include <QHash>
 #include <QSet>
 
@@ -54,15 +55,48 @@ bool recognisable(const FileIdentity& id) {
   return id.exists() && id.inode != 0;
 }
 
+bool sameBytes(const QString& a, const QString& b) {
+  QFile fa(a), fb(b);
+  if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly) || fa.size() != fb.size())
+    return false;
+  constexpr qint64 kChunk = 1 << 20;
+  while (!fa.atEnd()) {
+    const QByteArray chunk = fa.read(kChunk);
+    if (chunk.isEmpty() || chunk != fb.read(kChunk))
+      return false;
+  }
+  return true;
+}
+
+// A source listed under another identity (a copy, a restored backup) whose
+// recorded source is still there as it was and holds the same bytes: the
+// contents are compared only then, where it saves a drawing.
+bool sameContent(const RecordEntry& recorded, const QString& sourcePath, const FileIdentity& source,
+                 QHash<QString, bool>& compared) {
+  if (!source.exists() || source.size != recorded.sourceId.size || recorded.source.isEmpty() ||
+      fileIdentity(recorded.source) != recorded.sourceId)
+    return false;
+  const auto known = compared.constFind(recorded.source);
+  if (known != compared.constEnd())
+    return *known;
+  return compared[recorded.source] = sameBytes(sourcePath, recorded.source);
+}
+
 OutputPlan planOutput(const GalleryRecord& record, const Twins& twins, const QString& destination,
-                      const QString& path, QChar sep, const FileIdentity& source,
-                      const QString& settings) {
+                      const QString& path, QChar sep, const QString& sourcePath,
+                      const FileIdentity& source, const QString& settings,
+                      QHash<QString, bool>& compared) {
+  const QString name = recordName(destination, path, sep);
+  if (const RecordEntry* recorded = record.find(name)) {
+    const FileIdentity output = fileIdentity(path);
+    if (outputUnchanged(*recorded, output, source, settings))
+      return {true, {}};
+    if (outputUnchanged(*recorded, output, recorded->sourceId, settings) &&
+        sameContent(*recorded, sourcePath, source, compared))
+      return {true, {}};
+  }
   // Twins are only files this run does not write, so a copy never reads a
   // file another worker is replacing.
-  const QString name = recordName(destination, path, sep);
-  if (const RecordEntry* recorded = record.find(name);
-      recorded && outputUnchanged(*recorded, fileIdentity(path), source, settings))
-    return {true, {}};
   if (!recognisable(source))
     return {};
   const RecordEntry* twin = twins.byKey.value(Twins::key(folderOf(name), source, settings));
@@ -167,10 +201,11 @@ RerunPlan planRerun(const GalleryJob& job, const OutputLayout& layout, const QSt
     entry.source = fileIdentity(source);
     if (force || names.value(NomPic(source, sep).toCaseFolded()) > 1)
       continue;
-    entry.picture = planOutput(record, twins, destination, layout.photoOf(source), sep,
-                               entry.source, entry.pictureSettings);
+    QHash<QString, bool> compared;
+    entry.picture = planOutput(record, twins, destination, layout.photoOf(source), sep, source,
+                               entry.source, entry.pictureSettings, compared);
     entry.thumbnail = planOutput(record, twins, destination, layout.thumbnailOf(source), sep,
-                                 entry.source, entry.thumbnailSettings);
+                                 source, entry.source, entry.thumbnailSettings, compared);
   }
   return plan;
 }

@@ -5,7 +5,10 @@
 // "The same source" is rsync's quick check plus the file's identity: device,
 // inode, size and modification time to the nanosecond, wherever it is listed
 // from now. A rename or a move within a file system keeps all four, so the
-// outputs of a renamed source are found under their old name and copied.
+// outputs of a renamed source are found under their old name and copied. A
+// source listed under another identity whose recorded source is still there
+// as it was is compared with it byte for byte: only then, where it saves a
+// drawing, is content read.
 // "The same settings" is a key per output holding everything that shapes its
 // bytes (and the drawing engine's version), nothing else.
 #include <QString>

@@ -171,6 +171,15 @@ TEST(Rerun, KeepsWhatIsUnchangedDrawsTheRestAndMatchesAFreshRun) {
        {"mininoel/z.jpg", "picnoel/z.jpg"},
        0,
        3},
+      {"source copied elsewhere, the original kept",
+       [](Gallery& g) {
+         QDir().mkpath(g.tmp.path() + "/copie");
+         ASSERT_TRUE(QFile::copy(g.src + "c.jpg", g.tmp.path() + "/copie/c.jpg"));
+         g.job.List1[2] = g.tmp.path() + "/copie/c.jpg";
+       },
+       {},
+       0,
+       3},
       {"forced", [](Gallery& g) { g.options.force = true; }, all, 3, 0},
       {"Oui: the unchanged stay, the rest goes",
        [](Gallery& g) {
