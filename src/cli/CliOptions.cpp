@@ -70,9 +70,9 @@ QList<QCommandLineOption> optionTable() {
       O("new-window", "les liens ouvrent une nouvelle fenêtre"),
       O("site", "dossiers du site (jusqu'à quatre noms)", "A/B/C/D"),
       O("replace",
-        "répondre Oui à « effacer les fichiers existants ? » (défaut : demander sur un "
-        "terminal, sinon garder)"),
-      O("keep", "répondre Non à « effacer les fichiers existants ? »"),
+        "répondre Oui à « effacer les fichiers existants ? » et à « le remplacer ? » pour "
+        "une page qui n'est pas de Pixolane (défaut : demander sur un terminal, sinon Non)"),
+      O("keep", "répondre Non à ces questions"),
       O("open", "ouvrir le document .html à la fin"),
       O("preview", "faire l'aperçu de la galerie au lieu de la galerie"),
       O("preview-dir", "dossier de l'aperçu (défaut : dossier d'aperçu de l'utilisateur)",
@@ -367,7 +367,8 @@ QString helpText() {
   return text + QStringLiteral(
                     "\n"
                     "Codes de sortie : 0 tout écrit ; 1 terminé avec des erreurs ; 2 refusé ;\n"
-                    "3 arrêté (dossier impossible à préparer) ; 130 interrompu (Ctrl-C).\n");
+                    "3 arrêté (dossier impossible à préparer, dossier lien, galerie déjà en cours\n"
+                    "de création) ; 130 interrompu (Ctrl-C).\n");
 }
 
 }  // namespace pixolane::cli

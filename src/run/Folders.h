@@ -1,7 +1,7 @@
 #pragma once
 // Preparing the two output folders before anything is written.
-#include <QString>
 #include <QSet>
+#include <QString>
 #include <QStringList>
 
 #include <vector>

@@ -44,11 +44,11 @@ GalleryLock GalleryLock::take(const QString& destination, const QString& pageNam
   // flock: the system drops it when the process ends, however it ends, so a
   // crashed run never blocks the next one.
   const QString path = GalleryRecord::pathFor(destination, pageName) + QStringLiteral("-verrou");
-  const int fd = ::open(QFile::encodeName(path).constData(),
-                        O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+  const int fd =
+      ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) {
-    *message = QStringLiteral("Impossible de créer le verrou de la galerie dans ") +
-               shownDestination;
+    *message =
+        QStringLiteral("Impossible de créer le verrou de la galerie dans ") + shownDestination;
     return lock;
   }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

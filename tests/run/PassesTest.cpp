@@ -305,14 +305,16 @@ TEST_F(Passes, GalleryIsPreparedWithoutLosingAnything) {
       {"linked photos folder",
        [&] { ASSERT_TRUE(QFile::link(elsewhere.chopped(1), dest + "picnoel")); },
        "est un lien vers " + elsewhere.chopped(1)},
-      {"second run", [&] {
+      {"second run",
+       [&] {
          QFile::remove(dest + "picnoel");
          QString message;
          other = GalleryLock::take(dest, "noel", &message);
          ASSERT_TRUE(other.held()) << message.toStdString();
        },
        "déjà en cours de création"},
-      {"page of the user's", [&] {
+      {"page of the user's",
+       [&] {
          other = GalleryLock();
          put(dest + "noel.php", "<?php include 'site.php'; ?>");
          view.answers = {false};
