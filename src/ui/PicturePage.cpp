@@ -17,6 +17,7 @@
 #include <cmath>
 
 #include "job/Launch.h"
+#include "job/Presets.h"
 #include "ui/Apercu.h"
 #include "ui/Controls.h"
 #include "ui/Messages.h"
@@ -35,6 +36,9 @@ QRadioButton* option(QWidget* parent, const QString& objectName, const QString& 
 QCheckBox* check(QWidget* parent, const QString& objectName, const QString& text) {
   return named(new QCheckBox(text, parent), objectName, text);
 }
+
+// The size buttons, in the order of job::kSizePresets.
+enum Preset { k320, k640, k800, k1024, k1280 };
 
 }  // namespace
 
@@ -295,19 +299,19 @@ void PicturePage::Check3_Click() {
 }
 
 void PicturePage::Option1_Click() {
-  setTarget(320, 240);
+  setTarget(job::kSizePresets[k320].width, job::kSizePresets[k320].height);
 }
 void PicturePage::Option2_Click() {
-  setTarget(1280, 1024);
+  setTarget(job::kSizePresets[k1280].width, job::kSizePresets[k1280].height);
 }
 void PicturePage::Option3_Click() {
-  setTarget(1024, 768);
+  setTarget(job::kSizePresets[k1024].width, job::kSizePresets[k1024].height);
 }
 void PicturePage::Option4_Click() {
-  setTarget(800, 600);
+  setTarget(job::kSizePresets[k800].width, job::kSizePresets[k800].height);
 }
 void PicturePage::Option5_Click() {
-  setTarget(640, 480);
+  setTarget(job::kSizePresets[k640].width, job::kSizePresets[k640].height);
 }
 
 void PicturePage::Option6_Click() {
@@ -403,7 +407,9 @@ void PicturePage::Combo2_Click(int index) {
 }
 
 void PicturePage::opt_Click(int index) {
-  static constexpr int kBox[4] = {0, 230, 100, 140};
+  // opt(1) is the large box, opt(2) the small one, opt(3) the medium one.
+  static constexpr int kBox[4] = {0, job::kLargeThumbnails.side, job::kSmallThumbnails.side,
+                                  job::kMediumThumbnails.side};
   job_.LargeurMini = kBox[index];
   job_.HauteurMini = kBox[index];
 }
