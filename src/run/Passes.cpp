@@ -11,6 +11,7 @@
 #include "platform/Files.h"
 #include "run/Folders.h"
 #include "run/Naming.h"
+#include "run/Standalone.h"
 #include "run/Step.h"
 #include "run/ThumbnailStore.h"
 
@@ -118,7 +119,7 @@ pages::Layout pageLayout(const GalleryJob& job, const Outcomes& outcomes,
 }
 
 void Generation_Html(ProcessingRun& run, const OutputLayout& layout, const Outcomes& outcomes,
-                     RunReport& report) {
+                     bool standalone, RunReport& report) {
   const GalleryJob& job = run.job();
   run.view().setStatus(QStringLiteral("Génération du fichier php..."));
   pages::GalleryPageData data;
@@ -132,6 +133,8 @@ void Generation_Html(ProcessingRun& run, const OutputLayout& layout, const Outco
     report.pagePath = layout.page;
   else
     report.addError(error);
+  if (standalone)
+    writeStandalone(job, layout.document, data.cells, report);
 }
 
 bool stopForFolders(const FolderOutcome& outcome, RunView& view, RunReport& report) {
@@ -201,11 +204,16 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
   RunReport stopped;
   // Sources first: nothing may be created, asked or deleted while one of them
   // lies where the run writes.
+  QStringList pages{layout.page};
+  if (isOne(job.Check7))
+    pages << layout.document;
   const FolderOutcome sources =
-      checkSourcesOutside(job.List1, {layout.photosFolder, layout.thumbnailsFolder}, {layout.page});
+      checkSourcesOutside(job.List1, {layout.photosFolder, layout.thumbnailsFolder}, pages);
   if (stopForFolders(sources, run.view(), stopped) ||
       stopForFolders(Verif_Existance(layout, job.Text4, run.view()), run.view(), stopped))
     return stopped;
+  // Asked before the pictures, so a long run does not wait on a question.
+  const bool standalone = isOne(job.Check7) && mayWriteStandalone(layout.document, run.view());
 
   Outcomes outcomes(job.List1.size());
   StepEnd end = runListStep(run, step(run, firstStatus, false), outcomes,
@@ -213,7 +221,7 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
   if (end.completed())
     end = thumbnailStep(run, layout, thumbnailStatus, outcomes);
   return finishPass(run, outcomes, end,
-                    [&](RunReport& report) { Generation_Html(run, layout, outcomes, report); });
+                    [&](RunReport& report) { Generation_Html(run, layout, outcomes, standalone, report); });
 }
 
 }  // namespace
@@ -277,8 +285,8 @@ RunReport Traitement_Copie(ProcessingRun& run) {
                     [&](int i, WorkerState&, const OutputLayout& layout, Outcomes& outcomes) {
                       const QString source = job.List1.at(i);
                       QString reason;
-                      outcomes.pictureWritten[i] =
-                          platform::copyFileAtomically(source, layout.photoOf(source), &reason);
+                      outcomes.pictureWritten[i] = copyPicture(source, layout.photoOf(source),
+                                                               job.stripPrivate, &reason);
                       if (!outcomes.pictureWritten[i])
                         outcomes.fail(i, source, reason);
                     });
