@@ -64,8 +64,8 @@ class ExifWriter {
     };
     std::vector<Kept> kept;
     for (const TiffEntry& e : tiff_.entries(from)) {
-      const bool followed = (depth == 0 && e.tag == kExifPointer) ||
-                            (depth == 1 && e.tag == kInteropPointer);
+      const bool followed =
+          (depth == 0 && e.tag == kExifPointer) || (depth == 1 && e.tag == kInteropPointer);
       if (kPrivateTags.count(e.tag) || kStaleOffsets.count(e.tag))
         continue;
       const auto sub = followed ? tiff_.pointer(e) : std::nullopt;

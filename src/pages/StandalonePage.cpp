@@ -223,8 +223,9 @@ QByteArray standalonePage(const StandalonePageData& data) {
       QString item = QStringLiteral("<li><a href=\"") + encodeAddress(pic + cell.fileName) +
                      QStringLiteral("\"><img src=\"") + encodeAddress(mini + cell.fileName) +
                      QStringLiteral("\" alt=\"") + escapeHtml(baseName(cell.fileName)) +
-                     QStringLiteral("\" width=\"%1\" height=\"%2\" loading=\"lazy\" "
-                                    "decoding=\"async\"></a>")
+                     QStringLiteral(
+                         "\" width=\"%1\" height=\"%2\" loading=\"lazy\" "
+                         "decoding=\"async\"></a>")
                          .arg(cell.width)
                          .arg(cell.height);
       if (data.Check5 != 0)

@@ -220,8 +220,9 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
                             [&](int i, WorkerState& state) { first(i, state, layout, outcomes); });
   if (end.completed())
     end = thumbnailStep(run, layout, thumbnailStatus, outcomes);
-  return finishPass(run, outcomes, end,
-                    [&](RunReport& report) { Generation_Html(run, layout, outcomes, standalone, report); });
+  return finishPass(run, outcomes, end, [&](RunReport& report) {
+    Generation_Html(run, layout, outcomes, standalone, report);
+  });
 }
 
 }  // namespace
@@ -285,8 +286,8 @@ RunReport Traitement_Copie(ProcessingRun& run) {
                     [&](int i, WorkerState&, const OutputLayout& layout, Outcomes& outcomes) {
                       const QString source = job.List1.at(i);
                       QString reason;
-                      outcomes.pictureWritten[i] = copyPicture(source, layout.photoOf(source),
-                                                               job.stripPrivate, &reason);
+                      outcomes.pictureWritten[i] =
+                          copyPicture(source, layout.photoOf(source), job.stripPrivate, &reason);
                       if (!outcomes.pictureWritten[i])
                         outcomes.fail(i, source, reason);
                     });

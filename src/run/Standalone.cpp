@@ -14,8 +14,7 @@ bool mayWriteStandalone(const QString& document, RunView& view) {
   if (!existing.exists())
     return true;
   // Our page names its generator in its head, well within the first bytes.
-  if (existing.open(QIODevice::ReadOnly) &&
-      existing.read(4096).contains(pages::standaloneMarker()))
+  if (existing.open(QIODevice::ReadOnly) && existing.read(4096).contains(pages::standaloneMarker()))
     return true;
   return view.ask(QStringLiteral("Le fichier « %1 » existe et n'a pas été écrit par Pixolane.\r\n"
                                  "Le remplacer par la page autonome ?")
@@ -53,8 +52,9 @@ bool copyPicture(const QString& source, const QString& destination, bool stripPr
   if (!stripped.ok && bytes.startsWith("\xFF\xD8")) {
     // A JPEG too damaged to walk might still carry what the user asked to
     // remove: it is not published.
-    *reason = QStringLiteral("structure JPEG illisible : les données privées n'ont pas pu être "
-                             "retirées, l'image n'a pas été copiée");
+    *reason = QStringLiteral(
+        "structure JPEG illisible : les données privées n'ont pas pu être "
+        "retirées, l'image n'a pas été copiée");
     return false;
   }
   return platform::writeFileAtomically(destination, stripped.ok ? stripped.bytes : bytes, reason);
