@@ -4,81 +4,6 @@ namespace pixolane::pages {
 
 namespace {
 
-// Code points of the bytes 0x80..0x9F in Windows-1252; 0 marks the five unused
-// bytes. 0xA0..0xFF are the Latin-1 code points themselves.
-constexpr char32_t kCodePoints80To9F[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,       // 88-8F
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,  // 98-9F
-};
-
-// The byte for a code point, or -1 when Windows-1252 has none.
-int windows1252Byte(char32_t cp) {
-  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
-    return int(cp);
-  }
-  for (int i = 0; i < 32; ++i) {
-    if (kCodePoints80To9F[i] != 0 && kCodePoints80To9F[i] == cp) {
-      return 0x80 + i;
-    }
-  }
-  return -1;
-}
-
-// Text placed in an attribute or between tags: the characters that would end
-// the attribute, open a tag or start a character reference become entities, so
-// every name reads back exactly ("R&amp;D.jpg" stays that name). Control characters would
-// break the line structure of the file (a newline is a legal file-name
-// character on some systems), so they become numeric references.
-QString escapeText(const QString& value) {
-  QString out;
-  out.reserve(value.size());
-  for (QChar c : value) {
-    switch (c.unicode()) {
-      case '&':
-        out += QLatin1String("&amp;");
-        break;
-      case '"':
-        out += QLatin1String("&quot;");
-        break;
-      case '<':
-        out += QLatin1String("&lt;");
-        break;
-      case '>':
-        out += QLatin1String("&gt;");
-        break;
-      default:
-        if (c.unicode() < 0x20 && c != u'\t') {
-          out += QStringLiteral("&#%1;").arg(c.unicode());
-        } else {
-          out += c;
-        }
-    }
-  }
-  return out;
-}
-
-// A relative path put in href or src. "#", "?" and "%" would be read as the
-// start of a fragment, a query or an escape, so the picture would not be found;
-// control characters are dropped by URL parsers. Everything else (blanks,
-// accents) is left as the browser resolves it correctly; ampersands become
-// entities with the rest of the attribute text.
-QString escapeUrl(const QString& path) {
-  QString encoded;
-  encoded.reserve(path.size());
-  for (QChar c : path) {
-    const char16_t u = c.unicode();
-    if (u == '#' || u == '%' || u == '?' || u < 0x20) {
-      encoded += QLatin1Char('%');
-      encoded += QString::number(u, 16).toUpper().rightJustified(2, QLatin1Char('0'));
-    } else {
-      encoded += c;
-    }
-  }
-  return escapeText(encoded);
-}
-
 // The lines of a page, in order; each ends with CR LF in the file.
 class PageText {
  public:
@@ -86,7 +11,7 @@ class PageText {
     text_ += text;
     text_ += QLatin1String("\r\n");
   }
-  QByteArray bytes() const { return toWindows1252(text_); }
+  QByteArray bytes() const { return toAsciiText(text_); }
 
  private:
   QString text_;
@@ -148,7 +73,60 @@ void endTable(PageText& page) {
 
 }  // namespace
 
-QByteArray toWindows1252(const QString& text) {
+// Text placed in an attribute or between tags: the characters that would end
+// the attribute, open a tag or start a character reference become entities, so
+// every name reads back exactly ("R&amp;D.jpg" stays that name). Control characters would
+// break the line structure of the file (a newline is a legal file-name
+// character on some systems), so they become numeric references.
+QString escapeText(const QString& value) {
+  QString out;
+  out.reserve(value.size());
+  for (QChar c : value) {
+    switch (c.unicode()) {
+      case '&':
+        out += QLatin1String("&amp;");
+        break;
+      case '"':
+        out += QLatin1String("&quot;");
+        break;
+      case '<':
+        out += QLatin1String("&lt;");
+        break;
+      case '>':
+        out += QLatin1String("&gt;");
+        break;
+      default:
+        if (c.unicode() < 0x20 && c != u'\t') {
+          out += QStringLiteral("&#%1;").arg(c.unicode());
+        } else {
+          out += c;
+        }
+    }
+  }
+  return out;
+}
+
+QString escapeUrl(const QString& path) {
+  // Percent-encoded from the name's UTF-8 bytes, as the file system stores it:
+  // every byte outside printable ASCII, the blank, and "#", "?" and "%" (which
+  // would start a fragment, a query or an escape). Browsers and servers resolve
+  // the result to the file whatever charset the page is read in.
+  const QByteArray utf8 = path.toUtf8();
+  QString encoded;
+  encoded.reserve(utf8.size());
+  for (const char ch : utf8) {
+    const auto b = static_cast<unsigned char>(ch);
+    if (b <= 0x20 || b >= 0x7F || b == '#' || b == '%' || b == '?') {
+      encoded += QLatin1Char('%');
+      encoded += QString::number(b, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+    } else {
+      encoded += QLatin1Char(char(b));
+    }
+  }
+  return escapeText(encoded);
+}
+
+QByteArray toAsciiText(const QString& text) {
   QByteArray out;
   out.reserve(text.size());
   const qsizetype n = text.size();
@@ -160,9 +138,8 @@ QByteArray toWindows1252(const QString& text) {
     } else if (QChar::isSurrogate(cp)) {
       cp = 0xFFFD;  // a lone half of a pair stands for nothing
     }
-    const int byte = windows1252Byte(cp);
-    if (byte >= 0) {
-      out += char(byte);
+    if (cp < 0x80) {
+      out += char(cp);
     } else {
       out += "&#" + QByteArray::number(quint32(cp)) + ';';
     }

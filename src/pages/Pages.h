@@ -1,7 +1,8 @@
 #pragma once
 // The two page writers: the gallery page (an HTML fragment in a ".php" file)
-// and the preview page. Both produce the exact bytes of the file: Windows-1252,
-// no byte-order mark, CR LF after every line.
+// and the preview page. Both produce the exact bytes of the file: plain ASCII
+// (so they read the same in Windows-1252, UTF-8 or whatever a server
+// declares), no byte-order mark, CR LF after every line.
 #include <QByteArray>
 #include <QString>
 
@@ -45,9 +46,18 @@ QByteArray previewPage(const PreviewPageData& data);
 // The one footer line of both pages.
 QString footerLine();
 
-// Text as Windows-1252 bytes; a character the code page lacks becomes a
-// numeric character reference ("&#26085;", the code point for characters
-// beyond the basic plane). No line ends are added.
-QByteArray toWindows1252(const QString& text);
+// Text as ASCII bytes; every character outside ASCII becomes a numeric
+// character reference ("&#233;", the code point for characters beyond the
+// basic plane). No line ends are added.
+QByteArray toAsciiText(const QString& text);
+
+// A value placed in an attribute or between tags, with "&", quotes and angle
+// brackets as entities and control characters as numeric references.
+QString escapeText(const QString& value);
+
+// A relative path for href or src: percent-encoded from its UTF-8 bytes
+// (everything outside printable ASCII, the blank, "#", "?" and "%"), then
+// escaped as attribute text.
+QString escapeUrl(const QString& path);
 
 }  // namespace pixolane::pages

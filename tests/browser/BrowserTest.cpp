@@ -93,8 +93,9 @@ class Browser : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(tmp.isValid());
     ASSERT_FALSE(cliPath().isEmpty()) << "no pixolane-cli: set PIXOLANE_CLI or build it";
-    // Names a browser could get wrong: a blank, accents (the page is
-    // Windows-1252), a '#' that would start a fragment, an upper-case extension.
+    // Names a browser could get wrong: a blank, accents (percent-encoded UTF-8
+    // in links, references in text), a '#' that would start a fragment, an
+    // upper-case extension.
     const struct {
       const char* name;
       int w, h;
@@ -163,7 +164,7 @@ TEST_F(Browser, GalleryPagePicturesAndLinks) {
   EXPECT_EQ(count(shown, "links"), sources.size() + 2);  // and the two "Retour"
   EXPECT_EQ(imageProblems(shown), QStringList());
   EXPECT_EQ(linkProblems(shown), QStringList());
-  // The Windows-1252 names read right under the pictures.
+  // The accented names read right under the pictures.
   for (const QString& source : sources)
     EXPECT_TRUE(shown["text"].toString().contains(QFileInfo(source).fileName()))
         << source.toStdString();
