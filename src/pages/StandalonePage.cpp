@@ -6,52 +6,14 @@ namespace pixolane::pages {
 
 namespace {
 
-// Text between tags or in an attribute of a UTF-8 page: only the characters
-// that would end the attribute, open a tag or start a reference change.
-QString escapeHtml(const QString& value) {
-  QString out;
-  out.reserve(value.size());
-  for (QChar c : value) {
-    switch (c.unicode()) {
-      case '&':
-        out += QLatin1String("&amp;");
-        break;
-      case '"':
-        out += QLatin1String("&quot;");
-        break;
-      case '<':
-        out += QLatin1String("&lt;");
-        break;
-      case '>':
-        out += QLatin1String("&gt;");
-        break;
-      default:
-        if (c.unicode() < 0x20)
-          out += QStringLiteral("&#%1;").arg(c.unicode());  // keeps the line whole
-        else
-          out += c;
-    }
-  }
-  return out;
-}
-
-// A relative address from a name as the file system stores it (UTF-8): every
-// byte outside printable ASCII, the blank, and the characters an address would
-// read as something else (a fragment, a query, an escape, a scheme's colon, a
-// backslash taken for a separator) are percent-encoded.
-QString encodeAddress(const QString& path) {
-  static const QByteArray kKept = "-._~!$&'()*+,;=@/";
-  QString out;
-  for (const char ch : path.toUtf8()) {
-    const uchar b = uchar(ch);
-    const bool alnum = (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9');
-    if (alnum || kKept.contains(char(b)))
-      out += QLatin1Char(char(b));
-    else
-      out += QLatin1Char('%') +
-             QString::number(uint(b), 16).toUpper().rightJustified(2, QLatin1Char('0'));
-  }
-  return escapeHtml(out);
+// A relative address, percent-encoded like the gallery page's. A colon in
+// the first segment (a page name "x:y") would make it read as a scheme, so
+// such an address starts with "./".
+QString address(const QString& path) {
+  const QString encoded = escapeUrl(path);
+  const qsizetype colon = encoded.indexOf(QLatin1Char(':'));
+  const qsizetype slash = encoded.indexOf(QLatin1Char('/'));
+  return colon >= 0 && (slash < 0 || colon < slash) ? QStringLiteral("./") + encoded : encoded;
 }
 
 // The file name without its extension, for the alt text.
@@ -184,7 +146,7 @@ QByteArray standaloneMarker() {
 }
 
 QByteArray standalonePage(const StandalonePageData& data) {
-  const QString title = escapeHtml(data.title.trimmed().isEmpty() ? data.pageName : data.title);
+  const QString title = escapeText(data.title.trimmed().isEmpty() ? data.pageName : data.title);
   const QString pic = QStringLiteral("pic") + data.pageName + QLatin1Char('/');
   const QString mini = QStringLiteral("mini") + data.pageName + QLatin1Char('/');
   int cellWidth = 100, cellHeight = 100;
@@ -220,16 +182,16 @@ QByteArray standalonePage(const StandalonePageData& data) {
   } else {
     line(QStringLiteral("<ul class=\"galerie\">"));
     for (const Cell& cell : data.cells) {
-      QString item = QStringLiteral("<li><a href=\"") + encodeAddress(pic + cell.fileName) +
-                     QStringLiteral("\"><img src=\"") + encodeAddress(mini + cell.fileName) +
-                     QStringLiteral("\" alt=\"") + escapeHtml(baseName(cell.fileName)) +
+      QString item = QStringLiteral("<li><a href=\"") + address(pic + cell.fileName) +
+                     QStringLiteral("\"><img src=\"") + address(mini + cell.fileName) +
+                     QStringLiteral("\" alt=\"") + escapeText(baseName(cell.fileName)) +
                      QStringLiteral(
                          "\" width=\"%1\" height=\"%2\" loading=\"lazy\" "
                          "decoding=\"async\"></a>")
                          .arg(cell.width)
                          .arg(cell.height);
       if (data.Check5 != 0)
-        item += QStringLiteral("<span class=\"nom\">") + escapeHtml(cell.fileName) +
+        item += QStringLiteral("<span class=\"nom\">") + escapeText(cell.fileName) +
                 QStringLiteral("</span>");
       line(item + QStringLiteral("</li>"));
     }
