@@ -53,10 +53,6 @@ int main(int argc, char** argv) {
   QCoreApplication::setOrganizationName("Pixolane");
   QCoreApplication::setApplicationName("Pixolane");
 
-  if (app.arguments().mid(1) == QStringList{QStringLiteral("--version")}) {
-    printLine(stdout, QStringLiteral("pixolane-cli " PIXOLANE_VERSION));
-    return kWritten;
-  }
   cli::ParseResult parsed = cli::parseArguments(app.arguments().mid(1));
   if (!parsed.ok) {
     printLine(stderr, parsed.error);
@@ -67,6 +63,10 @@ int main(int argc, char** argv) {
     std::fputs(cli::helpText().toLocal8Bit().constData(), stdout);
     return kWritten;
   }
+  if (options.version) {
+    printLine(stdout, QStringLiteral("pixolane-cli " PIXOLANE_VERSION));
+    return kWritten;
+  }
   GalleryJob& job = options.job;
   if (job.ModeApercu != -1) {
     const LaunchCheck check = checkLaunch(job);
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
       return kRefused;
     }
   } else if (job.List1.isEmpty()) {
-    printLine(stderr, QStringLiteral("Aucune image dans la liste de traitement"));
+    printLine(stderr, pixolane::job::noPicturesMessage());
     return kRefused;
   } else if (!options.previewDir.isEmpty()) {
     const FolderOutcome folder = checkNamedPreviewFolder(options.previewDir);

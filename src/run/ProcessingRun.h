@@ -16,6 +16,7 @@ namespace pixolane::run {
 struct RunReport {
   int picturesWritten = 0;  // full-size pictures, or preview thumbnails
   int thumbnailsWritten = 0;
+  int unchanged = 0;  // pictures an earlier run made the same way, kept as they were
   QStringList errors;      // "Une erreur s'est produite... (path)" entries, in list order
   QStringList reasons;     // reasons[i] says why errors[i] happened, in French (may be empty)
   bool cancelled = false;  // the user cancelled; no page was written

@@ -17,6 +17,7 @@
 #include <cmath>
 
 #include "job/Launch.h"
+#include "job/Presets.h"
 #include "ui/Apercu.h"
 #include "ui/Controls.h"
 #include "ui/Messages.h"
@@ -34,6 +35,18 @@ QRadioButton* option(QWidget* parent, const QString& objectName, const QString& 
 
 QCheckBox* check(QWidget* parent, const QString& objectName, const QString& text) {
   return named(new QCheckBox(text, parent), objectName, text);
+}
+
+// The size buttons, in the order of job::kSizePresets.
+enum Preset { k320, k640, k800, k1024, k1280 };
+
+QString presetCaption(Preset preset) {
+  const job::SizePreset& p = job::kSizePresets[preset];
+  return QStringLiteral("%1 x %2").arg(p.width).arg(p.height);
+}
+
+QString boxCaption(const char* size, const job::ThumbnailBox& box) {
+  return QStringLiteral("%1 (%2x%2 px)").arg(QString::fromUtf8(size)).arg(box.side);
 }
 
 }  // namespace
@@ -75,11 +88,11 @@ void PicturePage::buildSize() {
   Check3->setGeometry(8, 8, 420, 24);
 
   // Three columns: presets on two rows, then the custom size.
-  Option1 = option(this, QStringLiteral("Option1"), QStringLiteral("320 x 240"));
-  Option5 = option(this, QStringLiteral("Option5"), QStringLiteral("640 x 480"));
-  Option3 = option(this, QStringLiteral("Option3"), QStringLiteral("1024 x 768"));
-  Option4 = option(this, QStringLiteral("Option4"), QStringLiteral("800 x 600"));
-  Option2 = option(this, QStringLiteral("Option2"), QStringLiteral("1280 x 1024"));
+  Option1 = option(this, QStringLiteral("Option1"), presetCaption(k320));
+  Option5 = option(this, QStringLiteral("Option5"), presetCaption(k640));
+  Option3 = option(this, QStringLiteral("Option3"), presetCaption(k1024));
+  Option4 = option(this, QStringLiteral("Option4"), presetCaption(k800));
+  Option2 = option(this, QStringLiteral("Option2"), presetCaption(k1280));
   Option7 = option(this, QStringLiteral("Option7"), QStringLiteral("Résolution d'écran"));
   Option6 = option(this, QStringLiteral("Option6"), QStringLiteral("Personnalisé"));
   const int col[3] = {24, 194, 364};
@@ -160,9 +173,9 @@ void PicturePage::buildThumbnails() {
   Frame2 = named(new QGroupBox(QStringLiteral("Taille des miniatures"), this),
                  QStringLiteral("Frame2"), QStringLiteral("Taille des miniatures"));
   Frame2->setGeometry(8, 334, 523, 58);
-  opt[2] = option(Frame2, QStringLiteral("opt(2)"), QStringLiteral("Petite (100x100 px)"));
-  opt[3] = option(Frame2, QStringLiteral("opt(3)"), QStringLiteral("Moyenne (140x140 px)"));
-  opt[1] = option(Frame2, QStringLiteral("opt(1)"), QStringLiteral("Grande (230x230 px)"));
+  opt[2] = option(Frame2, QStringLiteral("opt(2)"), boxCaption("Petite", job::kSmallThumbnails));
+  opt[3] = option(Frame2, QStringLiteral("opt(3)"), boxCaption("Moyenne", job::kMediumThumbnails));
+  opt[1] = option(Frame2, QStringLiteral("opt(1)"), boxCaption("Grande", job::kLargeThumbnails));
   opt[2]->setGeometry(12, 24, 160, 24);
   opt[3]->setGeometry(180, 24, 170, 24);
   opt[1]->setGeometry(358, 24, 160, 24);
@@ -289,19 +302,19 @@ void PicturePage::Check3_Click() {
 }
 
 void PicturePage::Option1_Click() {
-  setTarget(320, 240);
+  setTarget(job::kSizePresets[k320].width, job::kSizePresets[k320].height);
 }
 void PicturePage::Option2_Click() {
-  setTarget(1280, 1024);
+  setTarget(job::kSizePresets[k1280].width, job::kSizePresets[k1280].height);
 }
 void PicturePage::Option3_Click() {
-  setTarget(1024, 768);
+  setTarget(job::kSizePresets[k1024].width, job::kSizePresets[k1024].height);
 }
 void PicturePage::Option4_Click() {
-  setTarget(800, 600);
+  setTarget(job::kSizePresets[k800].width, job::kSizePresets[k800].height);
 }
 void PicturePage::Option5_Click() {
-  setTarget(640, 480);
+  setTarget(job::kSizePresets[k640].width, job::kSizePresets[k640].height);
 }
 
 void PicturePage::Option6_Click() {
@@ -389,7 +402,9 @@ void PicturePage::Combo2_Click(int index) {
 }
 
 void PicturePage::opt_Click(int index) {
-  static constexpr int kBox[4] = {0, 230, 100, 140};
+  // opt(1) is the large box, opt(2) the small one, opt(3) the medium one.
+  static constexpr int kBox[4] = {0, job::kLargeThumbnails.side, job::kSmallThumbnails.side,
+                                  job::kMediumThumbnails.side};
   job_.LargeurMini = kBox[index];
   job_.HauteurMini = kBox[index];
 }
