@@ -14,6 +14,7 @@ struct CliOptions {
   FolderAnswer folders = FolderAnswer::Ask;
   QString previewDir;
   int jobs = 0;
+  bool sortByDate = false;  // --sort date
   bool quiet = false;
   bool help = false;     // -h, --help
   bool version = false;  // -v, --version
