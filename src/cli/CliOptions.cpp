@@ -74,7 +74,8 @@ QList<QCommandLineOption> optionTable() {
         "répondre Oui à « effacer les fichiers existants ? » (défaut : demander sur un "
         "terminal, sinon garder)"),
       O("keep", "répondre Non à « effacer les fichiers existants ? »"),
-      O("standalone", "écrire aussi la page autonome NOM.html, qui s'ouvre seule dans tout navigateur"),
+      O("standalone",
+        "écrire aussi la page autonome NOM.html, qui s'ouvre seule dans tout navigateur"),
       O("sort", "ordre des images : given (l'ordre donné, défaut) ou date (date de prise de vue)",
         "given|date"),
       O("strip-private",

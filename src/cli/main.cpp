@@ -15,8 +15,8 @@
 #include "run/ProcessingRun.h"
 
 using pixolane::job::checkLaunch;
-using pixolane::job::isSet;
 using pixolane::job::GalleryJob;
+using pixolane::job::isSet;
 using pixolane::job::LaunchCheck;
 using pixolane::run::checkNamedPreviewFolder;
 using pixolane::run::FolderOutcome;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "imaging/ExifDate.h"
 #include "ui/Controls.h"
 
 namespace pixolane::ui {
@@ -42,6 +43,12 @@ void ProcessingList::removeRowList(const QList<int>& rows) {
   }
 }
 
+void ProcessingList::sortByDateTaken() {
+  beginResetModel();
+  entries_ = imaging::orderByDateTaken(entries_);
+  endResetModel();
+}
+
 ListPage::ListPage(QStringList& entries, QWidget* parent) : QWidget(parent) {
   model_ = new ProcessingList(entries, this);
   List1 =
@@ -57,7 +64,10 @@ ListPage::ListPage(QStringList& entries, QWidget* parent) : QWidget(parent) {
   Command8->setGeometry(40, 452, 28, 28);
   Label1 = named(new QLabel(QStringLiteral("Total : 0"), this), QStringLiteral("Label1"),
                  QStringLiteral("Total : 0"));
-  Label1->setGeometry(80, 452, 200, 28);
+  Label1->setGeometry(80, 452, 110, 28);
+  const QString byDate = QStringLiteral("Trier par date");
+  Command10 = named(new QPushButton(byDate, this), QStringLiteral("Command10"), byDate);
+  Command10->setGeometry(196, 452, 128, 28);
   Command4 = named(new QPushButton(QStringLiteral("Ajouter"), this), QStringLiteral("Command4"),
                    QStringLiteral("Ajouter"));
   Command4->setGeometry(330, 452, 97, 28);
@@ -69,6 +79,7 @@ ListPage::ListPage(QStringList& entries, QWidget* parent) : QWidget(parent) {
   connect(Command8, &QToolButton::clicked, this, &ListPage::Command8_Click);
   connect(Command4, &QPushButton::clicked, this, &ListPage::addClicked);
   connect(Command1, &QPushButton::clicked, this, &ListPage::removeClicked);
+  connect(Command10, &QPushButton::clicked, this, &ListPage::Command10_Click);
 }
 
 int ListPage::count() const {
@@ -102,6 +113,10 @@ void ListPage::Command7_Click() {
 
 void ListPage::Command8_Click() {
   List1->selectAll();
+}
+
+void ListPage::Command10_Click() {
+  model_->sortByDateTaken();
 }
 
 void ListPage::updateTotal() {

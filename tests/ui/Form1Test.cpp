@@ -19,6 +19,7 @@
 #include "UiSupport.h"
 #include "ui/Apercu.h"
 #include "ui/ChoisirDossier.h"
+#include "ui/Form2.h"
 #include "ui/Form3.h"
 #include "ui/Form4.h"
 #include "ui/PicturePage.h"
@@ -41,6 +42,12 @@ class Form1Test : public ::testing::Test {
     // Other extensions and cases must not be missed, other files must not show.
     test::makeJpeg(dir_->filePath("upper.JPEG"), "90x120", "gradient:green-yellow");
     QFile(dir_->filePath("notes.txt")).open(QIODevice::WriteOnly);
+    // Dates taken, and a GPS position, for the list's sort and the copy question.
+    QProcess::execute(
+        "exiftool", {"-q", "-q", "-overwrite_original", "-DateTimeOriginal=2021:06:01 10:00:00",
+                     "-GPSLatitude=45", "-GPSLatitudeRef=N", dir_->filePath("img1.jpg"), "-execute",
+                     "-q", "-q", "-overwrite_original", "-DateTimeOriginal=2020:01:01 10:00:00",
+                     dir_->filePath("img3.jpg")});
   }
   static void TearDownTestSuite() { delete dir_; }
   static QString folder() { return QDir::toNativeSeparators(dir_->path()); }
@@ -394,6 +401,29 @@ TEST_F(Form1Test, LaunchChecksInOrder) {
   EXPECT_TRUE(c.Text2->hasFocus());
   EXPECT_EQ(windows, 0);
   EXPECT_EQ(form.job().LargeurCible, 640);
+}
+
+TEST_F(Form1Test, SortByDateStandalonePageAndTheGpsQuestionBeforeACopy) {
+  add({0, 1, 3});
+  click(form.findChild<QPushButton*>("Command10"));  // "Trier par date"
+  EXPECT_EQ(form.job().List1,
+            QStringList({entry("img3.jpg"), entry("img1.jpg"), entry("img0.jpg")}));
+
+  QTemporaryDir out;
+  c.Text3->setText(out.path() + "/");
+  c.Text4->setText("g");
+  c.Check3->setChecked(false);  // copies
+  c.Check4->setChecked(false);
+  form.findChild<QCheckBox*>("Check7")->setChecked(true);
+  GalleryJob ran;
+  form.onForm2Created = [&](Form2& window) { ran = window.run().job(); };
+  form.Command6_Click();
+  ASSERT_EQ(log.questions.size(), 1u);
+  EXPECT_EQ(log.questions[0].text,
+            "1 images contiennent leur position GPS. La retirer des copies ?");
+  EXPECT_TRUE(ran.stripPrivate);
+  EXPECT_EQ(ran.Check7, 1);
+  EXPECT_TRUE(QFileInfo::exists(out.path() + "/g.html"));
 }
 
 TEST_F(Form1Test, DestinationButtonFillsTheSiteFoldersAndCancelKeepsThem) {
