@@ -67,7 +67,6 @@ const char* const kScript = R"js((function () {
     '<button type="button" class="precedente" aria-label="Image précédente">\u2039</button>' +
     '<button type="button" class="suivante" aria-label="Image suivante">\u203a</button>' +
     '<button type="button" class="fermer" aria-label="Fermer">\u00d7</button>';
-  document.body.appendChild(v);
   var image = v.querySelector('img'), legende = v.querySelector('figcaption');
   var boutons = Array.prototype.slice.call(v.querySelectorAll('button'));
   if (liens.length < 2) boutons.splice(0, 2).forEach(function (b) { b.hidden = true; });
@@ -89,6 +88,7 @@ const char* const kScript = R"js((function () {
   }
   function ouvrir(i) {
     montrer(i);
+    document.body.appendChild(v);  // in the page only while open
     v.hidden = false;
     document.body.classList.add('ouverte');
     boutons[boutons.length - 1].focus();
@@ -96,6 +96,7 @@ const char* const kScript = R"js((function () {
   function fermer() {
     v.hidden = true;
     image.removeAttribute('src');
+    document.body.removeChild(v);
     document.body.classList.remove('ouverte');
     liens[courant].focus();
   }
