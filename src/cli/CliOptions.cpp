@@ -71,9 +71,9 @@ QList<QCommandLineOption> optionTable() {
       O("new-window", "les liens ouvrent une nouvelle fenêtre"),
       O("site", "dossiers du site (jusqu'à quatre noms)", "A/B/C/D"),
       O("replace",
-        "répondre Oui à « effacer les fichiers existants ? » (défaut : demander sur un "
-        "terminal, sinon garder)"),
-      O("keep", "répondre Non à « effacer les fichiers existants ? »"),
+        "répondre Oui à « effacer les fichiers existants ? » et à « le remplacer ? » pour une "
+        "page qui n'est pas de Pixolane (défaut : demander sur un terminal, sinon Non)"),
+      O("keep", "répondre Non à ces questions"),
       O("standalone",
         "écrire aussi la page autonome NOM.html, qui s'ouvre seule dans tout navigateur"),
       O("sort", "ordre des images : given (l'ordre donné, défaut) ou date (date de prise de vue)",
@@ -372,7 +372,8 @@ QString helpText() {
   return text + QStringLiteral(
                     "\n"
                     "Codes de sortie : 0 tout écrit ; 1 terminé avec des erreurs ; 2 refusé ;\n"
-                    "3 arrêté (dossier impossible à préparer) ; 130 interrompu (Ctrl-C).\n");
+                    "3 arrêté (dossier impossible à préparer, dossier lien, galerie déjà en cours\n"
+                    "de création) ; 130 interrompu (Ctrl-C).\n");
 }
 
 }  // namespace pixolane::cli

@@ -1,6 +1,9 @@
 #include "cli/TerminalView.h"
 
 #include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 namespace pixolane::cli {
 
@@ -48,7 +51,7 @@ void TerminalView::endLine() {
   lineOpen_ = false;
 }
 
-// Waits until a line can be read or Ctrl-C was pressed (false). Polling in
+// Waits until input can be read or Ctrl-C was pressed (false). Polling in
 // short slices closes the gap between checking the flag and blocking in read,
 // where a signal would otherwise be missed.
 bool TerminalView::waitForInput() {
@@ -59,6 +62,39 @@ bool TerminalView::waitForInput() {
   }
   return false;
 }
+
+// One whole line, read byte by byte from the descriptor so that nothing of it
+// waits in a buffer for the next question. False at end of input or Ctrl-C.
+bool TerminalView::readLine(QByteArray* line) {
+  line->clear();
+  for (;;) {
+    if (!waitForInput())
+      return false;
+    char c = 0;
+    const ssize_t n = ::read(fileno(in_), &c, 1);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      return !line->isEmpty();  // a last line without its line break still counts
+    if (c == '\n')
+      return true;
+    if (line->size() < 4096)  // an endless line is read to its end, not kept
+      *line += c;
+  }
+}
+
+namespace {
+enum class Answer { Yes, No, Neither };
+
+Answer answerOf(const QByteArray& line) {
+  const QString a = QString::fromLocal8Bit(line).trimmed().toLower();
+  if (a.isEmpty() || a == u"o" || a == u"oui" || a == u"y" || a == u"yes")
+    return Answer::Yes;  // Yes is the default
+  if (a == u"n" || a == u"non" || a == u"no")
+    return Answer::No;
+  return Answer::Neither;
+}
+}  // namespace
 
 bool TerminalView::ask(const QString& text, const QString& title) {
   Q_UNUSED(title);
@@ -71,15 +107,25 @@ bool TerminalView::ask(const QString& text, const QString& title) {
     return yes;
   }
   endLine();
-  print(out_, QString(text).replace("\r\n", "\n") + " [O/n] ");
-  char line[64] = {0};
-  // End of input counts as No; so does Ctrl-C, which also cancels the run.
-  if (!waitForInput() || !std::fgets(line, sizeof line, in_)) {
-    print(out_, "\n");
-    return false;
+  QString prompt = QString(text).replace("\r\n", "\n") + " [O/n] ";
+  for (;;) {
+    print(out_, prompt);
+    QByteArray line;
+    // End of input counts as No; so does Ctrl-C, which also cancels the run.
+    if (!readLine(&line)) {
+      print(out_, "\n");
+      return false;
+    }
+    switch (answerOf(line)) {
+      case Answer::Yes:
+        return true;
+      case Answer::No:
+        return false;
+      case Answer::Neither:
+        prompt = QStringLiteral("Répondez o (oui) ou n (non) : ");
+        break;
+    }
   }
-  const char c = line[0];
-  return c == '\n' || c == 'o' || c == 'O' || c == 'y' || c == 'Y';  // Yes is the default
 }
 
 void TerminalView::showError(const QString& text) {

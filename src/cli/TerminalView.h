@@ -2,6 +2,7 @@
 // The run's view on a terminal: progress on one redrawn line (or one line per
 // step when not a terminal), questions answered by option or on stdin, and
 // Ctrl-C as the cancel button.
+#include <QByteArray>
 #include <QString>
 
 #include <atomic>
@@ -35,6 +36,7 @@ class TerminalView : public run::RunView {
 
  private:
   bool waitForInput();
+  bool readLine(QByteArray* line);
   void redraw();
   void endLine();
 

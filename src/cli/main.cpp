@@ -114,6 +114,11 @@ int main(int argc, char** argv) {
     printLine(stderr, QStringLiteral("Interrompu : aucune page n'a été écrite."));
     return kInterrupted;
   }
+  if (report.declined) {
+    printLine(stderr,
+              QStringLiteral("Rien n'a été écrit : la page existante n'a pas été remplacée."));
+    return kRefused;
+  }
   if (report.stopped)
     return kStopped;
   if (!report.pagePath.isEmpty())

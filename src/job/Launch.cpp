@@ -29,6 +29,14 @@ std::optional<int> customSide(const QString& text) {
   return value;
 }
 
+// The largest side whose square stays within the drawing limit.
+constexpr int kMaxProportionalSide = [] {
+  int side = 1;
+  while (imaging::drawableSize(side + 1, side + 1))
+    ++side;
+  return side;
+}();
+
 LaunchCheck refuse(const QString& message, LaunchField field) {
   return LaunchCheck{false, message, field};
 }
@@ -92,6 +100,19 @@ LaunchCheck checkLaunch(GalleryJob& job) {
                                    "(largeur x hauteur)")
                         .arg(imaging::kMaxMegapixels),
                     LaunchField::CustomWidth);
+    }
+    // Keeping proportions, a side of the box may become the long side of a
+    // picture whose other side is nearly as long (a square photograph): a
+    // box side whose square passes the limit would fail on every picture.
+    if (isOne(job.Check2) &&
+        (!imaging::drawableSize(*width, *width) || !imaging::drawableSize(*height, *height))) {
+      return refuse(QStringLiteral("Avec « Garder les proportions », la largeur et la hauteur "
+                                   "personnalisées ne doivent pas dépasser %1 pixels : une image "
+                                   "carrée dépasserait la limite de %2 mégapixels")
+                        .arg(kMaxProportionalSide)
+                        .arg(imaging::kMaxMegapixels),
+                    !imaging::drawableSize(*width, *width) ? LaunchField::CustomWidth
+                                                           : LaunchField::CustomHeight);
     }
     // Taken even when the copy pass will run: the size stays the job's target.
     job.LargeurCible = *width;

@@ -2,9 +2,24 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cerrno>
+#include <functional>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <mutex>
+#include <random>
+#else
+#include <QSaveFile>
+#endif
 
 namespace pixolane::platform {
 
@@ -14,18 +29,138 @@ QString shown(const QString& path) {
   return QDir::toNativeSeparators(path);
 }
 
-// The reason of the failure that just happened on `file`; errno is read first,
-// before anything else can overwrite it.
-QString reasonNow(const QFileDevice& file) {
-  const int err = errno;
-  return fileErrorReason(err, file.errorString());
-}
-
 QString cannotWrite(const QString& path, const QString& reason) {
   return QStringLiteral("Impossible d'écrire ") + shown(path) + QStringLiteral(" : ") + reason;
 }
 
+QString cannotRead(const QString& path, const QString& reason) {
+  return QStringLiteral("Impossible de lire ") + shown(path) + QStringLiteral(" : ") + reason;
+}
+
+// Hands out the bytes to write, chunk by chunk; an empty chunk ends the file.
+// A failure to produce them sets *reason.
+using Producer = std::function<QByteArrayView(QString* reason)>;
+
+#ifdef Q_OS_UNIX
+
+// ".pxt<pid>-<six characters>": short whatever the destination's name, and the
+// pid tells a later run whether its writer is still alive.
+const QString kTemporaryPrefix = QStringLiteral(".pxt");
+
+QString temporaryName() {
+  static std::atomic<unsigned> counter{0};
+  thread_local std::mt19937 random(std::random_device{}() ^ unsigned(::getpid()));
+  static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  QString name = kTemporaryPrefix + QString::number(::getpid()) + '-';
+  unsigned value = random() ^ (counter.fetch_add(1) * 2654435761u);
+  for (int i = 0; i < 6; ++i, value /= 36)
+    name += QLatin1Char(kDigits[value % 36]);
+  return name;
+}
+
+bool writeAll(int fd, QByteArrayView bytes, int* err) {
+  const char* data = bytes.data();
+  qsizetype left = bytes.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, data, size_t(left));
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0) {
+      *err = n < 0 ? errno : ENOSPC;
+      return false;
+    }
+    data += n;
+    left -= n;
+  }
+  return true;
+}
+
+// The one writer: temporary file, checked writes, fsync, rename over `path`.
+bool writeThrough(const QString& path, const Producer& produce, QString* error) {
+  failWritesAtFileSizeLimit();
+  const QFileInfo target(path);
+  const QString folder = target.path();
+  const QByteArray destination = QFile::encodeName(path);
+  QByteArray temporary;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temporary = QFile::encodeName(folder + '/' + temporaryName());
+    fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST)
+      break;
+  }
+  if (fd < 0) {
+    const int err = errno;
+    if (error)
+      *error = cannotWrite(path, fileErrorReason(err, {}));
+    return false;
+  }
+  // A file rewritten keeps its permissions; a link at the path is not looked through.
+  struct stat old;
+  if (::lstat(destination.constData(), &old) == 0 && S_ISREG(old.st_mode))
+    ::fchmod(fd, old.st_mode & 07777);
+
+  QString reason;
+  int err = 0;
+  for (;;) {
+    const QByteArrayView chunk = produce(&reason);
+    if (!reason.isEmpty() || chunk.isEmpty())
+      break;
+    if (!writeAll(fd, chunk, &err))
+      break;
+  }
+  if (reason.isEmpty() && err == 0 && ::fsync(fd) != 0)
+    err = errno;
+  if (::close(fd) != 0 && reason.isEmpty() && err == 0)
+    err = errno;
+  if (reason.isEmpty() && err == 0 && ::rename(temporary.constData(), destination.constData()) != 0)
+    err = errno;
+  if (reason.isEmpty() && err == 0)
+    return true;
+  ::unlink(temporary.constData());  // the earlier file, if any, is untouched
+  if (error)
+    *error = reason.isEmpty() ? cannotWrite(path, fileErrorReason(err, {})) : reason;
+  return false;
+}
+
+#else
+
+bool writeThrough(const QString& path, const Producer& produce, QString* error) {
+  QSaveFile out(path);
+  QString reason;
+  if (!out.open(QIODevice::WriteOnly)) {
+    reason = cannotWrite(path, fileErrorReason(0, out.errorString()));
+  } else {
+    for (;;) {
+      const QByteArrayView chunk = produce(&reason);
+      if (!reason.isEmpty() || chunk.isEmpty())
+        break;
+      if (out.write(chunk.data(), chunk.size()) != chunk.size()) {
+        reason = cannotWrite(path, fileErrorReason(0, out.errorString()));
+        break;
+      }
+    }
+    if (reason.isEmpty() && !out.commit())
+      reason = cannotWrite(path, fileErrorReason(0, out.errorString()));
+  }
+  if (reason.isEmpty())
+    return true;
+  if (error)
+    *error = reason;
+  return false;
+}
+
+#endif
+
 }  // namespace
+
+void failWritesAtFileSizeLimit() {
+#ifdef Q_OS_UNIX
+  // SIGXFSZ ignored: the write fails with EFBIG instead.
+  static std::once_flag once;
+  std::call_once(once, [] { ::signal(SIGXFSZ, SIG_IGN); });
+#endif
+}
 
 QString fileErrorReason(int errorNumber, const QString& fallback) {
   switch (errorNumber) {
@@ -34,6 +169,8 @@ QString fileErrorReason(int errorNumber, const QString& fallback) {
     case EDQUOT:
 #endif
       return QStringLiteral("disque plein");
+    case EFBIG:
+      return QStringLiteral("taille de fichier limitée");
     case EACCES:
     case EPERM:
       return QStringLiteral("permission refusée");
@@ -55,51 +192,84 @@ QString fileErrorReason(int errorNumber, const QString& fallback) {
 }
 
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
-  QSaveFile out(path);
-  QString reason;
-  if (!out.open(QIODevice::WriteOnly))
-    reason = reasonNow(out);
-  else if (out.write(bytes) != bytes.size())
-    reason = reasonNow(out);
-  else if (!out.commit())
-    reason = reasonNow(out);
-  if (reason.isEmpty())
-    return true;
-  if (error)
-    *error = cannotWrite(path, reason);
-  return false;  // QSaveFile removes its temporary file when not committed
+  bool given = false;
+  return writeThrough(
+      path,
+      [&](QString*) {
+        if (given)
+          return QByteArrayView();
+        given = true;
+        return QByteArrayView(bytes);
+      },
+      error);
 }
 
 bool copyFileAtomically(const QString& source, const QString& destination, QString* error) {
   QFile in(source);
   if (!in.open(QIODevice::ReadOnly)) {
+    const int err = errno;
     if (error)
-      *error = QStringLiteral("Impossible de lire ") + shown(source) + QStringLiteral(" : ") +
-               reasonNow(in);
-    return false;
-  }
-  QSaveFile out(destination);
-  if (!out.open(QIODevice::WriteOnly)) {
-    if (error)
-      *error = cannotWrite(destination, reasonNow(out));
+      *error = cannotRead(source, fileErrorReason(err, in.errorString()));
     return false;
   }
   // Chunked, so that a large picture is never held whole in memory.
-  QString reason;
   QByteArray chunk;
-  while (reason.isEmpty() && !(chunk = in.read(1 << 20)).isEmpty()) {
-    if (out.write(chunk) != chunk.size())
-      reason = reasonNow(out);
+  return writeThrough(
+      destination,
+      [&](QString* reason) {
+        chunk = in.read(1 << 20);
+        if (chunk.isEmpty() && in.error() != QFile::NoError) {
+          const int err = errno;
+          *reason = cannotWrite(destination, QStringLiteral("lecture de ") + shown(source) +
+                                                 QStringLiteral(" : ") +
+                                                 fileErrorReason(err, in.errorString()));
+        }
+        return QByteArrayView(chunk);
+      },
+      error);
+}
+
+bool syncFolder(const QString& folder, QString* error) {
+#ifdef Q_OS_UNIX
+  const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int err = fd < 0 ? errno : 0;
+  if (fd >= 0) {
+    if (::fsync(fd) != 0 && errno != EINVAL)  // some file systems cannot sync a folder
+      err = errno;
+    ::close(fd);
   }
-  if (reason.isEmpty() && in.error() != QFile::NoError)
-    reason = QStringLiteral("lecture de ") + shown(source) + QStringLiteral(" : ") + reasonNow(in);
-  if (reason.isEmpty() && !out.commit())
-    reason = reasonNow(out);
-  if (reason.isEmpty())
+  if (err == 0)
     return true;
   if (error)
-    *error = cannotWrite(destination, reason);
+    *error = cannotWrite(folder, fileErrorReason(err, {}));
   return false;
+#else
+  Q_UNUSED(folder);
+  Q_UNUSED(error);
+  return true;
+#endif
+}
+
+int discardLeftovers(const QString& folder) {
+#ifdef Q_OS_UNIX
+  static const QRegularExpression kLeftover(QStringLiteral("^\\.pxt(\\d+)-[0-9a-z]{6}$"));
+  int removed = 0;
+  const QDir dir(folder);
+  for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+    const QRegularExpressionMatch match = kLeftover.match(name);
+    if (!match.hasMatch())
+      continue;
+    const pid_t pid = pid_t(match.captured(1).toLongLong());
+    // A writer still alive (this process, another run) is left alone.
+    if (pid == ::getpid() || pid <= 0 || ::kill(pid, 0) == 0 || errno != ESRCH)
+      continue;
+    removed += QFile::remove(dir.filePath(name)) ? 1 : 0;
+  }
+  return removed;
+#else
+  Q_UNUSED(folder);
+  return 0;
+#endif
 }
 
 }  // namespace pixolane::platform

@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "pages/Pages.h"
+
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -99,17 +102,18 @@ FolderOutcome Verif_Existance(const OutputLayout& layout, const QString& pageNam
   };
 
   // Create what is missing before asking anything, so that a destination that
-  // cannot hold the gallery stops the run before any file is deleted.
-  bool hasFiles[2];
+  // cannot hold the gallery stops the run before any question.
+  QStringList files[2];
   bool created[2];
   for (int i = 0; i < 2; ++i) {
-    hasFiles[i] = !ordinaryFiles(folders[i].path).isEmpty();
+    files[i] = ordinaryFiles(folders[i].path);
     created[i] = !QFileInfo(folders[i].path).isDir();
-    if (!hasFiles[i] && !ensureFolder(folders[i].path))
+    if (files[i].isEmpty() && !ensureFolder(folders[i].path))
       return {false, creationFailed(folders[i].path)};
   }
+  FolderOutcome outcome;
   for (int i = 0; i < 2; ++i) {
-    if (!hasFiles[i])
+    if (files[i].isEmpty())
       continue;
     const bool yes = view.ask(folders[i].question, kTitle);
     if (view.yieldCancelled()) {
@@ -121,24 +125,105 @@ FolderOutcome Verif_Existance(const OutputLayout& layout, const QString& pageNam
     }
     if (!yes)
       continue;
-    QString failed;
-    if (!deleteOrdinaryFiles(folders[i].path, &failed))
-      return {false, deletionFailed(failed)};
+    // Nothing goes yet: the earlier page keeps linking these until the new
+    // one is in place.
+    for (const QString& file : files[i])
+      outcome.givenUp.push_back({file, fileIdentity(file)});
+  }
+  return outcome;
+}
+
+bool deleteGivenUp(const std::vector<GivenUp>& givenUp, const QSet<QString>& linked,
+                   QString* failed) {
+  for (const GivenUp& file : givenUp) {
+    if (linked.contains(file.path.toCaseFolded()) || fileIdentity(file.path) != file.id)
+      continue;
+    if (!QFile::remove(file.path)) {
+      if (failed)
+        *failed = shown(file.path);
+      return false;
+    }
+  }
+  return true;
+}
+
+FolderOutcome checkNotLinked(const QStringList& folders) {
+  for (const QString& folder : folders) {
+    const QFileInfo info(folder);
+    if (!info.isSymLink())
+      continue;
+    return {false, QStringLiteral("Le dossier ") + shown(folder) +
+                       QStringLiteral(" est un lien vers ") + shown(info.symLinkTarget()) +
+                       QStringLiteral(" : la galerie n'écrit pas à travers un lien, rien n'a été "
+                                      "touché. Supprimez le lien ou choisissez un autre dossier "
+                                      "de destination ou un autre nom de fichier html.")};
   }
   return {};
+}
+
+namespace {
+
+// Pages written before the record existed end with the program's footer
+// (its accent written in Windows-1252 by older versions, as a reference now).
+bool endsWithFooter(const QString& page) {
+  const QByteArray footers[] = {pages::toAsciiText(pages::footerLine()) + "\r\n",
+                                pages::footerLine().toLatin1() + "\r\n"};
+  QFile file(page);
+  const qint64 window = footers[0].size();
+  if (!file.open(QIODevice::ReadOnly) || !file.seek(std::max<qint64>(0, file.size() - window)))
+    return false;
+  const QByteArray end = file.read(window);
+  return end.endsWith(footers[0]) || end.endsWith(footers[1]);
+}
+
+}  // namespace
+
+FolderOutcome confirmPageReplacement(const QString& page, const QString& fileName,
+                                     const RecordEntry* recorded, RunView& view) {
+  const QFileInfo info(page);
+  if (!info.exists() && !info.isSymLink())
+    return {};
+  if (!info.isSymLink() && info.isFile() &&
+      ((recorded && GalleryRecord::stillOnDisk(*recorded, page)) || endsWithFooter(page)))
+    return {};
+  const bool yes =
+      view.ask(QStringLiteral("Le fichier ") + fileName +
+                   QStringLiteral(" existe et n'a pas été créé par Pixolane. Le remplacer ?"),
+               kTitle);
+  if (view.yieldCancelled())
+    return {false, {}, true};
+  if (yes)
+    return {};
+  FolderOutcome outcome{false};
+  outcome.declined = true;
+  return outcome;
+}
+
+QString previewMark(const QString& folder) {
+  return QDir(folder).filePath(kPreviewMark);
 }
 
 FolderOutcome preparePreviewFolder(const QString& folder, bool namedByUser) {
   if (!ensureFolder(folder))
     return {false, creationFailed(folder)};
   QString failed;
-  if (!deleteOrdinaryFiles(folder, &failed))
-    return {false, deletionFailed(failed)};
-  if (namedByUser) {
-    QFile mark(QDir(folder).filePath(kPreviewMark));
-    if (!mark.open(QIODevice::WriteOnly))
-      return {false, QStringLiteral("Impossible d'écrire dans le dossier ") + shown(folder)};
+  if (!namedByUser) {
+    if (!deleteOrdinaryFiles(folder, &failed))
+      return {false, deletionFailed(failed)};
+    return {};
   }
+  // Only what earlier previews wrote, as they wrote it: files the user put
+  // there or changed since stay.
+  const QString mark = previewMark(folder);
+  GalleryRecord record = GalleryRecord::load(mark);
+  for (const RecordEntry& entry : record.entries()) {
+    const QString file = QDir(folder).filePath(entry.output);
+    if (GalleryRecord::stillOnDisk(entry, file) && !QFile::remove(file))
+      return {false, deletionFailed(shown(file))};
+  }
+  record.clear();
+  if (!record.save(mark))
+    return {false, QStringLiteral("Impossible d'écrire dans le dossier ") + shown(folder)};
   return {};
 }
 

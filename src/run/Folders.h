@@ -1,17 +1,30 @@
 #pragma once
 // Preparing the two output folders before anything is written.
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
+#include "run/GalleryRecord.h"
 #include "run/Naming.h"
 #include "run/RunView.h"
 
 namespace pixolane::run {
 
+// A file that a "Oui" gave up, as it was when the question was answered.
+struct GivenUp {
+  QString path;
+  FileIdentity id;
+};
+
 struct FolderOutcome {
   bool ok = true;
   QString message;         // why the run stopped
   bool cancelled = false;  // the user cancelled at a question: nothing was touched
+  bool declined = false;   // the user would not have a file of theirs replaced
+  // What a "Oui" gave up: deleted only once the new page is in place.
+  std::vector<GivenUp> givenUp;
 };
 
 // The ordinary files of a folder: no sub-folders, no hidden files.
@@ -21,15 +34,41 @@ QStringList ordinaryFiles(const QString& folder);
 // returned in *failed.
 bool deleteOrdinaryFiles(const QString& folder, QString* failed);
 
-// Creates the thumbnails and photos folders, or empties them after asking.
-// Answering No keeps a folder's files and goes on. A folder that cannot be
-// created or a file that cannot be deleted stops the run with a message. A
-// cancel at a question undoes the folders this call created.
+// Creates the thumbnails and photos folders and asks, for each that holds
+// files, whether they may go; both questions come before anything is
+// deleted. Answering No keeps a folder's files; Yes lists them in `givenUp`,
+// which the run deletes only once its page is in place (deleteGivenUp). A
+// folder that cannot be created stops the run with a message. A cancel at a
+// question undoes the folders this call created.
 FolderOutcome Verif_Existance(const OutputLayout& layout, const QString& pageName, RunView& view);
 
-// Creates the preview folder or empties it of ordinary files, without asking.
-// A folder the user named is marked as the program's own once prepared.
+// Deletes what a "Oui" gave up, except a file the run has replaced since (it
+// is no longer the file that was given up) and a file the page links
+// (`linked`, paths case-folded). The first file that cannot be deleted is
+// returned in *failed.
+bool deleteGivenUp(const std::vector<GivenUp>& givenUp, const QSet<QString>& linked,
+                   QString* failed);
+
+// The page exists and is not one the record (or the page's own footer) shows
+// the program wrote: asks "Le fichier <name> existe et n'a pas été créé par
+// Pixolane. Le remplacer ?". No declines the run; a link at the page counts as
+// the user's.
+FolderOutcome confirmPageReplacement(const QString& page, const QString& fileName,
+                                     const RecordEntry* recorded, RunView& view);
+
+// Refuses output folders that are links: writing through them would land
+// wherever they point, and emptying them would empty that folder.
+FolderOutcome checkNotLinked(const QStringList& folders);
+
+// Creates the preview folder or empties it, without asking. The per-user
+// folder is emptied of its ordinary files; a folder the user named is marked
+// as the program's own, and only what earlier previews wrote there (the
+// mark's record) is deleted.
 FolderOutcome preparePreviewFolder(const QString& folder, bool namedByUser = false);
+
+// The mark of a preview folder the user named; it holds the record of what
+// previews wrote there.
+QString previewMark(const QString& folder);
 
 // A preview folder the user named may be emptied only of what earlier previews
 // wrote there: it must be missing, empty, or marked as the program's own.

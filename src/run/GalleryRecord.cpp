@@ -108,8 +108,7 @@ GalleryRecord GalleryRecord::load(const QString& path) {
   lines.removeLast();
   const QByteArray end = lines.takeLast();
   qint64 count = -1;
-  if (!end.startsWith(kEnd) || !toInt64(end.mid(kEnd.size()), &count) ||
-      count != lines.size() - 1)
+  if (!end.startsWith(kEnd) || !toInt64(end.mid(kEnd.size()), &count) || count != lines.size() - 1)
     return record;
   for (qsizetype i = 1; i < lines.size(); ++i) {
     RecordEntry entry;

@@ -1,6 +1,8 @@
 #include "run/Passes.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 #include <algorithm>
 #include <vector>
@@ -10,6 +12,8 @@
 #include "pages/Pages.h"
 #include "platform/Files.h"
 #include "run/Folders.h"
+#include "run/GalleryLock.h"
+#include "run/GalleryRecord.h"
 #include "run/Naming.h"
 #include "run/Standalone.h"
 #include "run/Step.h"
@@ -94,18 +98,23 @@ void collectErrors(const Outcomes& outcomes, RunReport& report) {
 }
 
 // The laid-out cells: every entry whose thumbnail was written, measured from
-// the written file's header.
+// the written file's header. A thumbnail that cannot be read back is an error
+// entry, never a silent gap in the page.
 std::vector<pages::Cell> measureCells(const QStringList& list, const Outcomes& outcomes,
                                       const std::function<QString(const QString&)>& thumbOf,
-                                      QChar sep) {
+                                      QChar sep, RunReport& report) {
   std::vector<pages::Cell> cells;
   for (int i = 0; i < list.size(); ++i) {
     if (!outcomes.thumbnailWritten[i])
       continue;
     CImageInfo info;
     if (info.ReadImageInfo(thumbOf(list.at(i))) != CImageInfo::Status::Ok ||
-        info.ImageType() == CImageInfo::Unknown)
+        info.ImageType() == CImageInfo::Unknown) {
+      report.addError(errorEntry(list.at(i)),
+                      QStringLiteral("la miniature écrite ne se relit pas : ") +
+                          QDir::toNativeSeparators(thumbOf(list.at(i))));
       continue;
+    }
     cells.push_back({NomPic(list.at(i), sep), info.Width(), info.Height()});
   }
   return cells;
@@ -113,9 +122,10 @@ std::vector<pages::Cell> measureCells(const QStringList& list, const Outcomes& o
 
 // The cells and their settings, as both pages lay them out.
 pages::Layout pageLayout(const GalleryJob& job, const Outcomes& outcomes,
-                         const std::function<QString(const QString&)>& thumbOf, QChar sep) {
+                         const std::function<QString(const QString&)>& thumbOf, QChar sep,
+                         RunReport& report) {
   return pages::Layout{job.Check5, job.Bordure, job.CompteurColonnes,
-                       measureCells(job.List1, outcomes, thumbOf, sep)};
+                       measureCells(job.List1, outcomes, thumbOf, sep, report)};
 }
 
 void Generation_Html(ProcessingRun& run, const OutputLayout& layout, const Outcomes& outcomes,
@@ -127,13 +137,13 @@ void Generation_Html(ProcessingRun& run, const OutputLayout& layout, const Outco
   data.sitePath = job.Text6;
   data.Check6 = job.Check6;
   static_cast<pages::Layout&>(data) = pageLayout(
-      job, outcomes, [&](const QString& s) { return layout.thumbnailOf(s); }, layout.sep);
+      job, outcomes, [&](const QString& s) { return layout.thumbnailOf(s); }, layout.sep, report);
   QString error;
   if (writeFileAtomically(layout.page, pages::galleryPage(data), &error))
     report.pagePath = layout.page;
   else
     report.addError(error);
-  if (standalone)
+  if (standalone && !report.pagePath.isEmpty())
     writeStandalone(job, layout.document, data.cells, report);
 }
 
@@ -142,6 +152,10 @@ bool stopForFolders(const FolderOutcome& outcome, RunView& view, RunReport& repo
     return false;
   if (outcome.cancelled) {
     report.cancelled = true;
+    return true;
+  }
+  if (outcome.declined) {  // the user's own answer: nothing to show
+    report.stopped = report.declined = true;
     return true;
   }
   report.stopped = true;
@@ -195,12 +209,69 @@ RunReport finishPass(ProcessingRun& run, Outcomes& outcomes, const StepEnd& end,
 
 using FirstStep = std::function<void(int index, WorkerState&, const OutputLayout&, Outcomes&)>;
 
-// Both passes: prepare the folders, step 1 (`first` per picture), step 2
-// (thumbnails), then the page.
+// The record's name of a file under the destination.
+QString recordName(const QString& destination, const QString& path, QChar sep) {
+  QString name = path.mid(destination.size());
+  if (sep != u'/')
+    name.replace(sep, u'/');
+  return name;
+}
+
+// After the steps, whatever their outcome: make the renames durable, and once
+// the page is in place delete what a "Oui" gave up; then record what the run
+// wrote, with what earlier runs wrote that is still there as they left it.
+void finishGallery(ProcessingRun& run, const OutputLayout& layout, const QString& destination,
+                   const Outcomes& outcomes, const std::vector<GivenUp>& givenUp,
+                   GalleryRecord record, const QString& recordPath, RunReport& report) {
+  const GalleryJob& job = run.job();
+  const QChar sep = layout.sep;
+  if (!report.pagePath.isEmpty()) {
+    QSet<QString> linked;
+    for (const QString& source : job.List1)
+      linked << layout.photoOf(source).toCaseFolded() << layout.thumbnailOf(source).toCaseFolded();
+    QString failed;
+    if (!deleteGivenUp(givenUp, linked, &failed))
+      report.addError(QStringLiteral("Impossible d'effacer ") + failed);
+  }
+  std::vector<RecordEntry> kept;
+  for (const RecordEntry& entry : record.entries()) {
+    if (GalleryRecord::stillOnDisk(entry, destination + QString(entry.output).replace('/', sep)))
+      kept.push_back(entry);
+  }
+  record.clear();
+  for (RecordEntry& entry : kept)
+    record.put(std::move(entry));
+  const auto put = [&](const QString& path, const QString& source) {
+    record.put(GalleryRecord::entryFor(recordName(destination, path, sep), path, source));
+  };
+  for (int i = 0; i < job.List1.size(); ++i) {
+    const QString& source = job.List1.at(i);
+    if (outcomes.pictureWritten[i])
+      put(layout.photoOf(source), source);
+    if (outcomes.thumbnailWritten[i])
+      put(layout.thumbnailOf(source), source);
+  }
+  if (!report.pagePath.isEmpty())
+    put(layout.page, {});
+  if (!report.standalonePath.isEmpty())
+    put(layout.document, {});
+  QString error;
+  if (!record.save(recordPath, &error) || !platform::syncFolder(destination, &error))
+    report.addError(error);
+}
+
+// Both passes: lock the gallery, check and prepare the folders, step 1
+// (`first` per picture), step 2 (thumbnails), then the page and the end.
+// Every file is written beside its final name and renamed over it, and what a
+// "Oui" gave up goes only once the new page is in place: at every moment the
+// page on disk links whole pictures.
 RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QString& thumbnailStatus,
                      const FirstStep& first) {
   const GalleryJob& job = run.job();
-  const OutputLayout layout = outputLayout(job.Text3, job.Text4, run.options().sep);
+  const QChar sep = run.options().sep;
+  const OutputLayout layout = outputLayout(job.Text3, job.Text4, sep);
+  const QString destination = platform::withFinalSeparator(job.Text3, sep);
+  RunView& view = run.view();
   RunReport stopped;
   // Sources first: nothing may be created, asked or deleted while one of them
   // lies where the run writes.
@@ -209,20 +280,56 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
     pages << layout.document;
   const FolderOutcome sources =
       checkSourcesOutside(job.List1, {layout.photosFolder, layout.thumbnailsFolder}, pages);
-  if (stopForFolders(sources, run.view(), stopped) ||
-      stopForFolders(Verif_Existance(layout, job.Text4, run.view()), run.view(), stopped))
+  if (stopForFolders(sources, view, stopped))
     return stopped;
-  // Asked before the pictures, so a long run does not wait on a question.
-  const bool standalone = isOne(job.Check7) && mayWriteStandalone(layout.document, run.view());
+  QString lockMessage;
+  const GalleryLock lock = GalleryLock::take(destination, job.Text4, &lockMessage);
+  if (!lock.held()) {
+    stopForFolders({false, lockMessage}, view, stopped);
+    return stopped;
+  }
+  if (stopForFolders(checkNotLinked({layout.photosFolder, layout.thumbnailsFolder}), view, stopped))
+    return stopped;
+  const QString recordPath = GalleryRecord::pathFor(destination, job.Text4);
+  const GalleryRecord record = GalleryRecord::load(recordPath);
+  if (stopForFolders(
+          confirmPageReplacement(layout.page, NomPic(layout.page, sep),
+                                 record.find(recordName(destination, layout.page, sep)), view),
+          view, stopped))
+    return stopped;
+  // The standalone page is someone's too when the program did not write it.
+  if (isOne(job.Check7) &&
+      stopForFolders(
+          confirmStandalone(layout.document, NomPic(layout.document, sep),
+                            record.find(recordName(destination, layout.document, sep)), view),
+          view, stopped))
+    return stopped;
+  // What a run that was cut short (a crash, a power cut) left half-written.
+  for (const QString& folder : {destination, layout.photosFolder, layout.thumbnailsFolder})
+    platform::discardLeftovers(folder);
+  const FolderOutcome folders = Verif_Existance(layout, job.Text4, view);
+  if (stopForFolders(folders, view, stopped))
+    return stopped;
 
   Outcomes outcomes(job.List1.size());
   StepEnd end = runListStep(run, step(run, firstStatus, false), outcomes,
                             [&](int i, WorkerState& state) { first(i, state, layout, outcomes); });
   if (end.completed())
     end = thumbnailStep(run, layout, thumbnailStatus, outcomes);
-  return finishPass(run, outcomes, end, [&](RunReport& report) {
-    Generation_Html(run, layout, outcomes, standalone, report);
+  RunReport report = finishPass(run, outcomes, end, [&](RunReport& report) {
+    // The pictures' names must be durable before a page links them.
+    QString error;
+    if (!platform::syncFolder(layout.photosFolder, &error) ||
+        !platform::syncFolder(layout.thumbnailsFolder, &error)) {
+      report.addError(error);
+      return;
+    }
+    Generation_Html(run, layout, outcomes, isOne(job.Check7), report);
+    if (!report.pagePath.isEmpty() && !platform::syncFolder(destination, &error))
+      report.addError(error);
   });
+  finishGallery(run, layout, destination, outcomes, folders.givenUp, record, recordPath, report);
+  return report;
 }
 
 }  // namespace
@@ -313,7 +420,7 @@ void writePreviewPage(ProcessingRun& run, const QString& folder, const Outcomes&
   run.view().setStatus(QStringLiteral("Génération du fichier Html..."));
   pages::PreviewPageData data;
   data.title = job.Text5;
-  static_cast<pages::Layout&>(data) = pageLayout(job, outcomes, thumbOf, run.options().sep);
+  static_cast<pages::Layout&>(data) = pageLayout(job, outcomes, thumbOf, run.options().sep, report);
   const QString page = folder + QStringLiteral("temp.html");
   QString error;
   if (!writeFileAtomically(page, pages::previewPage(data), &error)) {
@@ -349,9 +456,23 @@ RunReport Apercu(ProcessingRun& run) {
         if (!outcomes.thumbnailWritten[i])
           outcomes.fail(i, source, reason);
       });
-  return finishPass(run, outcomes, end, [&](RunReport& report) {
+  RunReport report = finishPass(run, outcomes, end, [&](RunReport& report) {
     writePreviewPage(run, folder, outcomes, thumbOf, report);
   });
+  if (!run.options().previewFolder.isEmpty()) {
+    // The next preview empties this folder of these files only.
+    GalleryRecord record;
+    for (int i = 0; i < job.List1.size(); ++i) {
+      if (outcomes.thumbnailWritten[i])
+        record.put(GalleryRecord::entryFor(NomPic(job.List1.at(i), sep), thumbOf(job.List1.at(i))));
+    }
+    if (!report.pagePath.isEmpty())
+      record.put(GalleryRecord::entryFor(QStringLiteral("temp.html"), report.pagePath));
+    QString error;
+    if (!record.save(previewMark(folder), &error))
+      report.addError(error);
+  }
+  return report;
 }
 
 }  // namespace pixolane::run

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "platform/Files.h"
 #include "run/Naming.h"
 #include "run/Passes.h"
 
@@ -22,7 +23,9 @@ ProcessingRun::Passes ProcessingRun::standardPasses() {
 }
 
 ProcessingRun::ProcessingRun(GalleryJob job, RunView& view, RunOptions options)
-    : job_(std::move(job)), view_(view), options_(std::move(options)), passes_(standardPasses()) {}
+    : job_(std::move(job)), view_(view), options_(std::move(options)), passes_(standardPasses()) {
+  platform::failWritesAtFileSizeLimit();  // the kept thumbnails' file is written too
+}
 
 void ProcessingRun::Form_Load() {
   view_.setProgressMin(0);

@@ -16,13 +16,15 @@ namespace pixolane::run {
 struct RunReport {
   int picturesWritten = 0;  // full-size pictures, or preview thumbnails
   int thumbnailsWritten = 0;
-  int unchanged = 0;  // pictures an earlier run made the same way, kept as they were
+  int unchanged = 0;       // pictures an earlier run made the same way, kept as they were
   QStringList errors;      // "Une erreur s'est produite... (path)" entries, in list order
   QStringList reasons;     // reasons[i] says why errors[i] happened, in French (may be empty)
   bool cancelled = false;  // the user cancelled; no page was written
   bool stopped = false;    // the output folders could not be prepared; nothing was written
+  bool declined = false;   // (and stopped) the user would not have a file of theirs replaced
   QString stopMessage;
   QString pagePath;  // the page written, when one was
+  QString standalonePath;  // the standalone page written, when one was
 
   void addError(const QString& entry, const QString& reason = QString()) {
     errors << entry;

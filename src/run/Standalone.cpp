@@ -1,6 +1,7 @@
 #include "run/Standalone.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include "imaging/StripPrivate.h"
 #include "pages/StandalonePage.h"
@@ -9,17 +10,15 @@
 
 namespace pixolane::run {
 
-bool mayWriteStandalone(const QString& document, RunView& view) {
+FolderOutcome confirmStandalone(const QString& document, const QString& fileName,
+                                const RecordEntry* recorded, RunView& view) {
+  const QFileInfo info(document);
   QFile existing(document);
-  if (!existing.exists())
-    return true;
-  // Our page names its generator in its head, well within the first bytes.
-  if (existing.open(QIODevice::ReadOnly) && existing.read(4096).contains(pages::standaloneMarker()))
-    return true;
-  return view.ask(QStringLiteral("Le fichier « %1 » existe et n'a pas été écrit par Pixolane.\r\n"
-                                 "Le remplacer par la page autonome ?")
-                      .arg(document),
-                  QStringLiteral("Traitement"));
+  // The page names its generator in its head, well within the first bytes.
+  if (info.isFile() && !info.isSymLink() && existing.open(QIODevice::ReadOnly) &&
+      existing.read(4096).contains(pages::standaloneMarker()))
+    return {};
+  return confirmPageReplacement(document, fileName, recorded, view);
 }
 
 void writeStandalone(const job::GalleryJob& job, const QString& document,
@@ -30,7 +29,9 @@ void writeStandalone(const job::GalleryJob& job, const QString& document,
   data.Check5 = job.Check5;
   data.cells = std::move(cells);
   QString error;
-  if (!platform::writeFileAtomically(document, pages::standalonePage(data), &error))
+  if (platform::writeFileAtomically(document, pages::standalonePage(data), &error))
+    report.standalonePath = document;
+  else
     report.addError(error);
 }
 

@@ -7,6 +7,8 @@
 
 #include "job/GalleryJob.h"
 #include "pages/Pages.h"
+#include "run/Folders.h"
+#include "run/GalleryRecord.h"
 #include "run/RunView.h"
 
 namespace pixolane::run {
@@ -14,11 +16,15 @@ namespace pixolane::run {
 struct RunReport;
 
 // Whether the run may write its standalone page at `document`: yes when no
-// file is there or the file is one this program wrote; otherwise the user is
-// asked, since the file is someone else's.
-bool mayWriteStandalone(const QString& document, RunView& view);
+// file is there or it is the program's (recorded as written and unchanged
+// since, or carrying the page's generator line, as a page from before the
+// record); otherwise the user is asked, as for the gallery page, and No
+// declines the run.
+FolderOutcome confirmStandalone(const QString& document, const QString& fileName,
+                                const RecordEntry* recorded, RunView& view);
 
-// Writes the standalone page of `cells`; a failure becomes an error entry.
+// Writes the standalone page of `cells` and notes it in the report; a failure
+// becomes an error entry.
 void writeStandalone(const job::GalleryJob& job, const QString& document,
                      std::vector<pages::Cell> cells, RunReport& report);
 

@@ -22,12 +22,15 @@ namespace pixolane::run {
 
 namespace {
 
-// Entries grouped by output file name; a group keeps list order.
+// Entries grouped by output file name; a group keeps list order. Names are
+// compared with case folded: on a destination that folds case (a USB stick)
+// "A.jpg" and "a.jpg" are one file, and elsewhere grouping them changes
+// nothing but which worker writes them.
 std::vector<std::vector<int>> groupsByOutputName(const QStringList& list, QChar sep) {
   std::vector<std::vector<int>> groups;
   QHash<QString, size_t> groupOf;
   for (int i = 0; i < list.size(); ++i) {
-    const QString name = NomPic(list.at(i), sep);
+    const QString name = NomPic(list.at(i), sep).toCaseFolded();
     const auto found = groupOf.constFind(name);
     if (found == groupOf.constEnd()) {
       groupOf.insert(name, groups.size());

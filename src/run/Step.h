@@ -33,9 +33,9 @@ struct StepEnd {
   bool completed() const { return !cancelled && stopMessage.isEmpty(); }
 };
 
-// Runs work(i) for every list entry. Entries whose output names collide run
-// in list order on one worker, so the later entry wins whatever the number of
-// workers. The largest sources start first, so the step does not end waiting
+// Runs work(i) for every list entry. Entries whose output names collide (case
+// aside) run in list order on one worker, so the later entry wins whatever the
+// number of workers. The largest sources start first, so the step does not end waiting
 // on one big picture. A work item that throws is handed to `failed` and the
 // step goes on.
 StepEnd runStep(const QStringList& list, const StepSettings& settings, RunView& view,

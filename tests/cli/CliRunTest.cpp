@@ -154,13 +154,13 @@ TEST_F(Cli, StrippedCopiesAndTheStandalonePageBesideAnUnchangedPhpPage) {
   ASSERT_EQ(plain.exitCode, 0) << plain.errText().toStdString();
   const QByteArray php = readAll(dest() + "/g.php");
 
-  // A g.html the program did not write is someone's: without a Yes it stays.
+  // A g.html the program did not write is someone's: without a Yes nothing is written.
   QFile foreign(dest() + "/g.html");
   ASSERT_TRUE(foreign.open(QIODevice::WriteOnly));
   foreign.write("<p>ma page</p>");
   foreign.close();
   const auto kept = runCli(gallery("g", {"--copy", "--standalone", "--keep", "--quiet", located}));
-  ASSERT_EQ(kept.exitCode, 0) << kept.errText().toStdString();
+  EXPECT_EQ(kept.exitCode, 2) << kept.errText().toStdString();
   EXPECT_EQ(readAll(dest() + "/g.html"), "<p>ma page</p>");
 
   const auto r = runCli(
@@ -489,7 +489,8 @@ TEST_F(Cli, PreviewWritesThumbnailsAndTempHtmlInItsFolder) {
   EXPECT_TRUE(r.errText().contains("Génération des miniatures (Aperçu)\n"));
   expectJpeg(folder + "/a.jpg", 140, 104, kBaseline, 100);
   expectJpeg(folder + "/b é.jpg", 104, 140, kBaseline, 100);
-  EXPECT_FALSE(QFile::exists(folder + "/vieux.jpg"));  // emptied first
+  // The mark named no file: nothing of the user's went, a file of the same name was replaced.
+  EXPECT_TRUE(QFile::exists(folder + "/vieux.jpg"));
   EXPECT_TRUE(QFileInfo(folder + "/garde").isDir());
 
   const QList<QByteArray> lines = pageLines(folder + "/temp.html");
@@ -501,24 +502,40 @@ TEST_F(Cli, PreviewWritesThumbnailsAndTempHtmlInItsFolder) {
                      "\" xthumbnail-orig-image=\"image3(31).JPG\" width=\"104\" "
                      "height=\"140\"></a><p>b &#233;.jpg</td>"));
   EXPECT_FALSE(QFileInfo::exists(dest()));  // no destination is touched
+
+  // The next preview empties the folder of what this one wrote, and only that.
+  ASSERT_EQ(runCli(QStringList{"--preview", "--preview-dir", folder, wide}).exitCode, 0);
+  EXPECT_FALSE(QFile::exists(folder + "/b é.jpg"));
+  EXPECT_TRUE(QFile::exists(folder + "/a.jpg"));
+  EXPECT_TRUE(QFile::exists(folder + "/vieux.jpg"));
 }
 
-// At a terminal question, Ctrl-C ends the run at once and Ctrl-D answers No.
-TEST_F(Cli, InterruptOrEndOfInputAtAQuestion) {
+// At a terminal question, Ctrl-C ends the run at once and Ctrl-D answers No;
+// answers are whole lines, and one that is neither yes nor no asks again.
+// Nothing is deleted before both questions are answered.
+TEST_F(Cli, AnswersAtTheTerminalQuestions) {
   const QString one = picture("src/neuf.jpg", 160, 120);
-  const QByteArray old = "ancienne miniature";
+  const QByteArray old = "ancienne image";
   struct Case {
-    char key;
+    std::vector<QByteArray> typed;  // one per prompt
     int exitCode;
-  } cases[] = {{'\x03', 130}, {'\x04', 0}};
+    bool oldKept;
+  } cases[] = {
+      {{"\x03"}, 130, true},
+      {{"\x04", "\x04"}, 0, true},
+      {{"n" + QByteArray(62, ' ') + "\n", "n\n"}, 0, true},
+      {{"o\n", "\x03"}, 130, true},
+      {{"peut-être\n", "o\n", "OUI\n"}, 0, false},
+  };
   for (const Case& c : cases) {
-    SCOPED_TRACE(int(c.key));
+    SCOPED_TRACE(c.typed.front().toStdString());
     QDir(dest()).removeRecursively();
-    QDir().mkpath(dest() + "/minig");
-    QFile f(mini("g", "ancien.jpg"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(old);
-    f.close();
+    for (const QString& path : {mini("g", "ancien.jpg"), pic("g", "ancien.jpg")}) {
+      QDir().mkpath(QFileInfo(path).path());
+      QFile f(path);
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+      f.write(old);
+    }
 
     int terminal = -1;
     const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
@@ -538,17 +555,23 @@ TEST_F(Cli, InterruptOrEndOfInputAtAQuestion) {
     QByteArray seen;
     char buffer[512];
     ssize_t n;
-    while (!seen.contains("[O/n]") && (n = ::read(terminal, buffer, sizeof buffer)) > 0)
-      seen.append(buffer, n);
-    ASSERT_TRUE(seen.contains("[O/n]")) << seen.toStdString();
-    ASSERT_EQ(::write(terminal, &c.key, 1), 1);
-    while (::read(terminal, buffer, sizeof buffer) > 0) {
+    const auto prompts = [&] { return seen.count("[O/n] ") + seen.count("(non) : "); };
+    for (size_t k = 0; k < c.typed.size(); ++k) {
+      while (prompts() <= qsizetype(k) && (n = ::read(terminal, buffer, sizeof buffer)) > 0)
+        seen.append(buffer, n);
+      ASSERT_EQ(prompts(), qsizetype(k + 1)) << seen.toStdString();
+      ASSERT_EQ(::write(terminal, c.typed[k].constData(), size_t(c.typed[k].size())),
+                c.typed[k].size());
     }
+    while ((n = ::read(terminal, buffer, sizeof buffer)) > 0)
+      seen.append(buffer, n);
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     ::close(terminal);
-    EXPECT_EQ(WEXITSTATUS(status), c.exitCode);
-    EXPECT_EQ(readAll(mini("g", "ancien.jpg")), old);  // never deleted
+    EXPECT_EQ(WEXITSTATUS(status), c.exitCode) << seen.toStdString();
+    EXPECT_EQ(prompts(), qsizetype(c.typed.size())) << seen.toStdString();
+    EXPECT_EQ(QFile::exists(mini("g", "ancien.jpg")), c.oldKept);
+    EXPECT_EQ(QFile::exists(pic("g", "ancien.jpg")), c.oldKept);
     EXPECT_EQ(QFile::exists(dest() + "/g.php"), c.exitCode == 0);
     EXPECT_EQ(QFile::exists(pic("g", "neuf.jpg")), c.exitCode == 0);
   }

@@ -155,11 +155,17 @@ inline int identifyQuality(const QString& path) {
 }
 
 // Every file under root, by path relative to root, with its bytes.
+// Every file under root but the gallery's record, lock and preview mark (they
+// hold times); other hidden files, such as a temporary file left, are kept.
 inline std::map<QString, QByteArray> treeOf(const QString& root) {
   std::map<QString, QByteArray> files;
   QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
   while (it.hasNext()) {
     const QString path = it.next();
+    const QString name = it.fileName();
+    if (name.startsWith('.') && (name.endsWith(".pixolane") || name.endsWith(".pixolane-verrou") ||
+                                 name == ".pixolane-apercu"))
+      continue;
     files[QDir(root).relativeFilePath(path)] = readAll(path);
   }
   return files;

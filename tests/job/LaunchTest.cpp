@@ -84,6 +84,7 @@ TEST(LaunchCheck, CustomSizeIsTakenEvenWhenCopying) {
   }
   GalleryJob limits = readyJob();
   limits.Option6 = true;
+  limits.Check2 = 0;  // stretched: the box is the drawing
   limits.Text1 = "1";
   limits.Text2 = "65500";
   EXPECT_TRUE(checkLaunch(limits).ok);
@@ -108,6 +109,9 @@ TEST(LaunchCheck, BadCustomSizeIsRefusedAndTargetUnchanged) {
       {"1000", "7a", LaunchField::CustomHeight, "hauteur"},
       {"65500", "65500", LaunchField::CustomWidth, "150 mégapixels"},
       {"15000", "10001", LaunchField::CustomWidth, "150 mégapixels"},
+      // Keeping proportions, a square photograph makes a side squared.
+      {"20000", "100", LaunchField::CustomWidth, "12247 pixels"},
+      {"100", "12248", LaunchField::CustomHeight, "12247 pixels"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.width.toStdString() + " x " + c.height.toStdString());

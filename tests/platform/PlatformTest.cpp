@@ -1,13 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <functional>
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "platform/Files.h"
 #include "platform/PictureListing.h"
 #include "platform/Platform.h"
 
 using namespace pixolane;
+using namespace pixolane::platform;
 
 TEST(Platform, PerUserFoldersAndDrives) {
   // Test mode is on: these are Qt's test locations, never the user's own.
@@ -43,4 +50,70 @@ TEST(Platform, PicturesInReadingOrder) {
   EXPECT_EQ(platform::picturesIn(dir.path()),
             QStringList({"abc.jpg", "B1.jpg", "b01.jpg", "b1.jpg", "Ecole.jpeg", "été.jpg",
                          "p2.jpg", "P3.jpg", "p10.jpg", "x.JPEG", "zoo.jpg"}));
+}
+
+// The one writer: a link at the path is replaced, never written through; a
+// write or sync that fails leaves the earlier file whole and says why.
+TEST(Platform, WriterNeverFollowsLinksNorTrustsAWrite) {
+  QTemporaryDir tmp;
+  const QString dir = tmp.path() + '/';
+  const auto put = [](const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+  };
+  const auto read = [](const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+  };
+  put(dir + "original.jpg", "the user's original");
+  ASSERT_TRUE(QFile::link(dir + "original.jpg", dir + "link.jpg"));
+  put(dir + "earlier.jpg", "earlier");
+  put(dir + "source.jpg", QByteArray(20000, 's'));
+  const QByteArray big(20000, 'n');
+
+  struct Case {
+    const char* name;
+    std::function<bool(QString*)> write;
+    QString path;
+    QByteArray expected;  // at `path` afterwards
+    const char* reason;   // empty: success
+  };
+  const Case cases[] = {
+      {"link at the path",
+       [&](QString* e) { return writeFileAtomically(dir + "link.jpg", "new", e); },
+       dir + "link.jpg", "new", ""},
+      {"copy over a link",
+       [&](QString* e) { return copyFileAtomically(dir + "earlier.jpg", dir + "link2.jpg", e); },
+       dir + "link2.jpg", "earlier", ""},
+      {"file-size limit",
+       [&](QString* e) {
+         rlimit old;
+         getrlimit(RLIMIT_FSIZE, &old);
+         rlimit limit = old;
+         limit.rlim_cur = 8192;
+         setrlimit(RLIMIT_FSIZE, &limit);
+         const bool ok = writeFileAtomically(dir + "earlier.jpg", big, e);
+         const bool copied = copyFileAtomically(dir + "source.jpg", dir + "earlier.jpg", e);
+         setrlimit(RLIMIT_FSIZE, &old);
+         return ok || copied;
+       },
+       dir + "earlier.jpg", "earlier", "taille de fichier limitée"},
+      {"folder sync", [&](QString* e) { return syncFolder(dir + "missing", e); }, dir + "missing",
+       "(missing)", "introuvable"},
+  };
+  ASSERT_TRUE(QFile::link(dir + "original.jpg", dir + "link2.jpg"));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QString error;
+    const bool ok = c.write(&error);
+    EXPECT_EQ(ok, !*c.reason) << error.toStdString();
+    EXPECT_TRUE(error.contains(QString::fromUtf8(c.reason))) << error.toStdString();
+    EXPECT_EQ(read(c.path), c.expected);
+    EXPECT_FALSE(QFileInfo(c.path).isSymLink());
+  }
+  EXPECT_EQ(read(dir + "original.jpg"), "the user's original");
+  // Nothing half-written stays behind, and a later run has nothing to discard.
+  EXPECT_EQ(QDir(dir).entryList(QDir::Hidden | QDir::Files).size(), 5);
+  EXPECT_EQ(discardLeftovers(dir), 0);
 }

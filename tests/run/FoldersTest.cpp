@@ -38,6 +38,13 @@ class VerifExistance : public ::testing::Test {
   QStringList filesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
   }
+  // What the answers gave up, relative to the destination; nothing is deleted yet.
+  static QStringList givenUp(const FolderOutcome& outcome, const QString& root) {
+    QStringList names;
+    for (const GivenUp& file : outcome.givenUp)
+      names << QDir(root).relativeFilePath(file.path);
+    return names;
+  }
 };
 
 }  // namespace
@@ -53,11 +60,14 @@ TEST_F(VerifExistance, AsksThumbnailsFirstThenPhotosWithExactTexts) {
   fill(layout.thumbnailsFolder, {"a.jpg"});
   fill(layout.photosFolder, {"a.jpg", "noext"});
   view.answers = {true, true};
-  EXPECT_TRUE(Verif_Existance(layout, "vacances", view).ok);
+  const FolderOutcome outcome = Verif_Existance(layout, "vacances", view);
+  EXPECT_TRUE(outcome.ok);
   ASSERT_EQ(view.questions, (QStringList{thumbsQuestion, photosQuestion}));
   EXPECT_EQ(view.questionTitles, (QStringList{"Traitement", "Traitement"}));
-  EXPECT_TRUE(filesIn(layout.thumbnailsFolder).isEmpty());
-  EXPECT_TRUE(filesIn(layout.photosFolder).isEmpty());  // files without extension too
+  // Files without extension too; both questions come before any deletion.
+  EXPECT_EQ(givenUp(outcome, tmp.path()),
+            (QStringList{"minivacances/a.jpg", "picvacances/a.jpg", "picvacances/noext"}));
+  EXPECT_EQ(filesIn(layout.photosFolder), (QStringList{"a.jpg", "noext"}));
 }
 
 TEST_F(VerifExistance, NoToThumbnailsKeepsThemAndStillPreparesThePhotosFolder) {
@@ -71,19 +81,10 @@ TEST_F(VerifExistance, NoToThumbnailsKeepsThemAndStillPreparesThePhotosFolder) {
   fill(layout.photosFolder, {"b.jpg"});
   FakeView second;
   second.answers = {false, true};
-  EXPECT_TRUE(Verif_Existance(layout, "vacances", second).ok);
+  const FolderOutcome outcome = Verif_Existance(layout, "vacances", second);
+  EXPECT_TRUE(outcome.ok);
   EXPECT_EQ(second.questions.size(), 2);
-  EXPECT_EQ(filesIn(layout.thumbnailsFolder), QStringList{"a.jpg"});
-  EXPECT_TRUE(filesIn(layout.photosFolder).isEmpty());
-}
-
-TEST_F(VerifExistance, YesToThumbnailsNoToPhotos) {
-  fill(layout.thumbnailsFolder, {"a.jpg", "b.jpg"});
-  fill(layout.photosFolder, {"a.jpg"});
-  view.answers = {true, false};
-  EXPECT_TRUE(Verif_Existance(layout, "vacances", view).ok);
-  EXPECT_TRUE(filesIn(layout.thumbnailsFolder).isEmpty());
-  EXPECT_EQ(filesIn(layout.photosFolder), QStringList{"a.jpg"});
+  EXPECT_EQ(givenUp(outcome, tmp.path()), QStringList{"picvacances/b.jpg"});
 }
 
 TEST_F(VerifExistance, SubFoldersAndHiddenFilesDoNotCountAndAreKept) {
@@ -96,8 +97,8 @@ TEST_F(VerifExistance, SubFoldersAndHiddenFilesDoNotCountAndAreKept) {
 
   // When asked and answered Yes, sub-folders and their files still stay.
   fill(layout.thumbnailsFolder, {"a.jpg"});
-  EXPECT_TRUE(Verif_Existance(layout, "vacances", view).ok);
-  EXPECT_TRUE(QFile::exists(layout.thumbnailsFolder + "/sub/inner.jpg"));
+  EXPECT_EQ(givenUp(Verif_Existance(layout, "vacances", view), tmp.path()),
+            QStringList{"minivacances/a.jpg"});
 }
 
 TEST_F(VerifExistance, FolderThatCannotBeCreatedStopsBeforeAnythingIsTouched) {

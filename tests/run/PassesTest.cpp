@@ -9,7 +9,12 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <functional>
+#include <map>
+
 #include "imaging/CImageInfo.h"
+#include "run/GalleryLock.h"
+#include "run/GalleryRecord.h"
 #include "run/Passes.h"
 #include "run/ProcessingRun.h"
 #include "support/FakeView.h"
@@ -67,7 +72,8 @@ class Passes : public ::testing::Test {
     QDirIterator it(dest, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
       const QString f = it.next();
-      if (!f.endsWith(".jpg") && !f.endsWith(".php"))
+      if (!f.endsWith(".jpg") && !f.endsWith(".php") && !f.endsWith("/.noel.pixolane") &&
+          !f.endsWith("/.noel.pixolane-verrou"))
         found << f;
     }
     return found;
@@ -217,7 +223,7 @@ TEST_F(Passes, PreviewWritesThumbnailsAndPageIntoThePreviewFolderOnly) {
   EXPECT_EQ(report.pagePath, folder + "temp.html");
   EXPECT_EQ(view.navigated, QStringList{folder + "temp.html"});
   EXPECT_EQ(QDir(folder).entryList(QDir::Files, QDir::Name),
-            (QStringList{"a.jpg", "b.jpg", "temp.html"}));
+            (QStringList{"a.jpg", "b.jpg", "stale.jpg", "temp.html"}));  // no preview wrote stale
   EXPECT_EQ(sizeOf(folder + "b.jpg"), std::make_pair(74, 100));
   EXPECT_EQ(view.statuses,
             (QStringList{"Génération des miniatures (Aperçu)", "Génération du fichier Html..."}));
@@ -272,5 +278,117 @@ TEST_F(Passes, SourcesWhereTheRunWritesStopItBeforeAnythingIsTouched) {
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), before);
     EXPECT_EQ(QDir(dest).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
+  }
+}
+
+// Before anything is touched: a linked output folder, a second run, a page of
+// the user's. Then what a "Oui" gives up goes only once the new page is in place.
+TEST_F(Passes, GalleryIsPreparedWithoutLosingAnything) {
+  const QStringList list = {picture("a.jpg", 320, 240)};
+  const auto put = [](const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+  };
+  const QString elsewhere = tmp.path() + "/docs/";
+  put(elsewhere + "notes.txt", "notes");
+  put(dest + "mininoel/old.jpg", "old");
+  struct Case {
+    const char* name;
+    std::function<void()> setUp;
+    QString mustSay;  // in the stop message; empty: the run declines or goes on
+  };
+  GalleryLock other;
+  const Case cases[] = {
+      {"linked photos folder",
+       [&] { ASSERT_TRUE(QFile::link(elsewhere.chopped(1), dest + "picnoel")); },
+       "est un lien vers " + elsewhere.chopped(1)},
+      {"second run",
+       [&] {
+         QFile::remove(dest + "picnoel");
+         QString message;
+         other = GalleryLock::take(dest, "noel", &message);
+         ASSERT_TRUE(other.held()) << message.toStdString();
+       },
+       "déjà en cours de création"},
+      {"page of the user's",
+       [&] {
+         other = GalleryLock();
+         put(dest + "noel.php", "<?php include 'site.php'; ?>");
+         view.answers = {false};
+       },
+       ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    view = FakeView();
+    c.setUp();
+    const RunReport report = run(job(list));
+    EXPECT_TRUE(report.stopped);
+    EXPECT_EQ(report.stopMessage.contains(c.mustSay), true) << report.stopMessage.toStdString();
+    EXPECT_EQ(view.questions.size(), c.mustSay.isEmpty() ? 1 : 0);
+    EXPECT_EQ(imaging::test::readAll(elsewhere + "notes.txt"), "notes");
+    EXPECT_EQ(imaging::test::readAll(dest + "mininoel/old.jpg"), "old");
+    EXPECT_FALSE(QFile::exists(elsewhere + "a.jpg"));
+  }
+  EXPECT_EQ(view.questions, QStringList{"Le fichier noel.php existe et n'a pas été créé par "
+                                        "Pixolane. Le remplacer ?"});
+  view.answers = {false};
+  EXPECT_TRUE(run(job(list)).declined);
+  EXPECT_EQ(imaging::test::readAll(dest + "noel.php"), "<?php include 'site.php'; ?>");
+
+  // Oui to both: the old thumbnail is still there while the new page is written.
+  struct WatchingView : FakeView {
+    std::function<void(const QString&)> onStatus;
+    void setStatus(const QString& s) override {
+      FakeView::setStatus(s);
+      onStatus(s);
+    }
+  } watching;
+  watching.answers = {true, true};
+  bool oldThereAtPage = false;
+  watching.onStatus = [&](const QString& s) {
+    if (s.startsWith("Génération du fichier php"))
+      oldThereAtPage = QFile::exists(dest + "mininoel/old.jpg");
+  };
+  QFile::remove(dest + "noel.php");
+  ProcessingRun r(job(list), watching, RunOptions{.sep = '/'});
+  r.Form_Load();
+  const RunReport replaced = r.Timer1_Timer();
+  EXPECT_TRUE(replaced.errors.isEmpty()) << replaced.errors.join('\n').toStdString();
+  EXPECT_TRUE(oldThereAtPage);
+  EXPECT_FALSE(QFile::exists(dest + "mininoel/old.jpg"));
+  EXPECT_TRUE(QFile::exists(dest + "mininoel/a.jpg"));
+}
+
+// The record only saves time: a damaged one costs a full run, never a
+// different byte, and a page the record vouches for is replaced without asking.
+TEST_F(Passes, DamagedRecordGivesTheSameGallery) {
+  const QStringList list = {picture("a.jpg", 320, 240), picture("b.jpg", 240, 320)};
+  run(job(list));
+  const auto bytesOf = [&] {
+    std::map<QString, QByteArray> files;
+    for (const QString& name : {"noel.php", "picnoel/a.jpg", "mininoel/b.jpg"})
+      files[name] = imaging::test::readAll(dest + name);
+    return files;
+  };
+  const auto first = bytesOf();
+  const QString record = GalleryRecord::pathFor(dest, "noel");
+  ASSERT_FALSE(GalleryRecord::load(record).isEmpty());
+  ASSERT_TRUE(GalleryRecord::load(record).find("noel.php"));
+  for (const QByteArray& damage : {QByteArray("pixolane-record 1\nnot\tan\tentry\n"),
+                                   QByteArray("\xff\xfe garbage"), QByteArray()}) {
+    QFile f(record);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(damage);
+    f.close();
+    EXPECT_TRUE(GalleryRecord::load(record).isEmpty());
+    view = FakeView();
+    view.answers = {true, true};
+    const RunReport report = run(job(list));
+    EXPECT_TRUE(report.errors.isEmpty());
+    EXPECT_EQ(bytesOf(), first);
+    EXPECT_EQ(GalleryRecord::load(record).entries().size(), 5u);  // two of each and the page
   }
 }
