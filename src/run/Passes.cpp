@@ -217,9 +217,9 @@ QString recordName(const QString& destination, const QString& path, QChar sep) {
   return name;
 }
 
-// After the steps, whatever their outcome: make the renames durable, and once
-// the page is in place delete what a "Oui" gave up; then record what the run
-// wrote, with what earlier runs wrote that is still there as they left it.
+// After the steps, whatever their outcome: once the page is in place, delete
+// what a "Oui" gave up; then record what the run wrote, with what earlier runs
+// wrote that is still there as they left it.
 void finishGallery(ProcessingRun& run, const OutputLayout& layout, const QString& destination,
                    const Outcomes& outcomes, const std::vector<GivenUp>& givenUp,
                    GalleryRecord record, const QString& recordPath, RunReport& report) {
