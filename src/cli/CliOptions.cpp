@@ -71,8 +71,8 @@ QList<QCommandLineOption> optionTable() {
       O("new-window", "les liens ouvrent une nouvelle fenêtre"),
       O("site", "dossiers du site (jusqu'à quatre noms)", "A/B/C/D"),
       O("replace",
-        "répondre Oui à « effacer les fichiers existants ? » et à « le remplacer ? » pour une "
-        "page qui n'est pas de Pixolane (défaut : demander sur un terminal, sinon Non)"),
+        "répondre Oui à « effacer les fichiers existants ? » et à « le remplacer ? » pour "
+        "une page qui n'est pas de Pixolane (défaut : demander sur un terminal, sinon Non)"),
       O("keep", "répondre Non à ces questions"),
       O("standalone",
         "écrire aussi la page autonome NOM.html, qui s'ouvre seule dans tout navigateur"),
@@ -86,6 +86,13 @@ QList<QCommandLineOption> optionTable() {
       O("preview-dir", "dossier de l'aperçu (défaut : dossier d'aperçu de l'utilisateur)",
         "DOSSIER"),
       O({"j", "jobs"}, "nombre de tâches parallèles (défaut : un par cœur)", "N"),
+      O("force", "tout redessiner, même ce qu'une exécution précédente a déjà fait"),
+      O("dry-run",
+        "afficher ce que ferait l'exécution (à dessiner, inchangées, à effacer) sans rien "
+        "demander ni écrire"),
+      O("prune",
+        "effacer les fichiers qu'une exécution précédente a écrits pour des images qui ne "
+        "sont plus dans la liste"),
       O("quiet", "pas d'affichage de progression"),
   };
 }
@@ -206,6 +213,12 @@ bool setFlag(const QString& name, CliOptions& o) {
     job.ModeApercu = -1;
   else if (name == "quiet")
     o.quiet = true;
+  else if (name == "force")
+    o.force = true;
+  else if (name == "dry-run")
+    o.dryRun = true;
+  else if (name == "prune")
+    o.prune = true;
   else
     return false;
   return true;

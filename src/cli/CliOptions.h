@@ -16,6 +16,9 @@ struct CliOptions {
   int jobs = 0;
   bool sortByDate = false;  // --sort date
   bool quiet = false;
+  bool force = false;    // draw everything again
+  bool dryRun = false;   // say what a run would do, touch nothing
+  bool prune = false;    // delete what earlier runs made for pictures no longer listed
   bool help = false;     // -h, --help
   bool version = false;  // -v, --version
 };

@@ -1,5 +1,6 @@
 // pixolane-cli: the gallery run from a terminal.
 #include <QCoreApplication>
+#include <QDir>
 #include <QStandardPaths>
 
 #include <signal.h>
@@ -13,6 +14,7 @@
 #include "job/Launch.h"
 #include "run/Folders.h"
 #include "run/ProcessingRun.h"
+#include "run/Rerun.h"
 
 using pixolane::job::checkLaunch;
 using pixolane::job::GalleryJob;
@@ -46,6 +48,26 @@ void catchInterrupt() {
 void printLine(FILE* f, const QString& text) {
   std::fputs((text + '\n').toLocal8Bit().constData(), f);
   std::fflush(f);
+}
+
+void printList(const QString& title, const QStringList& paths) {
+  printLine(stdout, title + QStringLiteral(" (%1) :").arg(paths.size()));
+  for (const QString& path : paths)
+    printLine(stdout, QStringLiteral("  ") + QDir::toNativeSeparators(path));
+}
+
+// --dry-run: what the run would draw, keep and delete; nothing is asked or written.
+void printDryRun(const cli::CliOptions& options) {
+  const GalleryJob& job = options.job;
+  run::DryRun plan;
+  if (job.ModeApercu == -1)
+    plan.toDraw = job.List1;  // a preview draws everything
+  else
+    plan = run::dryRun(job, pixolane::platform::nativeSeparator(), options.force,
+                       options.folders == cli::FolderAnswer::Replace, options.prune);
+  printList(QStringLiteral("à dessiner"), plan.toDraw);
+  printList(QStringLiteral("inchangées"), plan.unchanged);
+  printList(QStringLiteral("à effacer"), plan.toDelete);
 }
 
 }  // namespace
@@ -96,11 +118,19 @@ int main(int argc, char** argv) {
                             .arg(located));
   }
 
+  if (options.dryRun) {
+    printDryRun(options);
+    return kWritten;
+  }
+
   catchInterrupt();
   const bool terminal = isatty(STDERR_FILENO) && isatty(STDIN_FILENO);
   cli::TerminalView view(options.folders, options.quiet, terminal);
   ProcessingRun run(job, view,
-                    RunOptions{.workers = options.jobs, .previewFolder = options.previewDir});
+                    RunOptions{.workers = options.jobs,
+                               .previewFolder = options.previewDir,
+                               .force = options.force,
+                               .prune = options.prune});
   run.Form_Load();
   const RunReport report = run.Timer1_Timer();
   run.Form_Unload();

@@ -16,6 +16,7 @@ namespace pixolane::run {
 struct RunReport {
   int picturesWritten = 0;  // full-size pictures, or preview thumbnails
   int thumbnailsWritten = 0;
+  int drawn = 0;           // listed pictures with an output drawn (or copied) by this run
   int unchanged = 0;       // pictures an earlier run made the same way, kept as they were
   QStringList errors;      // "Une erreur s'est produite... (path)" entries, in list order
   QStringList reasons;     // reasons[i] says why errors[i] happened, in French (may be empty)
@@ -35,7 +36,9 @@ struct RunReport {
 struct RunOptions {
   int workers = 0;  // 0: one per core
   QChar sep = platform::nativeSeparator();
-  QString previewFolder;                  // empty: the per-user preview folder
+  QString previewFolder;  // empty: the per-user preview folder
+  bool force = false;     // draw everything, whatever earlier runs made
+  bool prune = false;     // delete what earlier runs wrote for pictures no longer listed
   platform::DocumentOpener openDocument;  // empty: platform::openDocument
 };
 

@@ -169,9 +169,9 @@ TEST(ParseArguments, SiteFolderFillsTheFourBoxes) {
 }
 
 TEST(ParseArguments, FlagsSetTheirJobFields) {
-  const auto r =
-      parseArguments({"--copy", "--stretch", "--baseline", "--names", "--new-window", "--open",
-                      "--preview", "--quiet", "--replace", "-t", "Noël à Paris", "-n", "noel"});
+  const auto r = parseArguments({"--copy", "--stretch", "--baseline", "--names", "--new-window",
+                                 "--open", "--preview", "--quiet", "--replace", "--force",
+                                 "--dry-run", "--prune", "-t", "Noël à Paris", "-n", "noel"});
   ASSERT_TRUE(r.ok);
   const GalleryJob& job = r.options.job;
   EXPECT_EQ(job.Check3, 0);
@@ -184,6 +184,7 @@ TEST(ParseArguments, FlagsSetTheirJobFields) {
   EXPECT_EQ(job.Text5, "Noël à Paris");
   EXPECT_EQ(job.Text4, "noel");
   EXPECT_TRUE(r.options.quiet);
+  EXPECT_TRUE(r.options.force && r.options.dryRun && r.options.prune);
   EXPECT_EQ(r.options.folders, FolderAnswer::Replace);
   EXPECT_EQ(parseArguments({"--replace", "--keep"}).options.folders, FolderAnswer::Keep);
   EXPECT_TRUE(parseArguments({"-h"}).options.help);

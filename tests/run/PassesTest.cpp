@@ -101,7 +101,8 @@ TEST_F(Passes, ResizePassWritesPicturesThumbnailsAndPageWithProgress) {
 
   EXPECT_EQ(view.statuses,
             (QStringList{"Génération des Images Web Etape 1/2",
-                         "Génération des miniatures-Etape 2/2", "Génération du fichier php..."}));
+                         "Génération des miniatures-Etape 2/2", "Génération du fichier php...",
+                         "3 images dessinées, 0 inchangée"}));
   EXPECT_EQ(view.captions.first(), "Traitement.... (1/3) a.jpg 0%");
   EXPECT_TRUE(view.captions.contains("Traitement.... (3/3) c.jpg 100%"));
   EXPECT_EQ(view.maxima, (QList<float>{2.0f, 2.0f}));
