@@ -30,6 +30,12 @@ using job::LaunchCheck;
 using job::LaunchField;
 using job::restoreSavedLocation;
 
+QString previewBrowserName(const QString& galleryTitle) {
+  const QString name = QStringLiteral("Aperçu de la gallerie");
+  const QString title = galleryTitle.trimmed();
+  return title.isEmpty() ? name : name + QStringLiteral(" « ") + title + QStringLiteral(" »");
+}
+
 Form1::Form1(Services services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)) {
   setWindowTitle(kTitle);
@@ -47,12 +53,13 @@ Form1::Form1(Services services, QWidget* parent)
   tab0_ = new ListPage(job_.List1);
   tab1_ = new PicturePage(job_, services_);
   tab2_ = new GalleryPage(job_, services_);
-  SSTab1->addTab(tab0_, kTab0);
-  SSTab1->addTab(tab1_, kTab1);
-  SSTab1->addTab(tab2_, kTab2);
+  // Alt+1, Alt+2, Alt+3 open the tabs.
+  SSTab1->addTab(tab0_, '&' + kTab0);
+  SSTab1->addTab(tab1_, '&' + kTab1);
+  SSTab1->addTab(tab2_, '&' + kTab2);
 
-  WebBrowser1 = named(new QWebEngineView(central), QStringLiteral("WebBrowser1"),
-                      QStringLiteral("Aperçu de la gallerie"));
+  WebBrowser1 =
+      named(new QWebEngineView(central), QStringLiteral("WebBrowser1"), previewBrowserName({}));
   WebBrowser1->setGeometry(200, 8, 545, 537);
 
   connect(tab0_, &ListPage::addClicked, this, &Form1::Command4_Click);
@@ -89,11 +96,11 @@ void Form1::buildModes() {
   const QString mode = QStringLiteral("Mode d'exécution");
   Frame4 = named(new QGroupBox(mode, centralWidget()), QStringLiteral("Frame4"), mode);
   Frame4->setGeometry(8, 464, 185, 81);
-  para = named(new QCheckBox(QStringLiteral("Paramétres"), Frame4), QStringLiteral("para"),
+  para = named(new QCheckBox(QStringLiteral("&Paramétres"), Frame4), QStringLiteral("para"),
                QStringLiteral("Paramétres"));
   para->setGeometry(16, 22, 160, 24);
-  aper = named(new QCheckBox(QStringLiteral("Aperçu"), Frame4), QStringLiteral("aper"),
-               QStringLiteral("Aperçu"));
+  aper = named(new QCheckBox(QStringLiteral("Aperç&u"), Frame4), QStringLiteral("aper"),
+               QStringLiteral("Mode aperçu"));
   aper->setGeometry(16, 48, 160, 24);
   connect(para, &QCheckBox::toggled, this, &Form1::para_Click);
   connect(aper, &QCheckBox::toggled, this, &Form1::aper_Click);
@@ -169,6 +176,7 @@ void Form1::aper_Click() {
     return;
   }
   para->setChecked(false);
+  WebBrowser1->setAccessibleName(previewBrowserName(job_.Text5));
   WebBrowser1->show();
   SSTab1->hide();
 }
@@ -204,6 +212,11 @@ void Form1::Command6_Click() {
     switch (check.field) {
       case LaunchField::List:
         SSTab1->setCurrentIndex(0);
+        Frame1->focusFiles();
+        break;
+      case LaunchField::PageName:
+      case LaunchField::Destination:
+        tab2_->focusField(check.field);
         break;
       case LaunchField::CustomWidth:
       case LaunchField::CustomHeight:

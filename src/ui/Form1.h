@@ -31,6 +31,9 @@ inline const QString kTab0 = QStringLiteral("1.Liste de Traitement");
 inline const QString kTab1 = QStringLiteral("2.Traitement des Images");
 inline const QString kTab2 = QStringLiteral("3.Création de la  gallerie");
 
+// The preview browser's accessible name: what it shows, the gallery of that title.
+QString previewBrowserName(const QString& galleryTitle);
+
 class Form1 : public QMainWindow {
   Q_OBJECT
 

@@ -58,20 +58,23 @@ ListPage::ListPage(QStringList& entries, QWidget* parent) : QWidget(parent) {
   List1->setSelectionMode(QAbstractItemView::MultiSelection);
   List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
+  // The picker has a pair of the same buttons: the names say which list.
   Command7 = pictureButton(this, QStringLiteral("Command7"), QStringLiteral("Aucun"), false);
+  Command7->setAccessibleName(QStringLiteral("Tout désélectionner (liste)"));
   Command7->setGeometry(8, 452, 28, 28);
   Command8 = pictureButton(this, QStringLiteral("Command8"), QStringLiteral("Tous"), true);
+  Command8->setAccessibleName(QStringLiteral("Tout sélectionner (liste)"));
   Command8->setGeometry(40, 452, 28, 28);
   Label1 = named(new QLabel(QStringLiteral("Total : 0"), this), QStringLiteral("Label1"),
                  QStringLiteral("Total : 0"));
   Label1->setGeometry(80, 452, 110, 28);
-  const QString byDate = QStringLiteral("Trier par date");
+  const QString byDate = QStringLiteral("&Trier par date");
   Command10 = named(new QPushButton(byDate, this), QStringLiteral("Command10"), byDate);
   Command10->setGeometry(196, 452, 128, 28);
-  Command4 = named(new QPushButton(QStringLiteral("Ajouter"), this), QStringLiteral("Command4"),
+  Command4 = named(new QPushButton(QStringLiteral("&Ajouter"), this), QStringLiteral("Command4"),
                    QStringLiteral("Ajouter"));
   Command4->setGeometry(330, 452, 97, 28);
-  Command1 = named(new QPushButton(QStringLiteral("Supprimer"), this), QStringLiteral("Command1"),
+  Command1 = named(new QPushButton(QStringLiteral("&Supprimer"), this), QStringLiteral("Command1"),
                    QStringLiteral("Supprimer"));
   Command1->setGeometry(434, 452, 97, 28);
 

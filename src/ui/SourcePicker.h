@@ -36,6 +36,8 @@ class SourcePicker : public QGroupBox {
   QStringList selectedPaths() const;
   // Drive, folder and file lists stay put while the processing list is filled.
   void setLocked(bool locked);
+  // The launch was refused for an empty list: the files to add are chosen here.
+  void focusFiles();
 
   std::int16_t SelectionEnCours() const { return SelectionEnCours_; }
   Form3* pictureWindow() const;

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
@@ -16,9 +17,12 @@
 #include <QToolButton>
 #include <QWebEngineView>
 
+#include <map>
+
 #include "UiSupport.h"
 #include "ui/Apercu.h"
 #include "ui/ChoisirDossier.h"
+#include "ui/Controls.h"
 #include "ui/Form2.h"
 #include "ui/Form3.h"
 #include "ui/Form4.h"
@@ -77,16 +81,16 @@ TEST_F(Form1Test, StartsInTheSettingsStateWithTheStartupJob) {
   EXPECT_TRUE(c.SSTab1->isVisible());
   EXPECT_FALSE(c.WebBrowser1->isVisible());
   EXPECT_EQ(c.SSTab1->geometry(), c.WebBrowser1->geometry());
-  EXPECT_EQ(c.SSTab1->tabText(0), "1.Liste de Traitement");
-  EXPECT_EQ(c.SSTab1->tabText(1), "2.Traitement des Images");
-  EXPECT_EQ(c.SSTab1->tabText(2), "3.Création de la  gallerie");
+  EXPECT_EQ(withoutMnemonic(c.SSTab1->tabText(0)), "1.Liste de Traitement");
+  EXPECT_EQ(withoutMnemonic(c.SSTab1->tabText(1)), "2.Traitement des Images");
+  EXPECT_EQ(withoutMnemonic(c.SSTab1->tabText(2)), "3.Création de la  gallerie");
   EXPECT_EQ(c.SSTab1->currentIndex(), 0);
   EXPECT_FALSE(c.SSTab1->isTabEnabled(1));
   EXPECT_FALSE(c.SSTab1->isTabEnabled(2));
   EXPECT_FALSE(c.aper->isEnabled());
   EXPECT_FALSE(c.aper->isChecked());
   EXPECT_TRUE(c.para->isChecked());
-  EXPECT_EQ(c.Frame3->title(), "Qualité des images (compression) :100%");
+  EXPECT_EQ(withoutMnemonic(c.Frame3->title()), "Qualité des images (compression) :100%");
   EXPECT_EQ(c.Label1->text(), "Total : 0");
   EXPECT_FALSE(c.Command6->isEnabledTo(c.SSTab1->widget(2)));
   EXPECT_TRUE(c.Command4->isEnabled());
@@ -276,6 +280,30 @@ TEST_F(Form1Test, CustomSizeBoxesTakeDigitsAndSelectPersonnalise) {
   EXPECT_EQ(QSize(form.job().LargeurCible, form.job().HauteurCible), QSize(800, 600));
 }
 
+TEST_F(Form1Test, TabWalksPastTheSizeBoxesAndTheArrowsRaiseTheQuality) {
+  add({0});
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  c.Check3->setFocus();
+  const auto key = [](Qt::Key k) {
+    QTest::keyClick(QApplication::focusWidget(), k);
+    return QApplication::focusWidget();
+  };
+  const auto tab = [&] { return key(Qt::Key_Tab); };
+  EXPECT_EQ(tab(), c.Option5);  // the group is entered on the option "Ajouter" chose
+  EXPECT_EQ(key(Qt::Key_Right), c.Option3);
+  EXPECT_EQ(tab(), c.Text1);
+  EXPECT_EQ(tab(), c.Text2);
+  EXPECT_EQ(tab(), c.Check2);
+  EXPECT_TRUE(c.Option3->isChecked());
+  EXPECT_EQ(QSize(form.job().LargeurCible, form.job().HauteurCible), QSize(1024, 768));
+  EXPECT_EQ(tab(), c.HScroll1);
+  QTest::keyClick(c.HScroll1, Qt::Key_Left);
+  EXPECT_EQ(form.job().Qualite, 99);
+  QTest::keyClick(c.HScroll1, Qt::Key_Right);
+  EXPECT_EQ(form.job().Qualite, 100);
+}
+
 TEST_F(Form1Test, PictureOptionsKeepTheJobInStep) {
   add({0});
   click(c.Option2);
@@ -291,7 +319,7 @@ TEST_F(Form1Test, PictureOptionsKeepTheJobInStep) {
 
   c.HScroll1->setValue(85);
   EXPECT_EQ(form.job().Qualite, 85);
-  EXPECT_EQ(c.Frame3->title(), "Qualité des images (compression) :85%");
+  EXPECT_EQ(withoutMnemonic(c.Frame3->title()), "Qualité des images (compression) :85%");
   c.HScroll1->setValue(0);
   EXPECT_EQ(form.job().Qualite, 10);  // never below what the writer takes
 
@@ -399,6 +427,10 @@ TEST_F(Form1Test, LaunchChecksInOrder) {
   c.Text2->setText("70000");
   EXPECT_FALSE(launch().isEmpty());
   EXPECT_TRUE(c.Text2->hasFocus());
+  c.SSTab1->setCurrentIndex(2);
+  c.Text3->setText(" ");
+  EXPECT_EQ(launch(), "Veuillez renseigner le dossier de sortie");
+  EXPECT_TRUE(c.Text3->hasFocus());  // the box to fill, not the button
   EXPECT_EQ(windows, 0);
   EXPECT_EQ(form.job().LargeurCible, 640);
 }
@@ -452,29 +484,86 @@ TEST_F(Form1Test, DestinationButtonFillsTheSiteFoldersAndCancelKeepsThem) {
   EXPECT_EQ(form.job().Text6, expected);
 }
 
-TEST_F(Form1Test, EveryControlIsNamedByItsCaption) {
+TEST_F(Form1Test, ControlsHaveDistinctNamesAndMnemonicsThatDoNotCollide) {
   QAccessible::setActive(true);
-  int checked = 0;
+  // What a screen reader says: a combo box's own name is its value, its label names it.
+  const auto spoken = [](QWidget* w) {
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    if (!qobject_cast<QComboBox*>(w))
+      return a->text(QAccessible::Name);
+    const auto labels = a->relations(QAccessible::Label);
+    return labels.isEmpty() ? QString() : labels.first().first->text(QAccessible::Name);
+  };
+  const std::map<QString, QString> names{
+      {"Drive1", "Lecteur"},
+      {"Combo2", "Taille de la bordure des miniatures"},
+      {"Check1", "Aperçu des images"},
+      {"aper", "Mode aperçu"},
+      {"Command9", "Aperçu de la compression"},
+      {"Command5", "Choisir le dossier de destination"},
+      {"Command2", "Tout sélectionner (fichiers)"},
+      {"Command3", "Tout désélectionner (fichiers)"},
+      {"Command8", "Tout sélectionner (liste)"},
+      {"Command7", "Tout désélectionner (liste)"},
+      {"WebBrowser1", "Aperçu de la gallerie"},
+  };
+  for (const auto& [object, name] : names)
+    EXPECT_EQ(spoken(form.findChild<QWidget*>(object)), name) << object.toStdString();
+  // Every other control is named by its caption as read; no two buttons alike.
+  QStringList buttons;
   for (QWidget* w : form.findChildren<QWidget*>()) {
     QString caption;
-    if (auto* b = qobject_cast<QToolButton*>(w))
-      caption = b->toolTip();
-    else if (auto* b = qobject_cast<QAbstractButton*>(w))
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
       caption = b->text();
     else if (auto* l = qobject_cast<QLabel*>(w))
       caption = l->text();
     else if (auto* g = qobject_cast<QGroupBox*>(w))
       caption = g->title();
-    else
+    if (qobject_cast<QAbstractButton*>(w) && w->parent() != c.SSTab1->tabBar())
+      buttons << spoken(w);
+    if (caption.isEmpty() || names.count(w->objectName()))
       continue;
-    if (caption.isEmpty() && !w->accessibleName().isEmpty())
-      continue;  // parts of Qt's own widgets
-    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
-    ASSERT_NE(a, nullptr);
-    EXPECT_EQ(a->text(QAccessible::Name), caption) << w->metaObject()->className();
-    ++checked;
+    EXPECT_EQ(spoken(w), withoutMnemonic(caption)) << w->objectName().toStdString();
   }
-  EXPECT_GT(checked, 40);
+  EXPECT_GT(buttons.size(), 25);
+  EXPECT_EQ(QSet<QString>(buttons.begin(), buttons.end()).size(), buttons.size())
+      << buttons.join(", ").toStdString();
+
+  // Alt+A adds; each tab, opened by its Alt+digit, shows no two controls with one mnemonic.
+  c.Check1->setChecked(false);
+  clickItem(c.File1, 0);
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  QTest::keyClick(&form, Qt::Key_A, Qt::AltModifier);
+  // A mnemonic presses its button as a click would, shown pressed a moment.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form.job().List1.isEmpty(); }));
+  EXPECT_EQ(form.job().List1, QStringList{entry("img0.jpg")});
+  for (int tab = 0; tab < 3; ++tab) {
+    QTest::keyClick(&form, Qt::Key(Qt::Key_1 + tab), Qt::AltModifier);
+    ASSERT_EQ(c.SSTab1->currentIndex(), tab);
+    QStringList captions;
+    for (int i = 0; i < 3; ++i)
+      captions << c.SSTab1->tabText(i);
+    for (QWidget* w : form.findChildren<QWidget*>()) {
+      if (!w->isVisible())
+        continue;
+      if (auto* b = qobject_cast<QAbstractButton*>(w))
+        captions << b->text();
+      else if (auto* l = qobject_cast<QLabel*>(w))
+        captions << l->text();
+      else if (auto* g = qobject_cast<QGroupBox*>(w))
+        captions << g->title();
+    }
+    std::map<QString, QString> keys;
+    for (const QString& caption : captions) {
+      const QString key = QKeySequence::mnemonic(caption).toString();
+      if (!key.isEmpty())
+        EXPECT_TRUE(keys.emplace(key, caption).second)
+            << key.toStdString() << ": " << keys[key].toStdString() << " / "
+            << caption.toStdString();
+    }
+    EXPECT_GT(keys.size(), 8u) << tab;
+  }
 }
 
 TEST_F(Form1Test, F1OpensTheAboutWindow) {
