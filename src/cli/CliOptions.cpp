@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QTranslator>
 
+#include "imaging/ExifDate.h"
 #include "job/Launch.h"
 #include "job/Presets.h"
 #include "platform/PictureListing.h"
@@ -73,6 +74,13 @@ QList<QCommandLineOption> optionTable() {
         "répondre Oui à « effacer les fichiers existants ? » et à « le remplacer ? » pour "
         "une page qui n'est pas de Pixolane (défaut : demander sur un terminal, sinon Non)"),
       O("keep", "répondre Non à ces questions"),
+      O("standalone",
+        "écrire aussi la page autonome NOM.html, qui s'ouvre seule dans tout navigateur"),
+      O("sort", "ordre des images : given (l'ordre donné, défaut) ou date (date de prise de vue)",
+        "given|date"),
+      O("strip-private",
+        "retirer des copies (--copy) la position GPS, les numéros de série, les noms du "
+        "propriétaire et de l'auteur, les notes du fabricant et les aperçus"),
       O("open", "ouvrir le document .html à la fin"),
       O("preview", "faire l'aperçu de la galerie au lieu de la galerie"),
       O("preview-dir", "dossier de l'aperçu (défaut : dossier d'aperçu de l'utilisateur)",
@@ -197,6 +205,10 @@ bool setFlag(const QString& name, CliOptions& o) {
     o.folders = FolderAnswer::Keep;
   else if (name == "open")
     job.Check4 = 1;
+  else if (name == "standalone")
+    job.Check7 = 1;
+  else if (name == "strip-private")
+    job.stripPrivate = true;
   else if (name == "preview")
     job.ModeApercu = -1;
   else if (name == "quiet")
@@ -251,6 +263,10 @@ QString setValue(const QString& name, const QString& a, const QString* v, CliOpt
   } else if (name == "site") {
     if (!v || !setSite(job, *v))
       return "Option --site : jusqu'à quatre noms de dossiers séparés par /";
+  } else if (name == "sort") {
+    if (!v || (*v != "given" && *v != "date"))
+      return "Option --sort : given ou date attendu";
+    o.sortByDate = *v == "date";
   } else if (name == "preview-dir") {
     if (!v)
       return "Option --preview-dir : dossier attendu";
@@ -348,6 +364,8 @@ ParseResult parseArguments(const QStringList& args) {
     else
       return refuse("Fichier introuvable : " + a);
   }
+  if (o.sortByDate)
+    job.List1 = imaging::orderByDateTaken(job.List1);
   return result;
 }
 

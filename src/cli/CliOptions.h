@@ -14,6 +14,7 @@ struct CliOptions {
   FolderAnswer folders = FolderAnswer::Ask;
   QString previewDir;
   int jobs = 0;
+  bool sortByDate = false;  // --sort date
   bool quiet = false;
   bool force = false;    // draw everything again
   bool dryRun = false;   // say what a run would do, touch nothing

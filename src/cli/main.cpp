@@ -10,6 +10,7 @@
 #include "Version.h"
 #include "cli/CliOptions.h"
 #include "cli/TerminalView.h"
+#include "imaging/StripPrivate.h"
 #include "job/Launch.h"
 #include "run/Folders.h"
 #include "run/ProcessingRun.h"
@@ -17,6 +18,7 @@
 
 using pixolane::job::checkLaunch;
 using pixolane::job::GalleryJob;
+using pixolane::job::isSet;
 using pixolane::job::LaunchCheck;
 using pixolane::run::checkNamedPreviewFolder;
 using pixolane::run::FolderOutcome;
@@ -105,6 +107,15 @@ int main(int argc, char** argv) {
       printLine(stderr, folder.message);
       return kRefused;
     }
+  }
+
+  // Copies are published as they are: say when they would carry where the
+  // photos were taken.
+  if (job.ModeApercu != -1 && !isSet(job.Check3) && !job.stripPrivate) {
+    if (const int located = pixolane::imaging::countWithGpsPosition(job.List1))
+      printLine(stderr, QStringLiteral("Attention : %1 images contiennent leur position GPS. "
+                                       "--strip-private la retire des copies.")
+                            .arg(located));
   }
 
   if (options.dryRun) {

@@ -17,6 +17,7 @@
 #include "run/GalleryRecord.h"
 #include "run/Naming.h"
 #include "run/Rerun.h"
+#include "run/Standalone.h"
 #include "run/Step.h"
 #include "run/ThumbnailStore.h"
 
@@ -136,7 +137,7 @@ pages::Layout pageLayout(const GalleryJob& job, const Outcomes& outcomes,
 }
 
 void Generation_Html(ProcessingRun& run, const OutputLayout& layout, const Outcomes& outcomes,
-                     RunReport& report) {
+                     bool standalone, RunReport& report) {
   const GalleryJob& job = run.job();
   run.view().setStatus(QStringLiteral("Génération du fichier php..."));
   pages::GalleryPageData data;
@@ -150,6 +151,8 @@ void Generation_Html(ProcessingRun& run, const OutputLayout& layout, const Outco
     report.pagePath = layout.page;
   else
     report.addError(error);
+  if (standalone && !report.pagePath.isEmpty())
+    writeStandalone(job, layout.document, data.cells, report);
 }
 
 bool stopForFolders(const FolderOutcome& outcome, RunView& view, RunReport& report) {
@@ -286,6 +289,9 @@ void finishGallery(ProcessingRun& run, const OutputLayout& layout, const QString
   }
   if (!report.pagePath.isEmpty())
     kept.put(GalleryRecord::entryFor(recordName(destination, layout.page, sep), layout.page));
+  if (!report.standalonePath.isEmpty())
+    kept.put(
+        GalleryRecord::entryFor(recordName(destination, layout.document, sep), layout.document));
   QString error;
   if (!kept.save(recordPath, &error) || !platform::syncFolder(destination, &error))
     report.addError(error);
@@ -306,8 +312,11 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
   RunReport stopped;
   // Sources first: nothing may be created, asked or deleted while one of them
   // lies where the run writes.
+  QStringList pages{layout.page};
+  if (isOne(job.Check7))
+    pages << layout.document;
   const FolderOutcome sources =
-      checkSourcesOutside(job.List1, {layout.photosFolder, layout.thumbnailsFolder}, {layout.page});
+      checkSourcesOutside(job.List1, {layout.photosFolder, layout.thumbnailsFolder}, pages);
   if (stopForFolders(sources, view, stopped))
     return stopped;
   QString lockMessage;
@@ -323,6 +332,13 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
   if (stopForFolders(
           confirmPageReplacement(layout.page, NomPic(layout.page, sep),
                                  record.find(recordName(destination, layout.page, sep)), view),
+          view, stopped))
+    return stopped;
+  // The standalone page is someone's too when the program did not write it.
+  if (isOne(job.Check7) &&
+      stopForFolders(
+          confirmStandalone(layout.document, NomPic(layout.document, sep),
+                            record.find(recordName(destination, layout.document, sep)), view),
           view, stopped))
     return stopped;
   // What a run that was cut short (a crash, a power cut) left half-written.
@@ -356,7 +372,7 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
       report.addError(error);
       return;
     }
-    Generation_Html(run, layout, outcomes, report);
+    Generation_Html(run, layout, outcomes, isOne(job.Check7), report);
     if (!report.pagePath.isEmpty() && !platform::syncFolder(destination, &error))
       report.addError(error);
   });
@@ -437,7 +453,7 @@ RunReport Traitement_Copie(ProcessingRun& run) {
                       const QString source = job.List1.at(i);
                       QString reason;
                       outcomes.pictureWritten[i] =
-                          platform::copyFileAtomically(source, layout.photoOf(source), &reason);
+                          copyPicture(source, layout.photoOf(source), job.stripPrivate, &reason);
                       if (!outcomes.pictureWritten[i])
                         outcomes.fail(i, source, reason);
                     });

@@ -24,7 +24,8 @@ struct RunReport {
   bool stopped = false;    // the output folders could not be prepared; nothing was written
   bool declined = false;   // (and stopped) the user would not have a file of theirs replaced
   QString stopMessage;
-  QString pagePath;  // the page written, when one was
+  QString pagePath;        // the page written, when one was
+  QString standalonePath;  // the standalone page written, when one was
 
   void addError(const QString& entry, const QString& reason = QString()) {
     errors << entry;

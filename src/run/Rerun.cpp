@@ -113,8 +113,11 @@ OutputPlan planOutput(const GalleryRecord& record, const Twins& twins, const QSt
 }  // namespace
 
 QString pictureSettings(const GalleryJob& job, bool drawnTogether) {
+  // A copy kept from a run that did not strip it would publish what this run
+  // was asked to remove.
   if (!job::isSet(job.Check3))
-    return QStringLiteral("copie");
+    return job.stripPrivate ? QStringLiteral("copie sans données privées")
+                            : QStringLiteral("copie");
   const bool boxFits = job.LargeurMini <= job.LargeurCible && job.HauteurMini <= job.HauteurCible;
   return QStringLiteral("image %1 qualité %2 %3 %4%5")
       .arg(geometry(job))

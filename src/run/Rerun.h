@@ -23,7 +23,8 @@
 namespace pixolane::run {
 
 // The key of a full-size picture: target size, proportions, quality,
-// progressive or baseline, engine version; or the copy's. `drawnTogether`:
+// progressive or baseline, engine version; or the copy's (stripped of private
+// data or not). `drawnTogether`:
 // drawn from one decode with its thumbnail, which then shapes it too when its
 // box does not fit in the target (the decode scale serves the larger).
 QString pictureSettings(const job::GalleryJob& job, bool drawnTogether);

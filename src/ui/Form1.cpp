@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QWebEngineView>
 
+#include "imaging/StripPrivate.h"
 #include "job/Launch.h"
 #include "job/SavedLocation.h"
 #include "run/Naming.h"
@@ -345,6 +346,15 @@ void Form1::Command6_Click() {
   }
   GalleryJob run = job_;
   run.ModeApercu = 0;
+  // Copies go out as they are: ask before publishing where photos were taken.
+  if (!job::isSet(run.Check3)) {
+    if (const int located = imaging::countWithGpsPosition(run.List1))
+      run.stripPrivate = askYesNo(services_, this,
+                                  QStringLiteral("%1 images contiennent leur position GPS. "
+                                                 "La retirer des copies ?")
+                                      .arg(located),
+                                  kTitle);
+  }
   runForm2(std::move(run));
 }
 

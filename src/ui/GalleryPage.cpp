@@ -29,8 +29,10 @@ GalleryPage::GalleryPage(GalleryJob& job, const Services& services, QWidget* par
   }
   connect(Check4, &QCheckBox::toggled, this, [this] { job_.Check4 = checkValue(Check4); });
   connect(Check5, &QCheckBox::toggled, this, [this] { job_.Check5 = checkValue(Check5); });
+  connect(Check7, &QCheckBox::toggled, this, [this] { job_.Check7 = checkValue(Check7); });
   job_.Check4 = checkValue(Check4);
   job_.Check5 = checkValue(Check5);
+  job_.Check7 = checkValue(Check7);
 
   connect(Command5, &QPushButton::clicked, this, &GalleryPage::Command5_Click);
   connect(Command6, &QPushButton::clicked, this, &GalleryPage::launchClicked);
@@ -86,10 +88,13 @@ void GalleryPage::buildOptions() {
   const QString names = QStringLiteral("&Afficher les noms des fichiers images");
   Check5 = named(new QCheckBox(names, this), QStringLiteral("Check5"), names);
   Check5->setGeometry(8, 274, 400, 24);
+  const QString standalone = QStringLiteral("Page autono&me (.html)");
+  Check7 = named(new QCheckBox(standalone, this), QStringLiteral("Check7"), standalone);
+  Check7->setGeometry(8, 302, 400, 24);
 
   const QString create = QStringLiteral("Création de la &gallerie");
   Command6 = named(new QPushButton(create, this), QStringLiteral("Command6"), create);
-  Command6->setGeometry(8, 316, 220, 34);
+  Command6->setGeometry(8, 340, 220, 34);
   Command6->setEnabled(false);
 }
 

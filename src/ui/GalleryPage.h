@@ -52,6 +52,7 @@ class GalleryPage : public QWidget {
   QLineEdit* Text4 = nullptr;
   QCheckBox* Check4 = nullptr;
   QCheckBox* Check5 = nullptr;
+  QCheckBox* Check7 = nullptr;  // "Page autonome (.html)"
   QPushButton* Command6 = nullptr;
 };
 

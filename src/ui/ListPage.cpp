@@ -13,6 +13,7 @@
 
 #include "platform/PictureListing.h"
 #include "platform/Platform.h"
+#include "imaging/ExifDate.h"
 #include "ui/Controls.h"
 
 namespace pixolane::ui {
@@ -111,6 +112,12 @@ class DropTarget : public QObject {
 
 }  // namespace
 
+void ProcessingList::sortByDateTaken() {
+  beginResetModel();
+  entries_ = imaging::orderByDateTaken(entries_);
+  endResetModel();
+}
+
 ListPage::ListPage(QStringList& entries, QWidget* parent) : QWidget(parent) {
   model_ = new ProcessingList(entries, this);
   List1 =
@@ -129,7 +136,10 @@ ListPage::ListPage(QStringList& entries, QWidget* parent) : QWidget(parent) {
   Command8->setGeometry(40, 452, 28, 28);
   Label1 = named(new QLabel(QStringLiteral("Total : 0"), this), QStringLiteral("Label1"),
                  QStringLiteral("Total : 0"));
-  Label1->setGeometry(80, 452, 200, 28);
+  Label1->setGeometry(80, 452, 110, 28);
+  const QString byDate = QStringLiteral("&Trier par date");
+  Command10 = named(new QPushButton(byDate, this), QStringLiteral("Command10"), byDate);
+  Command10->setGeometry(196, 452, 128, 28);
   Command4 = named(new QPushButton(QStringLiteral("&Ajouter"), this), QStringLiteral("Command4"),
                    QStringLiteral("Ajouter"));
   Command4->setGeometry(330, 452, 97, 28);
@@ -146,6 +156,7 @@ ListPage::ListPage(QStringList& entries, QWidget* parent) : QWidget(parent) {
                    {Label1, 0, 1, 0, 1}, {Command4, 1, 1, 1, 1}, {Command1, 1, 1, 1, 1}};
   showCutNamesInTooltips(List1);
   List1->viewport()->installEventFilter(new DropTarget(List1->viewport(), this));
+  connect(Command10, &QPushButton::clicked, this, &ListPage::Command10_Click);
 }
 
 int ListPage::count() const {
@@ -179,6 +190,10 @@ void ListPage::Command7_Click() {
 
 void ListPage::Command8_Click() {
   List1->selectAll();
+}
+
+void ListPage::Command10_Click() {
+  model_->sortByDateTaken();
 }
 
 void ListPage::updateTotal() {

@@ -31,6 +31,8 @@ class ProcessingList : public QAbstractListModel {
   void append(const QStringList& paths);
   // Removes the rows given in increasing order.
   void removeRowList(const QList<int>& rows);
+  // Puts the entries in the order their pictures were taken.
+  void sortByDateTaken();
 
  private:
   QStringList& entries_;
@@ -66,8 +68,9 @@ class ListPage : public QWidget {
   void dropped(const DroppedItems& items);
 
  public slots:
-  void Command7_Click();  // "Aucun"
-  void Command8_Click();  // "Tous"
+  void Command7_Click();   // "Aucun"
+  void Command8_Click();   // "Tous"
+  void Command10_Click();  // "Trier par date"
 
  private:
   void updateTotal();
@@ -80,6 +83,7 @@ class ListPage : public QWidget {
   QLabel* Label1 = nullptr;
   QPushButton* Command4 = nullptr;
   QPushButton* Command1 = nullptr;
+  QPushButton* Command10 = nullptr;
 };
 
 }  // namespace pixolane::ui

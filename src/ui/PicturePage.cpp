@@ -40,6 +40,16 @@ QCheckBox* check(QWidget* parent, const QString& objectName, const QString& text
 // The size buttons, in the order of job::kSizePresets.
 enum Preset { k320, k640, k800, k1024, k1280 };
 
+// `mnemonicAt`: where the '&' goes, so Alt and the next character choose it.
+QString presetCaption(Preset preset, int mnemonicAt) {
+  const job::SizePreset& p = job::kSizePresets[preset];
+  return QStringLiteral("%1 x %2").arg(p.width).arg(p.height).insert(mnemonicAt, QLatin1Char('&'));
+}
+
+QString boxCaption(const char* size, const job::ThumbnailBox& box) {
+  return QStringLiteral("%1 (%2x%2 px)").arg(QString::fromUtf8(size)).arg(box.side);
+}
+
 }  // namespace
 
 QString qualityCaption(int quality) {
@@ -81,11 +91,11 @@ void PicturePage::buildSize() {
   // Three columns: presets on two rows, then the custom size.
   // Mnemonics on digits the tab bar leaves free. "Résolution d'écran" has none:
   // its caption becomes the screen's size once chosen.
-  Option1 = option(this, QStringLiteral("Option1"), QStringLiteral("320 x 2&40"));
-  Option5 = option(this, QStringLiteral("Option5"), QStringLiteral("&640 x 480"));
-  Option3 = option(this, QStringLiteral("Option3"), QStringLiteral("1024 x &768"));
-  Option4 = option(this, QStringLiteral("Option4"), QStringLiteral("&800 x 600"));
-  Option2 = option(this, QStringLiteral("Option2"), QStringLiteral("128&0 x 1024"));
+  Option1 = option(this, QStringLiteral("Option1"), presetCaption(k320, 7));   // 320 x 2&40
+  Option5 = option(this, QStringLiteral("Option5"), presetCaption(k640, 0));   // &640 x 480
+  Option3 = option(this, QStringLiteral("Option3"), presetCaption(k1024, 7));  // 1024 x &768
+  Option4 = option(this, QStringLiteral("Option4"), presetCaption(k800, 0));   // &800 x 600
+  Option2 = option(this, QStringLiteral("Option2"), presetCaption(k1280, 3));  // 128&0 x 1024
   Option7 = option(this, QStringLiteral("Option7"), QStringLiteral("Résolution d'écran"));
   Option6 = option(this, QStringLiteral("Option6"), QStringLiteral("Perso&nnalisé"));
   const int col[3] = {24, 194, 364};
@@ -167,9 +177,9 @@ void PicturePage::buildThumbnails() {
   Frame2 = named(new QGroupBox(QStringLiteral("Taille des miniatures"), this),
                  QStringLiteral("Frame2"), QStringLiteral("Taille des miniatures"));
   Frame2->setGeometry(8, 334, 523, 58);
-  opt[2] = option(Frame2, QStringLiteral("opt(2)"), QStringLiteral("Pe&tite (100x100 px)"));
-  opt[3] = option(Frame2, QStringLiteral("opt(3)"), QStringLiteral("&Moyenne (140x140 px)"));
-  opt[1] = option(Frame2, QStringLiteral("opt(1)"), QStringLiteral("Gran&de (230x230 px)"));
+  opt[2] = option(Frame2, QStringLiteral("opt(2)"), boxCaption("Pe&tite", job::kSmallThumbnails));
+  opt[3] = option(Frame2, QStringLiteral("opt(3)"), boxCaption("&Moyenne", job::kMediumThumbnails));
+  opt[1] = option(Frame2, QStringLiteral("opt(1)"), boxCaption("Gran&de", job::kLargeThumbnails));
   opt[2]->setGeometry(12, 24, 160, 24);
   opt[3]->setGeometry(180, 24, 170, 24);
   opt[1]->setGeometry(358, 24, 160, 24);

@@ -188,6 +188,12 @@ TEST(ParseArguments, FlagsSetTheirJobFields) {
   EXPECT_EQ(r.options.folders, FolderAnswer::Replace);
   EXPECT_EQ(parseArguments({"--replace", "--keep"}).options.folders, FolderAnswer::Keep);
   EXPECT_TRUE(parseArguments({"-h"}).options.help);
+  const auto web = parseArguments({"--standalone", "--strip-private", "--sort", "given"});
+  EXPECT_EQ(web.options.job.Check7, 1);
+  EXPECT_TRUE(web.options.job.stripPrivate);
+  EXPECT_FALSE(web.options.sortByDate);
+  EXPECT_TRUE(parseArguments({"--sort=date"}).options.sortByDate);
+  EXPECT_EQ(parseArguments({"--sort", "nom"}).error, "Option --sort : given ou date attendu");
 }
 
 TEST(ParseArguments, DestinationBecomesAnAbsoluteFolderWithItsSeparator) {

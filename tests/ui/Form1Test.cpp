@@ -23,6 +23,7 @@
 #include "ui/Apercu.h"
 #include "ui/ChoisirDossier.h"
 #include "ui/Controls.h"
+#include "ui/Form2.h"
 #include "ui/Form3.h"
 #include "ui/Form4.h"
 #include "ui/PicturePage.h"
@@ -45,6 +46,12 @@ class Form1Test : public ::testing::Test {
     // Other extensions and cases must not be missed, other files must not show.
     test::makeJpeg(dir_->filePath("upper.JPEG"), "90x120", "gradient:green-yellow");
     QFile(dir_->filePath("notes.txt")).open(QIODevice::WriteOnly);
+    // Dates taken, and a GPS position, for the list's sort and the copy question.
+    QProcess::execute(
+        "exiftool", {"-q", "-q", "-overwrite_original", "-DateTimeOriginal=2021:06:01 10:00:00",
+                     "-GPSLatitude=45", "-GPSLatitudeRef=N", dir_->filePath("img1.jpg"), "-execute",
+                     "-q", "-q", "-overwrite_original", "-DateTimeOriginal=2020:01:01 10:00:00",
+                     dir_->filePath("img3.jpg")});
   }
   static void TearDownTestSuite() { delete dir_; }
   static QString folder() { return QDir::toNativeSeparators(dir_->path()); }
@@ -61,8 +68,11 @@ class Form1Test : public ::testing::Test {
     click(c.Command4);
   }
 
-  static ui::Services counting(ui::Services s, int* windows) {
-    s.windowOpened = [windows](QDialog&) { ++*windows; };
+  static ui::Services counting(ui::Services s, int* windows, GalleryJob* ran) {
+    s.windowOpened = [windows, ran](QDialog& w) {
+      ++*windows;
+      *ran = static_cast<Form2&>(w).job();
+    };
     return s;
   }
 
@@ -70,7 +80,8 @@ class Form1Test : public ::testing::Test {
   MessageLog log;  // before the window: its start-up must show nothing
   ui::FolderDialog folders;
   int windows = 0;  // processing windows opened
-  Form1 form{counting(test::services(&log, nullptr, &folders), &windows)};
+  GalleryJob ran;   // the job of the last one
+  Form1 form{counting(test::services(&log, nullptr, &folders), &windows, &ran)};
   test::MainControls c{form};
 };
 
@@ -430,6 +441,27 @@ TEST_F(Form1Test, LaunchChecksInOrder) {
   EXPECT_TRUE(c.Text3->hasFocus());  // the box to fill, not the button
   EXPECT_EQ(windows, 0);
   EXPECT_EQ(form.job().LargeurCible, 640);
+}
+
+TEST_F(Form1Test, SortByDateStandalonePageAndTheGpsQuestionBeforeACopy) {
+  add({0, 1, 3});
+  click(form.findChild<QPushButton*>("Command10"));  // "Trier par date"
+  EXPECT_EQ(form.job().List1,
+            QStringList({entry("img3.jpg"), entry("img1.jpg"), entry("img0.jpg")}));
+
+  QTemporaryDir out;
+  c.Text3->setText(out.path() + "/");
+  c.Text4->setText("g");
+  c.Check3->setChecked(false);  // copies
+  c.Check4->setChecked(false);
+  form.findChild<QCheckBox*>("Check7")->setChecked(true);
+  test::runToEnd(form, [this] { form.Command6_Click(); });
+  ASSERT_EQ(log.questions.size(), 1u);
+  EXPECT_EQ(log.questions[0].text,
+            "1 images contiennent leur position GPS. La retirer des copies ?");
+  EXPECT_TRUE(ran.stripPrivate);
+  EXPECT_EQ(ran.Check7, 1);
+  EXPECT_TRUE(QFileInfo::exists(out.path() + "/g.html"));
 }
 
 TEST_F(Form1Test, DestinationButtonFillsTheSiteFoldersAndCancelKeepsThem) {
