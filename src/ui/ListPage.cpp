@@ -11,9 +11,9 @@
 
 #include <algorithm>
 
+#include "imaging/ExifDate.h"
 #include "platform/PictureListing.h"
 #include "platform/Platform.h"
-#include "imaging/ExifDate.h"
 #include "ui/Controls.h"
 
 namespace pixolane::ui {
