@@ -64,8 +64,8 @@ QString counted(qsizetype n, const QString& one, const QString& many) {
 }  // namespace
 
 QString runSummary(const run::RunReport& report, const QString& pageName) {
-  QString images = counted(report.picturesWritten + report.unchanged, QStringLiteral("image"),
-                           QStringLiteral("images"));
+  QString images =
+      counted(report.drawn + report.unchanged, QStringLiteral("image"), QStringLiteral("images"));
   if (report.unchanged > 0) {
     images += QStringLiteral(" (dont %1)")
                   .arg(counted(report.unchanged, QStringLiteral("inchangée"),

@@ -351,10 +351,10 @@ TEST(ErrorList, HundredsOfEntriesStayWithinTheScreenWithEveryReasonInTheDetails)
 
 TEST(RunEnd, SummaryCountsAndStopTexts) {
   using pixolane::run::RunReport;
-  RunReport some{.picturesWritten = 18, .unchanged = 12, .pagePath = "/d/vacances.php"};
+  RunReport some{.drawn = 18, .unchanged = 12, .pagePath = "/d/vacances.php"};
   EXPECT_EQ(pixolane::ui::runSummary(some, "vacances"),
             "La galerie « vacances » est créée : 30 images (dont 12 inchangées), 0 erreur.");
-  RunReport one{.picturesWritten = 0, .unchanged = 1};
+  RunReport one{.drawn = 0, .unchanged = 1};
   one.addError("e1");
   one.addError("e2");
   EXPECT_EQ(pixolane::ui::runSummary(one, "%1"),
