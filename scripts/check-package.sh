@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks what an installation and the Debian package hold, without touching the
 # machine: installs into a temporary prefix, validates the desktop entry and the
-# AppStream file with Debian's tools, builds the .deb with CPack, lists and
-# extracts it and runs the packaged programs' --version.
+# AppStream file with Debian's tools, builds the .deb with CPack, runs lintian
+# on it (no error, no warning), lists and extracts it and runs the packaged
+# programs' --version.
 #
 #   scripts/check-package.sh [BUILD_DIR]     (default build)
 set -euo pipefail
@@ -32,6 +33,8 @@ echo "== appstreamcli validate --no-net"
 appstreamcli validate --no-net "$work/usr/share/metainfo/$app.metainfo.xml"
 grep -q "<release version=\"$version\"" "$work/usr/share/metainfo/$app.metainfo.xml" ||
   fail "the metainfo file does not name release $version"
+grep -q "<project_license>GPL-3.0-or-later</project_license>" \
+  "$work/usr/share/metainfo/$app.metainfo.xml" || fail "the metainfo file names no licence"
 
 echo "== cpack -G DEB"
 (cd "$build" && cpack -G DEB -B "$work/deb" >"$work/cpack.log" 2>&1) || {
@@ -44,9 +47,16 @@ echo "$(basename "$deb"): Depends: $depends"
 for p in libqt6widgets6 libqt6webenginewidgets6 libvips42 qt6-translations-l10n; do
   [[ $depends == *"$p"* ]] || fail "the package does not depend on $p"
 done
+echo "== lintian"
+lintian_status=0
+lintian_out=$(lintian --fail-on error,warning "$deb" 2>&1) || lintian_status=$?
+grep -v 'running with root privileges' <<<"$lintian_out" || true
+[ "$lintian_status" = 0 ] || fail "lintian reports errors or warnings"
+dpkg-deb --info "$deb" | grep -qE '^ *[0-9]+ bytes, +[0-9]+ lines +\* *post(inst|rm)' &&
+  fail "the package has maintainer scripts (ldconfig?)"
 contents=$(dpkg-deb --contents "$deb")
 for f in usr/bin/pixolane usr/bin/pixolane-cli "usr/share/applications/$app.desktop" \
-  usr/share/man/man1/pixolane-cli.1.gz; do
+  usr/share/man/man1/pixolane-cli.1.gz usr/share/doc/pixolane/copyright; do
   [[ $contents == *"./$f"* ]] || fail "not in the package: $f"
 done
 [[ $contents == *"/pixolane/libpixolane_vips.so"* ]] || fail "not in the package: the libvips module"

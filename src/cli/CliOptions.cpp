@@ -1,12 +1,16 @@
 #include "cli/CliOptions.h"
 
+#include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
+#include <QTranslator>
 
-#include <map>
-
+#include "imaging/ExifDate.h"
 #include "job/Launch.h"
+#include "job/Presets.h"
 #include "platform/PictureListing.h"
 #include "run/Naming.h"
 
@@ -19,6 +23,113 @@ namespace {
 
 ParseResult refuse(const QString& message) {
   return ParseResult{false, message, {}};
+}
+
+QString sizeList() {
+  QStringList sizes;
+  for (const job::SizePreset& p : job::kSizePresets)
+    sizes << QStringLiteral("%1x%2").arg(p.width).arg(p.height);
+  return sizes.join(QStringLiteral(" | "));
+}
+
+QString boxList(const QString& separator, bool sides) {
+  QStringList words;
+  for (const job::ThumbnailBox& box : job::kThumbnailBoxes) {
+    words << (sides ? QString::number(box.side)
+                    : QString::fromLatin1(box.name.data(), qsizetype(box.name.size())));
+  }
+  return words.join(separator);
+}
+
+// "small, medium ou large".
+QString boxWords() {
+  QStringList words = boxList(QStringLiteral("|"), false).split('|');
+  const QString last = words.takeLast();
+  return words.join(QStringLiteral(", ")) + QStringLiteral(" ou ") + last;
+}
+
+// Every option, named by its long name in the code. The first name of a
+// valued option is the one its French messages use when it was typed short.
+QList<QCommandLineOption> optionTable() {
+  using O = QCommandLineOption;
+  return {
+      O({"d", "dest"}, "dossier de destination", "DOSSIER"),
+      O({"n", "name"}, "nom de la page (sans extension)", "NOM"),
+      O({"t", "title"}, "titre de la galerie", "TEXTE"),
+      O({"s", "size"},
+        "taille des images : " + sizeList() +
+            " (défaut 640x480) ou toute autre taille (personnalisée)",
+        "LxH"),
+      O("copy", "copier les images sans les modifier"),
+      O("stretch", "ne pas garder les proportions"),
+      O({"q", "quality"}, "qualité JPEG de 1 à 100 (défaut 100)", "N"),
+      O("baseline", "JPEG standard (défaut : progressif)"),
+      O("thumbs", "miniatures de " + boxList(", ", true) + " px (défaut small)",
+        boxList("|", false)),
+      O("border", "bordure des miniatures, 0 à 99 (défaut 2)", "N"),
+      O("names", "noms des fichiers sous les miniatures"),
+      O("new-window", "les liens ouvrent une nouvelle fenêtre"),
+      O("site", "dossiers du site (jusqu'à quatre noms)", "A/B/C/D"),
+      O("replace",
+        "répondre Oui à « effacer les fichiers existants ? » et à « le remplacer ? » pour "
+        "une page qui n'est pas de Pixolane (défaut : demander sur un terminal, sinon Non)"),
+      O("keep", "répondre Non à ces questions"),
+      O("standalone",
+        "écrire aussi la page autonome NOM.html, qui s'ouvre seule dans tout navigateur"),
+      O("sort", "ordre des images : given (l'ordre donné, défaut) ou date (date de prise de vue)",
+        "given|date"),
+      O("strip-private",
+        "retirer des copies (--copy) la position GPS, les numéros de série, les noms du "
+        "propriétaire et de l'auteur, les notes du fabricant et les aperçus"),
+      O("open", "ouvrir le document .html à la fin"),
+      O("preview", "faire l'aperçu de la galerie au lieu de la galerie"),
+      O("preview-dir", "dossier de l'aperçu (défaut : dossier d'aperçu de l'utilisateur)",
+        "DOSSIER"),
+      O({"j", "jobs"}, "nombre de tâches parallèles (défaut : un par cœur)", "N"),
+      O("force", "tout redessiner, même ce qu'une exécution précédente a déjà fait"),
+      O("dry-run",
+        "afficher ce que ferait l'exécution (à dessiner, inchangées, à effacer) sans rien "
+        "demander ni écrire"),
+      O("prune",
+        "effacer les fichiers qu'une exécution précédente a écrits pour des images qui ne "
+        "sont plus dans la liste"),
+      O("quiet", "pas d'affichage de progression"),
+  };
+}
+
+// The parser's own words in French: its usage line, section titles and the
+// help and version options it adds.
+class ParserFrench : public QTranslator {
+ public:
+  bool isEmpty() const override { return false; }
+  QString translate(const char* context, const char* source, const char*, int) const override {
+    if (qstrcmp(context, "QCommandLineParser") != 0)
+      return {};
+    static const QHash<QByteArray, QString> words = {
+        {"Usage: %1", QStringLiteral("Utilisation : %1")},
+        {"Options:", QStringLiteral("Options :")},
+        {"Arguments:", QStringLiteral("Arguments :")},
+        {"[options]", QStringLiteral("[options]")},
+        {"Displays help on commandline options.", QStringLiteral("cette aide")},
+        {"Displays help including Qt specific options.",
+         QStringLiteral("cette aide, avec les options propres à Qt")},
+        {"Displays version information.", QStringLiteral("le numéro de version")},
+    };
+    return words.value(QByteArray(source));
+  }
+};
+
+void describe(QCommandLineParser& parser) {
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+  parser.setApplicationDescription(
+      QStringLiteral("Crée une galerie web à partir de photos JPEG (fichiers dans l'ordre donné ;\n"
+                     "un dossier ajoute ses fichiers .jpg/.jpeg par ordre de nom)."));
+  parser.addOptions(optionTable());
+  parser.addHelpOption();
+  parser.addVersionOption();
+  parser.addPositionalArgument(QStringLiteral("IMAGE"),
+                               QStringLiteral("photos ou dossiers de photos"),
+                               QStringLiteral("IMAGE..."));
 }
 
 // Files of a folder that the picker would show, in the picker's order.
@@ -35,13 +146,8 @@ bool setSize(GalleryJob& job, const QString& value) {
   const auto m = form.match(value);
   if (!m.hasMatch())
     return false;
-  static const std::map<std::pair<int, int>, bool> presets = {{{320, 240}, true},
-                                                              {{640, 480}, true},
-                                                              {{800, 600}, true},
-                                                              {{1024, 768}, true},
-                                                              {{1280, 1024}, true}};
   const int w = m.captured(1).toInt(), h = m.captured(2).toInt();
-  if (presets.count({w, h})) {
+  if (job::isSizePreset(w, h)) {
     job.Option6 = false;
     job.LargeurCible = w;
     job.HauteurCible = h;
@@ -55,11 +161,10 @@ bool setSize(GalleryJob& job, const QString& value) {
 }
 
 bool setThumbs(GalleryJob& job, const QString& value) {
-  const std::map<QString, int> boxes = {{"small", 100}, {"medium", 140}, {"large", 230}};
-  const auto it = boxes.find(value);
-  if (it == boxes.end())
+  const std::optional<int> side = job::thumbnailSide(value.toStdString());
+  if (!side)
     return false;
-  job.LargeurMini = job.HauteurMini = it->second;
+  job.LargeurMini = job.HauteurMini = *side;
   return true;
 }
 
@@ -81,92 +186,132 @@ bool toInt(const QString& text, int low, int high, int* out) {
   return true;
 }
 
-// The options without a value; false when `a` is none of them.
-bool setFlag(const QString& a, CliOptions& o) {
+// Sets the flag `name` (a long name); false when it is none of them.
+bool setFlag(const QString& name, CliOptions& o) {
   GalleryJob& job = o.job;
-  if (a == "-h" || a == "--help")
-    o.help = true;
-  else if (a == "--copy")
+  if (name == "copy")
     job.Check3 = 0;
-  else if (a == "--stretch")
+  else if (name == "stretch")
     job.Check2 = 0;
-  else if (a == "--baseline")
+  else if (name == "baseline")
     job.Progressif = 0;
-  else if (a == "--names")
+  else if (name == "names")
     job.Check5 = 1;
-  else if (a == "--new-window")
+  else if (name == "new-window")
     job.Check6 = 1;
-  else if (a == "--replace")
+  else if (name == "replace")
     o.folders = FolderAnswer::Replace;
-  else if (a == "--keep")
+  else if (name == "keep")
     o.folders = FolderAnswer::Keep;
-  else if (a == "--open")
+  else if (name == "open")
     job.Check4 = 1;
-  else if (a == "--preview")
+  else if (name == "standalone")
+    job.Check7 = 1;
+  else if (name == "strip-private")
+    job.stripPrivate = true;
+  else if (name == "preview")
     job.ModeApercu = -1;
-  else if (a == "--quiet")
+  else if (name == "quiet")
     o.quiet = true;
+  else if (name == "force")
+    o.force = true;
+  else if (name == "dry-run")
+    o.dryRun = true;
+  else if (name == "prune")
+    o.prune = true;
   else
     return false;
   return true;
-}
-
-bool takesValue(const QString& a) {
-  static const QStringList options{
-      "-d", "--dest",    "-n",       "--name",   "-t",     "--title",       "-s", "--size",
-      "-q", "--quality", "--thumbs", "--border", "--site", "--preview-dir", "-j", "--jobs"};
-  return options.contains(a);
 }
 
 QString absolute(const QString& path) {
   return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
 
-// Sets the option `a` from its value (null when the arguments ended first);
-// the French error, or nothing when it was taken.
-QString setValue(const QString& a, const QString* v, CliOptions& o) {
+// Sets the valued option `name` (a long name, typed as `a`) from its value
+// (null when it had none); the French error, or nothing when it was taken.
+QString setValue(const QString& name, const QString& a, const QString* v, CliOptions& o) {
   GalleryJob& job = o.job;
   int n = 0;
-  if (a == "-d" || a == "--dest") {
+  if (name == "dest") {
     if (!v)
       return "Option " + a + " : dossier attendu";
     job.Text3 = platform::withFinalSeparator(absolute(*v));
-  } else if (a == "-n" || a == "--name") {
+  } else if (name == "name") {
     if (!v)
       return "Option " + a + " : nom attendu";
     job.Text4 = *v;
-  } else if (a == "-t" || a == "--title") {
+  } else if (name == "title") {
     if (!v)
       return "Option " + a + " : titre attendu";
     job.Text5 = *v;
-  } else if (a == "-s" || a == "--size") {
+  } else if (name == "size") {
     if (!v || !setSize(job, *v))
       return "Option " + a + " : taille attendue sous la forme LxH, par exemple 800x600";
-  } else if (a == "-q" || a == "--quality") {
+  } else if (name == "quality") {
     if (!v || !toInt(*v, 1, 100, &n))
       return "Option " + a + " : qualité de 1 à 100 attendue";
     job.Qualite = std::int16_t(n);
-  } else if (a == "--thumbs") {
+  } else if (name == "thumbs") {
     if (!v || !setThumbs(job, *v))
-      return "Option --thumbs : small, medium ou large attendu";
-  } else if (a == "--border") {
+      return "Option --thumbs : " + boxWords() + " attendu";
+  } else if (name == "border") {
     const auto border = v ? parseBorder(*v) : std::nullopt;
     if (!border)
       return "Option --border : nombre de 0 à 99 attendu";
     job.Bordure = std::int16_t(*border);
-  } else if (a == "--site") {
+  } else if (name == "site") {
     if (!v || !setSite(job, *v))
       return "Option --site : jusqu'à quatre noms de dossiers séparés par /";
-  } else if (a == "--preview-dir") {
+  } else if (name == "sort") {
+    if (!v || (*v != "given" && *v != "date"))
+      return "Option --sort : given ou date attendu";
+    o.sortByDate = *v == "date";
+  } else if (name == "preview-dir") {
     if (!v)
       return "Option --preview-dir : dossier attendu";
     o.previewDir = absolute(*v);
-  } else if (a == "-j" || a == "--jobs") {
+  } else if (name == "jobs") {
     if (!v || !toInt(*v, 1, 256, &n))
       return "Option " + a + " : nombre de 1 à 256 attendu";
     o.jobs = n;
   }
   return {};
+}
+
+// An option as the user typed it: "-j" or "--jobs".
+QString typed(const QString& name) {
+  return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+}
+
+const QCommandLineOption* findOption(const QList<QCommandLineOption>& table, const QString& name) {
+  for (const QCommandLineOption& option : table) {
+    if (option.names().contains(name))
+      return &option;
+  }
+  return nullptr;
+}
+
+// The parser's syntax errors in the terminal's French words: an unknown
+// option, a valued option at the end, a value given to a flag.
+QString syntaxError(const QCommandLineParser& parser, const QList<QCommandLineOption>& table) {
+  if (!parser.unknownOptionNames().isEmpty())
+    return "Option inconnue : " + typed(parser.unknownOptionNames().constFirst()) +
+           " (voir --help)";
+  // The parser quotes the argument it stopped at ('-s', '--copy=1').
+  const QString text = parser.errorText();
+  const qsizetype open = text.indexOf('\''), close = text.lastIndexOf('\'');
+  QString argument = open >= 0 && close > open ? text.mid(open + 1, close - open - 1) : text;
+  argument = argument.section('=', 0, 0);
+  QString name = argument;
+  while (name.startsWith('-'))
+    name.remove(0, 1);
+  const QCommandLineOption* option = findOption(table, name);
+  if (option && !option->valueName().isEmpty()) {
+    CliOptions ignored;
+    return setValue(option->names().constLast(), argument, nullptr, ignored);
+  }
+  return "Option " + argument + " : aucune valeur attendue";
 }
 
 }  // namespace
@@ -176,21 +321,41 @@ ParseResult parseArguments(const QStringList& args) {
   CliOptions& o = result.options;
   GalleryJob& job = o.job;
   job.Check4 = 0;  // a script opens nothing unless asked
-  job.LargeurMini = job.HauteurMini = 100;
+  job.LargeurMini = job.HauteurMini = job::kSmallThumbnails.side;
 
-  for (int i = 0; i < args.size(); ++i) {
-    const QString& a = args.at(i);
-    if (setFlag(a, o))
+  QCommandLineParser parser;
+  describe(parser);
+  const QList<QCommandLineOption> table = optionTable();
+  // The parser skips the first argument, the program's name.
+  if (!parser.parse(QStringList{QStringLiteral("pixolane-cli")} + args))
+    return refuse(syntaxError(parser, table));
+  if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+    o.help = true;
+    return result;
+  }
+  if (parser.isSet(QStringLiteral("version"))) {
+    o.version = true;
+    return result;
+  }
+
+  // In the order typed, so a later option wins (--replace --keep keeps).
+  QHash<QString, qsizetype> taken;
+  for (const QString& seen : parser.optionNames()) {
+    const QCommandLineOption* option = findOption(table, seen);
+    if (!option)
       continue;
-    if (takesValue(a)) {
-      const QString* v = i + 1 < args.size() ? &args.at(++i) : nullptr;
-      const QString error = setValue(a, v, o);
-      if (!error.isEmpty())
-        return refuse(error);
+    const QString name = option->names().constLast();
+    if (option->valueName().isEmpty()) {
+      setFlag(name, o);
       continue;
     }
-    if (a.startsWith('-') && a.size() > 1)
-      return refuse("Option inconnue : " + a + " (voir --help)");
+    const QString value = parser.values(name).value(taken[name]++);
+    const QString error = setValue(name, typed(seen), &value, o);
+    if (!error.isEmpty())
+      return refuse(error);
+  }
+
+  for (const QString& a : parser.positionalArguments()) {
     const QFileInfo info(a);
     if (info.isDir())
       job.List1 << picturesIn(a);
@@ -199,44 +364,29 @@ ParseResult parseArguments(const QStringList& args) {
     else
       return refuse("Fichier introuvable : " + a);
   }
+  if (o.sortByDate)
+    job.List1 = imaging::orderByDateTaken(job.List1);
   return result;
 }
 
 QString helpText() {
-  return QStringLiteral(
-      "Utilisation : pixolane-cli [options] IMAGE...\n"
-      "Crée une galerie web à partir de photos JPEG (fichiers dans l'ordre donné ;\n"
-      "un dossier ajoute ses fichiers .jpg/.jpeg par ordre de nom).\n"
-      "\n"
-      "  -d, --dest DOSSIER     dossier de destination\n"
-      "  -n, --name NOM         nom de la page (sans extension)\n"
-      "  -t, --title TEXTE      titre de la galerie\n"
-      "  -s, --size LxH         320x240 | 640x480 (défaut) | 800x600 | 1024x768 |\n"
-      "                         1280x1024 | toute autre taille (personnalisée)\n"
-      "      --copy             copier les images sans les modifier\n"
-      "      --stretch          ne pas garder les proportions\n"
-      "  -q, --quality N        qualité JPEG de 1 à 100 (défaut 100)\n"
-      "      --baseline         JPEG standard (défaut : progressif)\n"
-      "      --thumbs small|medium|large   miniatures de 100, 140 ou 230 px (défaut small)\n"
-      "      --border N         bordure des miniatures, 0 à 99 (défaut 2)\n"
-      "      --names            noms des fichiers sous les miniatures\n"
-      "      --new-window       les liens ouvrent une nouvelle fenêtre\n"
-      "      --site A/B/C/D     dossiers du site (jusqu'à quatre noms)\n"
-      "      --replace | --keep répondre Oui | Non à « effacer les fichiers existants ? »\n"
-      "                         et à « le remplacer ? » pour une page qui n'est pas de\n"
-      "                         Pixolane (défaut : demander sur un terminal, sinon Non)\n"
-      "      --open             ouvrir le document .html à la fin\n"
-      "      --preview          faire l'aperçu de la galerie au lieu de la galerie\n"
-      "      --preview-dir DOSSIER  dossier de l'aperçu (défaut : dossier d'aperçu de "
-      "l'utilisateur)\n"
-      "  -j, --jobs N           nombre de tâches parallèles (défaut : un par cœur)\n"
-      "      --quiet            pas d'affichage de progression\n"
-      "  -h, --help             cette aide\n"
-      "      --version          le numéro de version\n"
-      "\n"
-      "Codes de sortie : 0 tout écrit ; 1 terminé avec des erreurs ; 2 refusé ;\n"
-      "3 arrêté (dossier impossible à préparer, dossier lien, galerie déjà en cours\n"
-      "de création) ; 130 interrompu (Ctrl-C).\n");
+  // The parser translates its words as it adds its options: French first.
+  ParserFrench french;
+  const bool translated = QCoreApplication::installTranslator(&french);
+  QCommandLineParser parser;
+  describe(parser);
+  QString text = parser.helpText();
+  if (translated)
+    QCoreApplication::removeTranslator(&french);
+  // The usage line names the program as the manual does, not as it was started.
+  const QString started = QCoreApplication::arguments().value(0);
+  if (!started.isEmpty())
+    text.replace(text.indexOf(started), started.size(), QStringLiteral("pixolane-cli"));
+  return text + QStringLiteral(
+                    "\n"
+                    "Codes de sortie : 0 tout écrit ; 1 terminé avec des erreurs ; 2 refusé ;\n"
+                    "3 arrêté (dossier impossible à préparer, dossier lien, galerie déjà en cours\n"
+                    "de création) ; 130 interrompu (Ctrl-C).\n");
 }
 
 }  // namespace pixolane::cli

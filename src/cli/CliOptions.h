@@ -14,8 +14,13 @@ struct CliOptions {
   FolderAnswer folders = FolderAnswer::Ask;
   QString previewDir;
   int jobs = 0;
+  bool sortByDate = false;  // --sort date
   bool quiet = false;
-  bool help = false;
+  bool force = false;    // draw everything again
+  bool dryRun = false;   // say what a run would do, touch nothing
+  bool prune = false;    // delete what earlier runs made for pictures no longer listed
+  bool help = false;     // -h, --help
+  bool version = false;  // -v, --version
 };
 
 struct ParseResult {
@@ -24,10 +29,13 @@ struct ParseResult {
   CliOptions options;
 };
 
-// Turns the arguments (without the program name) into a job. Pictures are
-// listed in argument order; a folder adds its .jpg/.jpeg files in name order.
+// Turns the arguments (without the program name) into a job, read as Qt's
+// tools read theirs (-j1, -j 1, --jobs=1, --jobs 1; "--" ends the options).
+// Pictures are listed in argument order; a folder adds its .jpg/.jpeg files
+// in name order. Help and version are answered before any value is checked.
 ParseResult parseArguments(const QStringList& args);
 
+// The help, in Qt's layout with French words, and the exit codes.
 QString helpText();
 
 }  // namespace pixolane::cli

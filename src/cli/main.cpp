@@ -1,5 +1,6 @@
 // pixolane-cli: the gallery run from a terminal.
 #include <QCoreApplication>
+#include <QDir>
 #include <QStandardPaths>
 
 #include <signal.h>
@@ -9,12 +10,15 @@
 #include "Version.h"
 #include "cli/CliOptions.h"
 #include "cli/TerminalView.h"
+#include "imaging/StripPrivate.h"
 #include "job/Launch.h"
 #include "run/Folders.h"
 #include "run/ProcessingRun.h"
+#include "run/Rerun.h"
 
 using pixolane::job::checkLaunch;
 using pixolane::job::GalleryJob;
+using pixolane::job::isSet;
 using pixolane::job::LaunchCheck;
 using pixolane::run::checkNamedPreviewFolder;
 using pixolane::run::FolderOutcome;
@@ -46,6 +50,26 @@ void printLine(FILE* f, const QString& text) {
   std::fflush(f);
 }
 
+void printList(const QString& title, const QStringList& paths) {
+  printLine(stdout, title + QStringLiteral(" (%1) :").arg(paths.size()));
+  for (const QString& path : paths)
+    printLine(stdout, QStringLiteral("  ") + QDir::toNativeSeparators(path));
+}
+
+// --dry-run: what the run would draw, keep and delete; nothing is asked or written.
+void printDryRun(const cli::CliOptions& options) {
+  const GalleryJob& job = options.job;
+  run::DryRun plan;
+  if (job.ModeApercu == -1)
+    plan.toDraw = job.List1;  // a preview draws everything
+  else
+    plan = run::dryRun(job, pixolane::platform::nativeSeparator(), options.force,
+                       options.folders == cli::FolderAnswer::Replace, options.prune);
+  printList(QStringLiteral("à dessiner"), plan.toDraw);
+  printList(QStringLiteral("inchangées"), plan.unchanged);
+  printList(QStringLiteral("à effacer"), plan.toDelete);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,10 +77,6 @@ int main(int argc, char** argv) {
   QCoreApplication::setOrganizationName("Pixolane");
   QCoreApplication::setApplicationName("Pixolane");
 
-  if (app.arguments().mid(1) == QStringList{QStringLiteral("--version")}) {
-    printLine(stdout, QStringLiteral("pixolane-cli " PIXOLANE_VERSION));
-    return kWritten;
-  }
   cli::ParseResult parsed = cli::parseArguments(app.arguments().mid(1));
   if (!parsed.ok) {
     printLine(stderr, parsed.error);
@@ -67,6 +87,10 @@ int main(int argc, char** argv) {
     std::fputs(cli::helpText().toLocal8Bit().constData(), stdout);
     return kWritten;
   }
+  if (options.version) {
+    printLine(stdout, QStringLiteral("pixolane-cli " PIXOLANE_VERSION));
+    return kWritten;
+  }
   GalleryJob& job = options.job;
   if (job.ModeApercu != -1) {
     const LaunchCheck check = checkLaunch(job);
@@ -75,7 +99,7 @@ int main(int argc, char** argv) {
       return kRefused;
     }
   } else if (job.List1.isEmpty()) {
-    printLine(stderr, QStringLiteral("Aucune image dans la liste de traitement"));
+    printLine(stderr, pixolane::job::noPicturesMessage());
     return kRefused;
   } else if (!options.previewDir.isEmpty()) {
     const FolderOutcome folder = checkNamedPreviewFolder(options.previewDir);
@@ -85,14 +109,33 @@ int main(int argc, char** argv) {
     }
   }
 
+  // Copies are published as they are: say when they would carry where the
+  // photos were taken.
+  if (job.ModeApercu != -1 && !isSet(job.Check3) && !job.stripPrivate) {
+    if (const int located = pixolane::imaging::countWithGpsPosition(job.List1))
+      printLine(stderr, QStringLiteral("Attention : %1 images contiennent leur position GPS. "
+                                       "--strip-private la retire des copies.")
+                            .arg(located));
+  }
+
+  if (options.dryRun) {
+    printDryRun(options);
+    return kWritten;
+  }
+
   catchInterrupt();
   const bool terminal = isatty(STDERR_FILENO) && isatty(STDIN_FILENO);
   cli::TerminalView view(options.folders, options.quiet, terminal);
   ProcessingRun run(job, view,
-                    RunOptions{.workers = options.jobs, .previewFolder = options.previewDir});
+                    RunOptions{.workers = options.jobs,
+                               .previewFolder = options.previewDir,
+                               .force = options.force,
+                               .prune = options.prune});
   run.Form_Load();
   const RunReport report = run.Timer1_Timer();
-  run.Form_Unload();
+  // --open after a run that wrote only its ".php" page: the folder shows what was made.
+  if (run.Form_Unload() == pixolane::run::Unload::NoDocument)
+    platform::openDocument(platform::withFinalSeparator(job.Text3));
 
   for (qsizetype i = 0; i < report.errors.size(); ++i) {
     printLine(stderr, report.errors.at(i));

@@ -14,6 +14,8 @@
 // After jpeglib.h: the message codes of libjpeg's warnings.
 #include <jerror.h>
 
+#include "imaging/Tiff.h"
+
 namespace pixolane::imaging {
 
 namespace {
@@ -328,15 +330,6 @@ File openForReading(const QString& path) {
   return File(std::fopen(QFile::encodeName(path).constData(), "rb"));
 }
 
-unsigned readUnsigned(const unsigned char* p, int bytes, bool bigEndian) {
-  unsigned value = 0;
-  for (int i = 0; i < bytes; ++i) {
-    const unsigned byte = p[bigEndian ? i : bytes - 1 - i];
-    value = (value << 8) | byte;
-  }
-  return value;
-}
-
 // Collects every row into one buffer.
 class WholePicture final : public JpegRows {
  public:
@@ -400,28 +393,13 @@ bool readWhole(std::FILE* file, ReadBuffer& buffer, std::size_t& size) {
 }  // namespace
 
 int exifOrientation(const unsigned char* data, std::size_t size) {
-  // A TIFF header ("II*\0" or "MM\0*"), then the first directory's entries of
-  // 12 bytes: tag, type, count, value. Orientation is tag 0x0112, a SHORT.
-  if (size < 8 || !(std::memcmp(data, "II*\0", 4) == 0 || std::memcmp(data, "MM\0*", 4) == 0)) {
+  // Orientation is tag 0x0112 of the first directory, a SHORT.
+  const TiffView tiff(data, size);
+  const auto entry = tiff.find(tiff.firstDirectory(), 0x0112);
+  if (!entry || entry->type != 3)
     return 1;
-  }
-  const bool big = data[0] == 'M';
-  const std::size_t directory = readUnsigned(data + 4, 4, big);
-  if (directory > size || size - directory < 2) {
-    return 1;
-  }
-  const std::size_t entries = readUnsigned(data + directory, 2, big);
-  for (std::size_t i = 0; i < entries; ++i) {
-    const std::size_t at = directory + 2 + i * 12;
-    if (at + 12 > size) {
-      break;
-    }
-    if (readUnsigned(data + at, 2, big) == 0x0112 && readUnsigned(data + at + 2, 2, big) == 3) {
-      const unsigned value = readUnsigned(data + at + 8, 2, big);
-      return value >= 1 && value <= 8 ? int(value) : 1;
-    }
-  }
-  return 1;
+  const unsigned value = *tiff.u16(entry->valueAt);
+  return value >= 1 && value <= 8 ? int(value) : 1;
 }
 
 bool readJpegHeader(const QString& path, JpegHeader& header) {

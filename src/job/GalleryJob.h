@@ -18,6 +18,7 @@ struct GalleryJob {
   int Check4 = 1;                // 1 = open the ".html" document when the run ends
   int Check5 = 0;                // not 0 = file names under the thumbnails
   int Check6 = 0;                // 1 = picture links open a new window
+  int Check7 = 0;                // 1 = also the standalone page "<page>.html"
   bool Option6 = false;          // custom size Text1 x Text2, taken at launch
   QString Text1, Text2;          // custom width and height (digits)
   QString Text3;                 // destination folder
@@ -36,6 +37,9 @@ struct GalleryJob {
   std::int16_t Progressif = 1;  // 1 progressive, 0 baseline
   std::int16_t Bordure = 2;     // thumbnail border written into the pages
   std::int16_t ModeApercu = 0;  // -1 while in preview mode
+
+  // --- Asked at launch ----------------------------------------------------------
+  bool stripPrivate = false;  // copies lose their GPS position, serials and owner names
 };
 
 // The job as the main window leaves it right after start-up.

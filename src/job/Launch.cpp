@@ -55,6 +55,10 @@ bool plainFileName(const QString& name) {
 
 }  // namespace
 
+QString noPicturesMessage() {
+  return QStringLiteral("Aucune image dans la liste de traitement");
+}
+
 LaunchCheck checkLaunch(GalleryJob& job) {
   if (blank(job.Text4)) {
     return refuse(QStringLiteral("Veuillez renseigner le nom de fichier html"),
@@ -70,7 +74,7 @@ LaunchCheck checkLaunch(GalleryJob& job) {
                   LaunchField::Destination);
   }
   if (job.List1.isEmpty()) {
-    return refuse(QStringLiteral("Aucune image dans la liste de traitement"), LaunchField::List);
+    return refuse(noPicturesMessage(), LaunchField::List);
   }
   if (job.Option6) {
     const std::optional<int> width = customSide(job.Text1);

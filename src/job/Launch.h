@@ -28,6 +28,10 @@ struct LaunchCheck {
 // set, the job's target size is taken from Text1 x Text2.
 LaunchCheck checkLaunch(GalleryJob& job);
 
+// The refusal of an empty processing list, shared by the launch check, the
+// terminal's preview and the compression preview.
+QString noPicturesMessage();
+
 constexpr int kMaxCustomSide = imaging::kMaxSide;
 
 // The site folder boxes filled from a destination folder (the part after

@@ -108,15 +108,16 @@ QString escapeText(const QString& value) {
 
 QString escapeUrl(const QString& path) {
   // Percent-encoded from the name's UTF-8 bytes, as the file system stores it:
-  // every byte outside printable ASCII, the blank, and "#", "?" and "%" (which
-  // would start a fragment, a query or an escape). Browsers and servers resolve
-  // the result to the file whatever charset the page is read in.
+  // every byte outside printable ASCII, the blank, "#", "?" and "%" (which
+  // would start a fragment, a query or an escape) and the backslash (which browsers read
+  // as "/"). Browsers and servers resolve the result to the file whatever
+  // charset the page is read in.
   const QByteArray utf8 = path.toUtf8();
   QString encoded;
   encoded.reserve(utf8.size());
   for (const char ch : utf8) {
     const auto b = static_cast<unsigned char>(ch);
-    if (b <= 0x20 || b >= 0x7F || b == '#' || b == '%' || b == '?') {
+    if (b <= 0x20 || b >= 0x7F || b == '#' || b == '%' || b == '?' || b == '\\') {
       encoded += QLatin1Char('%');
       encoded += QString::number(b, 16).toUpper().rightJustified(2, QLatin1Char('0'));
     } else {

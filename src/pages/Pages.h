@@ -56,7 +56,7 @@ QByteArray toAsciiText(const QString& text);
 QString escapeText(const QString& value);
 
 // A relative path for href or src: percent-encoded from its UTF-8 bytes
-// (everything outside printable ASCII, the blank, "#", "?" and "%"), then
+// (everything outside printable ASCII, the blank, "#", "?", "%" and the backslash), then
 // escaped as attribute text.
 QString escapeUrl(const QString& path);
 

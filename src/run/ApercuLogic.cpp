@@ -1,5 +1,6 @@
 #include "run/ApercuLogic.h"
 
+#include "job/Launch.h"
 #include "run/Naming.h"
 
 namespace pixolane::run {
@@ -19,7 +20,7 @@ QString apercuCaption(int qualite, qint64 bytes, int largeurCible, int hauteurCi
 }
 
 QString apercuEmptyListCaption() {
-  return QStringLiteral("Aucune image dans la liste de traitement");
+  return job::noPicturesMessage();
 }
 
 QString apercuUnreadableCaption(const QString& path) {

@@ -1,6 +1,7 @@
 #include "run/Passes.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
@@ -15,6 +16,8 @@
 #include "run/GalleryLock.h"
 #include "run/GalleryRecord.h"
 #include "run/Naming.h"
+#include "run/Rerun.h"
+#include "run/Standalone.h"
 #include "run/Step.h"
 #include "run/ThumbnailStore.h"
 
@@ -38,12 +41,16 @@ struct Outcomes {
         reasons(n),
         thumbnailWritten(n, 0),
         pictureWritten(n, 0),
+        thumbnailReused(n, 0),
+        pictureReused(n, 0),
         keptThumbnails(n),
         unreadable(n, 0) {}
   std::vector<QString> errors;
   std::vector<QString> reasons;  // why, in French
   std::vector<char> thumbnailWritten;
   std::vector<char> pictureWritten;
+  std::vector<char> thumbnailReused;  // an earlier run's, as it left it (or copied)
+  std::vector<char> pictureReused;
   ThumbnailStore keptThumbnails;  // drawn during step 1, when that pays
   std::vector<char> unreadable;   // step 1 could not decode the source
 
@@ -93,18 +100,20 @@ void collectErrors(const Outcomes& outcomes, RunReport& report) {
   for (size_t i = 0; i < outcomes.pictureWritten.size(); ++i) {
     report.picturesWritten += outcomes.pictureWritten[i];
     report.thumbnailsWritten += outcomes.thumbnailWritten[i];
+    report.unchanged += outcomes.pictureReused[i] && outcomes.thumbnailReused[i];
+    report.drawn += outcomes.pictureWritten[i] || outcomes.thumbnailWritten[i];
   }
 }
 
-// The laid-out cells: every entry whose thumbnail was written, measured from
-// the written file's header. A thumbnail that cannot be read back is an error
-// entry, never a silent gap in the page.
+// The laid-out cells: every entry whose thumbnail was written or kept,
+// measured from the file's header. A thumbnail that cannot be read back is an
+// error entry, never a silent gap in the page.
 std::vector<pages::Cell> measureCells(const QStringList& list, const Outcomes& outcomes,
                                       const std::function<QString(const QString&)>& thumbOf,
                                       QChar sep, RunReport& report) {
   std::vector<pages::Cell> cells;
   for (int i = 0; i < list.size(); ++i) {
-    if (!outcomes.thumbnailWritten[i])
+    if (!outcomes.thumbnailWritten[i] && !outcomes.thumbnailReused[i])
       continue;
     CImageInfo info;
     if (info.ReadImageInfo(thumbOf(list.at(i))) != CImageInfo::Status::Ok ||
@@ -128,7 +137,7 @@ pages::Layout pageLayout(const GalleryJob& job, const Outcomes& outcomes,
 }
 
 void Generation_Html(ProcessingRun& run, const OutputLayout& layout, const Outcomes& outcomes,
-                     RunReport& report) {
+                     bool standalone, RunReport& report) {
   const GalleryJob& job = run.job();
   run.view().setStatus(QStringLiteral("Génération du fichier php..."));
   pages::GalleryPageData data;
@@ -142,6 +151,8 @@ void Generation_Html(ProcessingRun& run, const OutputLayout& layout, const Outco
     report.pagePath = layout.page;
   else
     report.addError(error);
+  if (standalone && !report.pagePath.isEmpty())
+    writeStandalone(job, layout.document, data.cells, report);
 }
 
 bool stopForFolders(const FolderOutcome& outcome, RunView& view, RunReport& report) {
@@ -175,8 +186,8 @@ StepEnd thumbnailStep(ProcessingRun& run, const OutputLayout& layout, const QStr
                       Outcomes& outcomes) {
   const GalleryJob& job = run.job();
   return runListStep(run, step(run, status, true), outcomes, [&](int i, WorkerState& state) {
-    if (outcomes.unreadable[i])
-      return;  // step 1 already reported it
+    if (outcomes.unreadable[i] || outcomes.thumbnailReused[i])
+      return;  // step 1 already reported it, or kept an earlier run's
     const QString source = job.List1.at(i);
     const QString destination = layout.thumbnailOf(source);
     QString reason;
@@ -206,22 +217,44 @@ RunReport finishPass(ProcessingRun& run, Outcomes& outcomes, const StepEnd& end,
 
 using FirstStep = std::function<void(int index, WorkerState&, const OutputLayout&, Outcomes&)>;
 
-// The record's name of a file under the destination.
-QString recordName(const QString& destination, const QString& path, QChar sep) {
-  QString name = path.mid(destination.size());
-  if (sep != u'/')
-    name.replace(sep, u'/');
-  return name;
+// An output an earlier run made: left where it is, or copied from its old
+// name when its source was renamed. False when it must be drawn.
+bool reuseOutput(const OutputPlan& plan, const QString& path) {
+  if (!plan.reuse)
+    return false;
+  return plan.copyFrom.isEmpty() || platform::copyFileAtomically(plan.copyFrom, path);
 }
 
-// After the steps, whatever their outcome: once the page is in place, delete
-// what a "Oui" gave up; then record what the run wrote, with what earlier runs
+// --prune, once the page is in place: the files earlier runs wrote for
+// pictures no longer listed, each only if it is still as that run left it.
+QStringList pruneOrphans(const RerunPlan& plan, const GalleryRecord& record,
+                         const QString& destination, QChar sep, RunReport& report) {
+  QStringList pruned;
+  for (const QString& path : plan.orphans) {
+    const QString name = recordName(destination, path, sep);
+    const RecordEntry* entry = record.find(name);
+    if (!entry || !GalleryRecord::stillOnDisk(*entry, path))
+      continue;
+    if (QFile::remove(path))
+      pruned << name;
+    else
+      report.addError(QStringLiteral("Impossible d'effacer ") + QDir::toNativeSeparators(path));
+  }
+  return pruned;
+}
+
+// After the steps, whatever their outcome: make the renames durable, and once
+// the page is in place delete what a "Oui" gave up (never what the page links,
+// kept outputs included) and, with --prune, the orphans; then record what the
+// run wrote or copied, with its source and settings, and what earlier runs
 // wrote that is still there as they left it.
 void finishGallery(ProcessingRun& run, const OutputLayout& layout, const QString& destination,
                    const Outcomes& outcomes, const std::vector<GivenUp>& givenUp,
-                   GalleryRecord record, const QString& recordPath, RunReport& report) {
+                   const RerunPlan& plan, const GalleryRecord& record, const QString& recordPath,
+                   RunReport& report) {
   const GalleryJob& job = run.job();
   const QChar sep = layout.sep;
+  QStringList pruned;
   if (!report.pagePath.isEmpty()) {
     QSet<QString> linked;
     for (const QString& source : job.List1)
@@ -229,29 +262,38 @@ void finishGallery(ProcessingRun& run, const OutputLayout& layout, const QString
     QString failed;
     if (!deleteGivenUp(givenUp, linked, &failed))
       report.addError(QStringLiteral("Impossible d'effacer ") + failed);
+    if (run.options().prune)
+      pruned = pruneOrphans(plan, record, destination, sep, report);
   }
-  std::vector<RecordEntry> kept;
+  GalleryRecord kept;
   for (const RecordEntry& entry : record.entries()) {
-    if (GalleryRecord::stillOnDisk(entry, destination + QString(entry.output).replace('/', sep)))
-      kept.push_back(entry);
+    if (!pruned.contains(entry.output) &&
+        GalleryRecord::stillOnDisk(entry, destination + QString(entry.output).replace('/', sep)))
+      kept.put(entry);
   }
-  record.clear();
-  for (RecordEntry& entry : kept)
-    record.put(std::move(entry));
-  const auto put = [&](const QString& path, const QString& source) {
-    record.put(GalleryRecord::entryFor(recordName(destination, path, sep), path, source));
+  const auto put = [&](const QString& path, const EntryPlan& entry, const QString& settings) {
+    RecordEntry written = GalleryRecord::entryFor(recordName(destination, path, sep), path);
+    written.source = entry.sourcePath;
+    written.sourceId = entry.source;  // as it was before drawing
+    written.settings = settings;
+    kept.put(std::move(written));
   };
-  for (int i = 0; i < job.List1.size(); ++i) {
+  for (qsizetype i = 0; i < job.List1.size(); ++i) {
     const QString& source = job.List1.at(i);
-    if (outcomes.pictureWritten[i])
-      put(layout.photoOf(source), source);
-    if (outcomes.thumbnailWritten[i])
-      put(layout.thumbnailOf(source), source);
+    const EntryPlan& entry = plan.entries[size_t(i)];
+    // Kept outputs too: their source may now be listed from elsewhere.
+    if (outcomes.pictureWritten[i] || outcomes.pictureReused[i])
+      put(layout.photoOf(source), entry, entry.pictureSettings);
+    if (outcomes.thumbnailWritten[i] || outcomes.thumbnailReused[i])
+      put(layout.thumbnailOf(source), entry, entry.thumbnailSettings);
   }
   if (!report.pagePath.isEmpty())
-    put(layout.page, {});
+    kept.put(GalleryRecord::entryFor(recordName(destination, layout.page, sep), layout.page));
+  if (!report.standalonePath.isEmpty())
+    kept.put(
+        GalleryRecord::entryFor(recordName(destination, layout.document, sep), layout.document));
   QString error;
-  if (!record.save(recordPath, &error) || !platform::syncFolder(destination, &error))
+  if (!kept.save(recordPath, &error) || !platform::syncFolder(destination, &error))
     report.addError(error);
 }
 
@@ -270,8 +312,11 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
   RunReport stopped;
   // Sources first: nothing may be created, asked or deleted while one of them
   // lies where the run writes.
+  QStringList pages{layout.page};
+  if (isOne(job.Check7))
+    pages << layout.document;
   const FolderOutcome sources =
-      checkSourcesOutside(job.List1, {layout.photosFolder, layout.thumbnailsFolder}, {layout.page});
+      checkSourcesOutside(job.List1, {layout.photosFolder, layout.thumbnailsFolder}, pages);
   if (stopForFolders(sources, view, stopped))
     return stopped;
   QString lockMessage;
@@ -289,6 +334,13 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
                                  record.find(recordName(destination, layout.page, sep)), view),
           view, stopped))
     return stopped;
+  // The standalone page is someone's too when the program did not write it.
+  if (isOne(job.Check7) &&
+      stopForFolders(
+          confirmStandalone(layout.document, NomPic(layout.document, sep),
+                            record.find(recordName(destination, layout.document, sep)), view),
+          view, stopped))
+    return stopped;
   // What a run that was cut short (a crash, a power cut) left half-written.
   for (const QString& folder : {destination, layout.photosFolder, layout.thumbnailsFolder})
     platform::discardLeftovers(folder);
@@ -296,9 +348,20 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
   if (stopForFolders(folders, view, stopped))
     return stopped;
 
+  const RerunPlan plan = planRerun(job, layout, destination, record, run.options().force);
+
   Outcomes outcomes(job.List1.size());
-  StepEnd end = runListStep(run, step(run, firstStatus, false), outcomes,
-                            [&](int i, WorkerState& state) { first(i, state, layout, outcomes); });
+  StepEnd end =
+      runListStep(run, step(run, firstStatus, false), outcomes, [&](int i, WorkerState& state) {
+        // What an earlier run made the same way is kept;
+        // `first` draws what is left as a fresh run would.
+        const EntryPlan& entry = plan.entries[size_t(i)];
+        const QString& source = job.List1.at(i);
+        outcomes.thumbnailReused[i] = reuseOutput(entry.thumbnail, layout.thumbnailOf(source));
+        outcomes.pictureReused[i] = reuseOutput(entry.picture, layout.photoOf(source));
+        if (!outcomes.pictureReused[i] || !outcomes.thumbnailReused[i])
+          first(i, state, layout, outcomes);
+      });
   if (end.completed())
     end = thumbnailStep(run, layout, thumbnailStatus, outcomes);
   RunReport report = finishPass(run, outcomes, end, [&](RunReport& report) {
@@ -309,11 +372,14 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
       report.addError(error);
       return;
     }
-    Generation_Html(run, layout, outcomes, report);
+    Generation_Html(run, layout, outcomes, isOne(job.Check7), report);
     if (!report.pagePath.isEmpty() && !platform::syncFolder(destination, &error))
       report.addError(error);
   });
-  finishGallery(run, layout, destination, outcomes, folders.givenUp, record, recordPath, report);
+  finishGallery(run, layout, destination, outcomes, folders.givenUp, plan, record, recordPath,
+                report);
+  if (!report.pagePath.isEmpty())
+    view.setStatus(drawnAndUnchanged(report.drawn, report.unchanged));
   return report;
 }
 
@@ -341,6 +407,11 @@ RunReport Traitement(ProcessingRun& run) {
       QStringLiteral("Génération des miniatures-Etape 2/2"),
       [&](int i, WorkerState& state, const OutputLayout& layout, Outcomes& outcomes) {
         const QString source = job.List1.at(i);
+        // The same drawing calls as a fresh run, so every byte is the same: a
+        // thumbnail drawn with its full-size picture comes from that decode.
+        const bool paintBoth = i < keptThumbnails;
+        if (outcomes.pictureReused[i] && !paintBoth)
+          return;  // step 2 draws the thumbnail alone
         const Picture picture = Picture::LoadPicture(source);
         if (!picture.ok()) {
           outcomes.unreadable[i] = 1;
@@ -352,7 +423,6 @@ RunReport Traitement(ProcessingRun& run) {
         // When the full-size picture fails, step 2 still draws the thumbnail.
         QString reason;
         imaging::Scratch thumbnail;
-        const bool paintBoth = i < keptThumbnails;
         const bool painted =
             paintBoth
                 ? imaging::PaintPictureTwice(picture, fullSize(picture, job), state.scratch,
@@ -362,8 +432,10 @@ RunReport Traitement(ProcessingRun& run) {
           outcomes.fail(i, source, reason);
           return;
         }
-        if (paintBoth)
+        if (paintBoth && !outcomes.thumbnailReused[i])
           outcomes.keptThumbnails.put(i, imaging::encodeJpeg(thumbnail, 100, job.Progressif));
+        if (outcomes.pictureReused[i])
+          return;
         outcomes.pictureWritten[i] = imaging::DIWriteJpg(state.scratch, layout.photoOf(source),
                                                          job.Qualite, job.Progressif, &reason) == 1;
         if (!outcomes.pictureWritten[i])
@@ -376,10 +448,12 @@ RunReport Traitement_Copie(ProcessingRun& run) {
   return outputPass(run, QStringLiteral("Copie des Images Etape 1/2"),
                     QStringLiteral("Génération des miniatures Etape 2/2"),
                     [&](int i, WorkerState&, const OutputLayout& layout, Outcomes& outcomes) {
+                      if (outcomes.pictureReused[i])
+                        return;
                       const QString source = job.List1.at(i);
                       QString reason;
                       outcomes.pictureWritten[i] =
-                          platform::copyFileAtomically(source, layout.photoOf(source), &reason);
+                          copyPicture(source, layout.photoOf(source), job.stripPrivate, &reason);
                       if (!outcomes.pictureWritten[i])
                         outcomes.fail(i, source, reason);
                     });

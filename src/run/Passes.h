@@ -11,6 +11,10 @@ RunReport Traitement_Copie(ProcessingRun& run);
 // Thumbnails and temp.html in the preview folder, shown by the view.
 RunReport Apercu(ProcessingRun& run);
 
+// How many entries of the list (the first ones) the resize pass draws with
+// their thumbnail from one decode; the others draw the thumbnail again in step 2.
+int thumbnailsKept(const job::GalleryJob& job);
+
 // The error entry of a picture that could not be made.
 QString errorEntry(const QString& sourcePath);
 

@@ -46,26 +46,19 @@ RunReport ProcessingRun::Timer1_Timer() {
   return report_;
 }
 
-void ProcessingRun::Form_Unload() {
+Unload ProcessingRun::Form_Unload() {
   // A run that was cancelled or stopped has not made the gallery the user
   // asked to see; nothing is opened then.
   if (!isOne(job_.Check4) || !ran_ || report_.cancelled || report_.stopped)
-    return;
+    return Unload::Nothing;
   const QString document = outputLayout(job_.Text3, job_.Text4, options_.sep).document;
-  // The open's result is not looked at. A run writes the ".php" page only, so
-  // the ".html" document is often missing: the destination folder is shown
-  // instead, so the user sees what was made (a preview wrote nothing there).
-  const QString folder = platform::withFinalSeparator(job_.Text3, options_.sep);
-  const auto open = [this](const QString& path) {
-    if (options_.openDocument)
-      options_.openDocument(path);
-    else
-      platform::openDocument(path);
-  };
-  if (QFileInfo::exists(document))
-    open(document);
-  else if (job_.ModeApercu != -1 && QFileInfo(folder).isDir())
-    open(folder);
+  // A run writes the ".php" page only, so the document is often missing; a
+  // preview has shown its page already.
+  if (!QFileInfo::exists(document))
+    return job_.ModeApercu == -1 ? Unload::Nothing : Unload::NoDocument;
+  const bool opened =
+      options_.openDocument ? options_.openDocument(document) : platform::openDocument(document);
+  return opened ? Unload::Opened : Unload::Failed;
 }
 
 }  // namespace pixolane::run

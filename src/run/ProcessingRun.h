@@ -16,6 +16,7 @@ namespace pixolane::run {
 struct RunReport {
   int picturesWritten = 0;  // full-size pictures, or preview thumbnails
   int thumbnailsWritten = 0;
+  int drawn = 0;           // listed pictures with an output drawn (or copied) by this run
   int unchanged = 0;       // pictures an earlier run made the same way, kept as they were
   QStringList errors;      // "Une erreur s'est produite... (path)" entries, in list order
   QStringList reasons;     // reasons[i] says why errors[i] happened, in French (may be empty)
@@ -23,7 +24,8 @@ struct RunReport {
   bool stopped = false;    // the output folders could not be prepared; nothing was written
   bool declined = false;   // (and stopped) the user would not have a file of theirs replaced
   QString stopMessage;
-  QString pagePath;  // the page written, when one was
+  QString pagePath;        // the page written, when one was
+  QString standalonePath;  // the standalone page written, when one was
 
   void addError(const QString& entry, const QString& reason = QString()) {
     errors << entry;
@@ -34,8 +36,18 @@ struct RunReport {
 struct RunOptions {
   int workers = 0;  // 0: one per core
   QChar sep = platform::nativeSeparator();
-  QString previewFolder;                  // empty: the per-user preview folder
+  QString previewFolder;  // empty: the per-user preview folder
+  bool force = false;     // draw everything, whatever earlier runs made
+  bool prune = false;     // delete what earlier runs wrote for pictures no longer listed
   platform::DocumentOpener openDocument;  // empty: platform::openDocument
+};
+
+// What the unload did about the ".html" document.
+enum class Unload {
+  Nothing,     // not asked (Check4), or the run did not complete
+  Opened,      // handed to the desktop
+  Failed,      // the desktop could not open it
+  NoDocument,  // asked, but there is no such document: the caller shows the page its own way
 };
 
 class ProcessingRun {
@@ -55,9 +67,8 @@ class ProcessingRun {
   void Form_Load();
   // Runs the preview, the resize pass or the copy pass; only the first call works.
   RunReport Timer1_Timer();
-  // Opens the ".html" document when asked, or the destination folder when there
-  // is no such document, unless the run did not complete.
-  void Form_Unload();
+  // Opens the ".html" document when Check4 is 1, after a completed run only.
+  Unload Form_Unload();
 
   void setPasses(Passes passes) { passes_ = std::move(passes); }
 

@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
@@ -58,6 +59,20 @@ Apercu::Apercu(const GalleryJob& job, int& position, QWidget* parent)
   scroll_->setWidget(Picture1);
   Picture1->setCursor(Qt::PointingHandCursor);
   Picture1->installEventFilter(this);
+  // The keyboard steps as the click does. The picture holds the focus, so a
+  // screen reader reads its name, the caption.
+  Picture1->setFocusPolicy(Qt::StrongFocus);
+  scroll_->setFocusPolicy(Qt::NoFocus);
+  setFocusProxy(Picture1);
+  const auto onKeys = [this](std::initializer_list<int> keys, auto slot) {
+    for (const int key : keys)
+      connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, slot);
+  };
+  onKeys({Qt::Key_Right, Qt::Key_Space, Qt::Key_PageDown}, &Apercu::affiche);
+  onKeys({Qt::Key_Left, Qt::Key_PageUp}, &Apercu::precedent);
+  onKeys({Qt::Key_Escape}, &Apercu::close);
+  connect(this, &QWidget::windowTitleChanged, Picture1, &QWidget::setAccessibleName);
+  Picture1->setAccessibleName(windowTitle());
   resize(320, 240);
 }
 
@@ -80,6 +95,15 @@ void Apercu::affiche() {
   const qsizetype count = job_.List1.size();
   const int next = position_ + 1;
   position_ = (next < 0 || next >= count) ? 0 : next;
+  maj();
+}
+
+void Apercu::precedent() {
+  const qsizetype count = job_.List1.size();
+  const int previous = position_ - 1;
+  position_ = (previous < 0 || previous >= count) ? int(count) - 1 : previous;
+  if (position_ < 0)
+    position_ = 0;
   maj();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The compression preview window: one picture of the processing list drawn at
 // the target size and encoded with the chosen quality and format, decoded and
-// shown, with the encoded size in the caption. Clicking steps through the list.
+// shown, with the encoded size in the caption. Clicking (or →, Space, Page
+// Down; ← and Page Up go back) steps through the list; Escape closes.
 #include <QWidget>
 
 #include "job/GalleryJob.h"
@@ -30,8 +31,9 @@ class Apercu : public QWidget {
   QLabel* Picture1 = nullptr;  // the decoded picture; click for the next one
 
  public slots:
-  void maj();      // renders the picture at the preview position
-  void affiche();  // steps to the next picture (the first after the last), then renders
+  void maj();        // renders the picture at the preview position
+  void affiche();    // steps to the next picture (the first after the last), then renders
+  void precedent();  // steps to the picture before (the last before the first), then renders
   void Picture1_Click();
 
  signals:

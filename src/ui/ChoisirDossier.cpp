@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -9,10 +10,34 @@ namespace pixolane::ui {
 
 namespace {
 
+// Qt's translations leave the "Type" column of its own dialog in English
+// ("Folder", "Drive"): the names come from here instead.
+class FrenchTypeNames : public QFileIconProvider {
+ public:
+  QString type(const QFileInfo& info) const override {
+    if (info.isRoot())
+      return QStringLiteral("Lecteur");
+    if (info.isDir())
+      return QStringLiteral("Dossier");
+    if (info.isFile()) {
+      const QString suffix = info.suffix().toUpper();
+      return suffix.isEmpty() ? QStringLiteral("Fichier") : QStringLiteral("Fichier ") + suffix;
+    }
+    return QStringLiteral("Inconnu");
+  }
+};
+
 QString showDialog(QWidget* owner, const QString& title, const QString& initialFolder) {
   // Native where the desktop offers one; Qt's own otherwise. Both show the
   // selected folder's full path while browsing.
-  return QFileDialog::getExistingDirectory(owner, title, initialFolder, QFileDialog::ShowDirsOnly);
+  FrenchTypeNames types;
+  QFileDialog dialog(owner, title, initialFolder);
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  dialog.setIconProvider(&types);
+  if (dialog.exec() != QDialog::Accepted)
+    return QString();
+  return dialog.selectedFiles().value(0);
 }
 
 }  // namespace

@@ -2,7 +2,11 @@
 
 #include <QCheckBox>
 #include <QPainter>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace pixolane::ui {
 
@@ -27,12 +31,54 @@ QIcon selectionIcon(bool all) {
 
 }  // namespace
 
+QString withoutMnemonic(const QString& caption) {
+  QString plain;
+  plain.reserve(caption.size());
+  for (qsizetype i = 0; i < caption.size(); ++i) {
+    if (caption[i] == u'&' && i + 1 < caption.size())
+      ++i;
+    plain += caption[i];
+  }
+  return plain;
+}
+
+ValueBar::ValueBar(QWidget* parent) : QScrollBar(Qt::Horizontal, parent) {
+  setInvertedControls(false);
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+void ValueBar::paintEvent(QPaintEvent* event) {
+  QScrollBar::paintEvent(event);
+  if (!hasFocus())
+    return;
+  // Scroll bars never take the focus in most styles, so none draws it.
+  QStylePainter painter(this);
+  QStyleOptionFocusRect frame;
+  frame.initFrom(this);
+  frame.backgroundColor = palette().color(QPalette::Window);
+  painter.drawPrimitive(QStyle::PE_FrameFocusRect, frame);
+}
+
 QToolButton* pictureButton(QWidget* parent, const QString& objectName, const QString& tip,
                            bool all) {
   auto* button = named(new QToolButton(parent), objectName, tip);
   button->setIcon(selectionIcon(all));
   button->setToolTip(tip);
   return button;
+}
+
+void tabStopOnChecked(const QList<QAbstractButton*>& group) {
+  const auto update = [group] {
+    const bool none = std::none_of(group.begin(), group.end(),
+                                   [](const QAbstractButton* o) { return o->isChecked(); });
+    for (QAbstractButton* option : group) {
+      const bool stop = option->isChecked() || (none && option == group.front());
+      option->setFocusPolicy(stop ? Qt::StrongFocus : Qt::ClickFocus);
+    }
+  };
+  for (QAbstractButton* option : group)
+    QObject::connect(option, &QAbstractButton::toggled, option, update);
+  update();
 }
 
 int checkValue(const QCheckBox* box) {

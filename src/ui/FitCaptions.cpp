@@ -11,6 +11,8 @@
 
 #include <functional>
 
+#include "ui/Controls.h"
+
 namespace pixolane::ui {
 
 namespace {
@@ -45,7 +47,7 @@ bool captionFits(QWidget* w) {
   if (auto* push = qobject_cast<QPushButton*>(w)) {
     const int margin = push->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, push);
     const QFontMetrics metrics = push->fontMetrics();
-    return metrics.horizontalAdvance(push->text()) + 2 * margin <= push->width() &&
+    return metrics.horizontalAdvance(withoutMnemonic(push->text())) + 2 * margin <= push->width() &&
            metrics.height() <= push->height();
   }
   const QSize hint = w->sizeHint();
@@ -54,7 +56,8 @@ bool captionFits(QWidget* w) {
 
 bool frameTitleFits(QGroupBox* box) {
   const int margin = box->style()->pixelMetric(QStyle::PM_LayoutLeftMargin, nullptr, box);
-  return box->fontMetrics().horizontalAdvance(box->title()) + 2 * margin <= box->width();
+  return box->fontMetrics().horizontalAdvance(withoutMnemonic(box->title())) + 2 * margin <=
+         box->width();
 }
 
 bool tabsFit(QTabWidget* tabs) {

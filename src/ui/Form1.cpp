@@ -2,6 +2,8 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QScreen>
@@ -9,8 +11,10 @@
 #include <QTabWidget>
 #include <QWebEngineView>
 
+#include "imaging/StripPrivate.h"
 #include "job/Launch.h"
 #include "job/SavedLocation.h"
+#include "run/Naming.h"
 #include "ui/Controls.h"
 #include "ui/FitCaptions.h"
 #include "ui/Form2.h"
@@ -29,13 +33,26 @@ using job::LaunchCheck;
 using job::LaunchField;
 using job::restoreSavedLocation;
 
+namespace {
+constexpr QSize kDesignSize(752, 549);
+constexpr double kPickerShare = 0.25;
+}  // namespace
+
+QString previewBrowserName(const QString& galleryTitle) {
+  const QString name = QStringLiteral("Aperçu de la gallerie");
+  const QString title = galleryTitle.trimmed();
+  return title.isEmpty() ? name : name + QStringLiteral(" « ") + title + QStringLiteral(" »");
+}
+
 Form1::Form1(Services services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)) {
   setWindowTitle(kTitle);
   setAccessibleName(kTitle);
   auto* central = new QWidget(this);
   setCentralWidget(central);
-  setFixedSize(752, 549);
+  // The design size is the smallest; larger, the lists and the browser grow.
+  setMinimumSize(kDesignSize);
+  resize(kDesignSize);
 
   Frame1 = new SourcePicker(services_, central);
   Frame1->setGeometry(8, 8, 185, 449);
@@ -46,17 +63,26 @@ Form1::Form1(Services services, QWidget* parent)
   tab0_ = new ListPage(job_.List1);
   tab1_ = new PicturePage(job_, services_);
   tab2_ = new GalleryPage(job_, services_);
-  SSTab1->addTab(tab0_, kTab0);
-  SSTab1->addTab(tab1_, kTab1);
-  SSTab1->addTab(tab2_, kTab2);
+  // Alt+1, Alt+2, Alt+3 open the tabs.
+  SSTab1->addTab(tab0_, '&' + kTab0);
+  SSTab1->addTab(tab1_, '&' + kTab1);
+  SSTab1->addTab(tab2_, '&' + kTab2);
 
-  WebBrowser1 = named(new QWebEngineView(central), QStringLiteral("WebBrowser1"),
-                      QStringLiteral("Aperçu de la gallerie"));
+  WebBrowser1 =
+      named(new QWebEngineView(central), QStringLiteral("WebBrowser1"), previewBrowserName({}));
   WebBrowser1->setGeometry(200, 8, 545, 537);
 
   connect(tab0_, &ListPage::addClicked, this, &Form1::Command4_Click);
   connect(tab0_, &ListPage::removeClicked, this, &Form1::Command1_Click);
   connect(tab2_, &GalleryPage::launchClicked, this, &Form1::Command6_Click);
+  connect(tab0_, &ListPage::dropped, this, &Form1::List1_Drop);
+
+  // A quarter of the extra width goes to the picker's column, the rest to the
+  // tabs and the browser.
+  growth_ = Growth{{Frame1, 0, 0, kPickerShare, 1},
+                   {Frame4, 0, 1, kPickerShare, 1},
+                   {SSTab1, kPickerShare, 0, 1, 1},
+                   {WebBrowser1, kPickerShare, 0, 1, 1}};
 
   auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
   connect(help, &QShortcut::activated, this, &Form1::AfficherAPropos);
@@ -88,11 +114,11 @@ void Form1::buildModes() {
   const QString mode = QStringLiteral("Mode d'exécution");
   Frame4 = named(new QGroupBox(mode, centralWidget()), QStringLiteral("Frame4"), mode);
   Frame4->setGeometry(8, 464, 185, 81);
-  para = named(new QCheckBox(QStringLiteral("Paramétres"), Frame4), QStringLiteral("para"),
+  para = named(new QCheckBox(QStringLiteral("&Paramétres"), Frame4), QStringLiteral("para"),
                QStringLiteral("Paramétres"));
   para->setGeometry(16, 22, 160, 24);
-  aper = named(new QCheckBox(QStringLiteral("Aperçu"), Frame4), QStringLiteral("aper"),
-               QStringLiteral("Aperçu"));
+  aper = named(new QCheckBox(QStringLiteral("Aperç&u"), Frame4), QStringLiteral("aper"),
+               QStringLiteral("Mode aperçu"));
   aper->setGeometry(16, 48, 160, 24);
   connect(para, &QCheckBox::toggled, this, &Form1::para_Click);
   connect(aper, &QCheckBox::toggled, this, &Form1::aper_Click);
@@ -116,6 +142,17 @@ void Form1::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
+void Form1::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  if (!tab0_)
+    return;  // still being built
+  const QSize by = size() - kDesignSize;
+  growth_.apply(by);
+  const int picker = shareOf(std::max(0, by.width()), kPickerShare);
+  Frame1->grow({picker, by.height()});
+  tab0_->grow({by.width() - picker, by.height()});
+}
+
 void Form1::Form_QueryUnload() {
   // Only this window goes: the picture and compression windows are top-level
   // windows of their own and the program ends when the last one is closed.
@@ -129,10 +166,33 @@ void Form1::AfficherAPropos() {
 // --- Processing list ---------------------------------------------------------
 
 void Form1::Command4_Click() {
+  addEntries(Frame1->selectedPaths());
+}
+
+void Form1::List1_Drop(const DroppedItems& items) {
+  if (!items.ignored.isEmpty()) {
+    const qsizetype shown = 5;
+    QString names = QStringList(items.ignored.mid(0, shown)).join(QStringLiteral(", "));
+    if (items.ignored.size() > shown)
+      names += QStringLiteral("…");
+    announce(services_, this,
+             Message{QMessageBox::Information, kTitle,
+                     QStringLiteral("Seuls les fichiers JPEG et les dossiers s'ajoutent à la liste "
+                                    "de traitement ; %1 : %2")
+                         .arg(items.ignored.size() > 1 ? QStringLiteral("ignorés")
+                                                       : QStringLiteral("ignoré"),
+                              names)});
+  }
+  // As "Ajouter" adds the selected files.
+  if (!items.pictures.isEmpty())
+    addEntries(items.pictures);
+}
+
+void Form1::addEntries(const QStringList& paths) {
   if (tab0_->count() > 0)
     tab0_->setAddEnabled(false);
   tab2_->setLaunchEnabled(true);
-  tab0_->add(Frame1->selectedPaths());
+  tab0_->add(paths);
   if (tab0_->count() > 0) {
     SSTab1->setTabEnabled(1, true);
     SSTab1->setTabEnabled(2, true);
@@ -160,16 +220,7 @@ void Form1::aper_Click() {
   if (!aper->isChecked())
     return;
   job_.ModeApercu = -1;
-  if (!runForm2(job_)) {
-    // No page to show: stay with the settings.
-    job_.ModeApercu = 0;
-    const QSignalBlocker quiet(aper);
-    aper->setChecked(false);
-    return;
-  }
-  para->setChecked(false);
-  WebBrowser1->show();
-  SSTab1->hide();
+  runForm2(job_);
 }
 
 void Form1::para_Click() {
@@ -181,17 +232,91 @@ void Form1::para_Click() {
   SSTab1->show();
 }
 
-bool Form1::runForm2(GalleryJob job) {
-  Form2 window(
+void Form1::showPage(const QString& pagePath) {
+  // The gallery page is named ".php": read from its file the browser would
+  // take it for a download, so its bytes are given as the HTML they are, with
+  // the page's folder as the base of its links.
+  QFile page(pagePath);
+  constexpr qint64 kInlineLimit = 2 * 1024 * 1024;  // the browser's limit for given content
+  if (!pagePath.endsWith(QStringLiteral(".html"), Qt::CaseInsensitive) &&
+      page.size() < kInlineLimit && page.open(QIODevice::ReadOnly)) {
+    WebBrowser1->setContent(page.readAll(), QStringLiteral("text/html;charset=windows-1252"),
+                            QUrl::fromLocalFile(pagePath));
+  } else {
+    WebBrowser1->load(QUrl::fromLocalFile(pagePath));
+  }
+  para->setChecked(false);
+  WebBrowser1->show();
+  SSTab1->hide();
+}
+
+void Form1::runForm2(GalleryJob job) {
+  auto* window = new Form2(
       std::move(job), [this](const QString& page) { WebBrowser1->load(QUrl::fromLocalFile(page)); },
-      services_, this, runOptions);
-  if (onForm2Created)
-    onForm2Created(window);
-  window.exec();
-  lastReport_ = window.report();
-  emit runClosed();
+      services_, this);
+  connect(window, &QDialog::finished, this, [this, window] {
+    window->deleteLater();
+    runEnded(*window);
+  });
+  if (services_.windowOpened)
+    services_.windowOpened(*window);
+  window->open();
+}
+
+void Form1::runEnded(const Form2& window) {
   // The run worked on a copy: nothing of it comes back into this window's job.
-  return window.run().ran() && !lastReport_.cancelled && !lastReport_.stopped;
+  lastReport_ = window.report();
+  const bool completed = window.ran() && !lastReport_.cancelled && !lastReport_.stopped;
+  if (window.job().ModeApercu == -1) {
+    if (completed) {
+      para->setChecked(false);
+      WebBrowser1->setAccessibleName(previewBrowserName(window.job().Text5));
+      WebBrowser1->show();
+      SSTab1->hide();
+    } else {
+      // No page to show: stay with the settings.
+      job_.ModeApercu = 0;
+      const QSignalBlocker quiet(aper);
+      aper->setChecked(false);
+    }
+    if (window.ran() && !lastReport_.errors.isEmpty())
+      announce(services_, this, errorListMessage(lastReport_.errors, lastReport_.reasons));
+  } else if (window.ran()) {
+    tellGalleryEnd(window);
+  }
+  emit runClosed();
+}
+
+void Form1::tellGalleryEnd(const Form2& window) {
+  const run::RunReport& report = lastReport_;
+  if (report.declined) {
+    announce(
+        services_, this,
+        Message{QMessageBox::Information, kTitle,
+                QStringLiteral("Rien n'a été écrit : la page existante n'a pas été remplacée.")});
+    return;
+  }
+  if (report.stopped)
+    return;  // the run has said why
+  const run::OutputLayout layout =
+      run::outputLayout(window.job().Text3, window.job().Text4, services_.runOptions.sep);
+  if (report.cancelled) {
+    announce(services_, this,
+             Message{QMessageBox::Information, kTitle,
+                     stoppedText(report, QFileInfo::exists(layout.page))});
+    return;
+  }
+  // Check4: the ".html" document went to the desktop; without one, or when
+  // the desktop could not open it, the browser shows the page.
+  const QString page = report.pagePath;
+  const run::Unload unloaded = window.unloaded();
+  if (unloaded == run::Unload::Failed)
+    announce(services_, this,
+             Message{QMessageBox::Warning, kTitle, cannotOpenText(layout.document)});
+  if ((unloaded == run::Unload::Failed || unloaded == run::Unload::NoDocument) && !page.isEmpty())
+    showPage(page);
+  announce(services_, this, runEndMessage(report, window.job().Text4),
+           [this, page] { showPage(page); });
 }
 
 // --- Launch ------------------------------------------------------------------
@@ -203,6 +328,11 @@ void Form1::Command6_Click() {
     switch (check.field) {
       case LaunchField::List:
         SSTab1->setCurrentIndex(0);
+        Frame1->focusFiles();
+        break;
+      case LaunchField::PageName:
+      case LaunchField::Destination:
+        tab2_->focusField(check.field);
         break;
       case LaunchField::CustomWidth:
       case LaunchField::CustomHeight:
@@ -216,6 +346,15 @@ void Form1::Command6_Click() {
   }
   GalleryJob run = job_;
   run.ModeApercu = 0;
+  // Copies go out as they are: ask before publishing where photos were taken.
+  if (!job::isSet(run.Check3)) {
+    if (const int located = imaging::countWithGpsPosition(run.List1))
+      run.stripPrivate = askYesNo(services_, this,
+                                  QStringLiteral("%1 images contiennent leur position GPS. "
+                                                 "La retirer des copies ?")
+                                      .arg(located),
+                                  kTitle);
+  }
   runForm2(std::move(run));
 }
 

@@ -9,6 +9,8 @@
 
 #include "job/GalleryJob.h"
 #include "run/ProcessingRun.h"
+#include "ui/Growth.h"
+#include "ui/ListPage.h"
 #include "ui/Services.h"
 
 class QCheckBox;
@@ -22,7 +24,6 @@ class Apercu;
 class Form2;
 class Form3;
 class GalleryPage;
-class ListPage;
 class PicturePage;
 class SourcePicker;
 
@@ -30,6 +31,9 @@ class SourcePicker;
 inline const QString kTab0 = QStringLiteral("1.Liste de Traitement");
 inline const QString kTab1 = QStringLiteral("2.Traitement des Images");
 inline const QString kTab2 = QStringLiteral("3.Création de la  gallerie");
+
+// The preview browser's accessible name: what it shows, the gallery of that title.
+QString previewBrowserName(const QString& galleryTitle);
 
 class Form1 : public QMainWindow {
   Q_OBJECT
@@ -44,11 +48,6 @@ class Form1 : public QMainWindow {
   Form3* pictureWindow() const;
   Apercu* compressionPreview() const;
 
-  // Test seams: every processing window is handed to this before it runs;
-  // options of the runs the window starts.
-  std::function<void(Form2&)> onForm2Created;
-  run::RunOptions runOptions;
-
   const run::RunReport& lastReport() const { return lastReport_; }
 
  public slots:
@@ -56,6 +55,7 @@ class Form1 : public QMainWindow {
 
   // Handlers of the controls whose effect crosses rooms.
   void Command4_Click();  // "Ajouter"
+  void List1_Drop(const DroppedItems& items);
   void Command1_Click();  // "Supprimer"
   void aper_Click();
   void para_Click();
@@ -67,17 +67,27 @@ class Form1 : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void buildModes();
+  // "Ajouter" with `paths`: the selected files, or the pictures dropped.
+  void addEntries(const QStringList& paths);
   void Form_Load();
   void Form_QueryUnload();
 
-  // Runs one processing window modally over this one; false when it did not
-  // complete (cancelled or stopped).
-  bool runForm2(job::GalleryJob job);
+  // Opens a processing window for `job` over this one; runEnded follows when
+  // it has closed.
+  void runForm2(job::GalleryJob job);
+  void runEnded(const Form2& window);
+  // Tells the end of a gallery run and does what Check4 asks.
+  void tellGalleryEnd(const Form2& window);
+  // Shows a written page in the browser, as the preview does; "Paramétres"
+  // goes back to the tabs.
+  void showPage(const QString& pagePath);
 
   const Services services_;
+  Growth growth_;
   job::GalleryJob job_;
   run::RunReport lastReport_;
 

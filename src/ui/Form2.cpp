@@ -2,61 +2,75 @@
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QThread>
 #include <QTimer>
 
-#include <cmath>
-
+#include "ui/Controls.h"
+#include "ui/Desktop.h"
 #include "ui/Messages.h"
+#include "ui/RunBridge.h"
 
 namespace pixolane::ui {
 
 using job::GalleryJob;
 using run::RunOptions;
-using run::RunReport;
 
 namespace {
+constexpr int kBodyHeight = 78;  // the bar, then the button row
 constexpr int kStatusHeight = 17;
-
-RunOptions withOpener(RunOptions options, const Services& services) {
-  if (!options.openDocument)
-    options.openDocument = services.openDocument;
-  return options;
-}
-
 }  // namespace
 
-Form2::Form2(GalleryJob job, Navigate navigate, Services services, QWidget* parent,
-             RunOptions options)
-    : QDialog(parent),
-      services_(std::move(services)),
-      run_(std::move(job), *this, withOpener(std::move(options), services_)),
-      navigate_(std::move(navigate)) {
-  setWindowTitle(QStringLiteral("Traitement"));
-  setModal(true);
-  setFixedSize(543, 58 + kStatusHeight);
+Form2::Form2(GalleryJob job, Navigate navigate, Services services, QWidget* parent)
+    : QDialog(parent), services_(std::move(services)), navigate_(std::move(navigate)) {
+  setWindowTitle(kRunTitle);
+  setFixedSize(543, kBodyHeight + kStatusHeight);
 
-  Pb = new QProgressBar(this);
+  bridge_ = new RunBridge(
+      [this](const QString& text, const QString& title) {
+        return askYesNo(services_, this, text, title.isEmpty() ? kRunTitle : title);
+      },
+      [this](const QString& text) { showMessage(services_, this, QMessageBox::Critical, text); },
+      this);
+  RunOptions options = services_.runOptions;
+  if (!options.openDocument)
+    options.openDocument = services_.openDocument;
+  if (!options.openDocument) {
+    // The desktop may say later that it cannot open the document: the
+    // opener's window tells the user then.
+    QWidget* teller = parent ? parent : this;
+    options.openDocument = [services = services_, teller](const QString& path) {
+      return openWithDesktop(path, teller, [services, teller, path] {
+        announce(services, teller, Message{QMessageBox::Warning, kTitle, cannotOpenText(path)});
+      });
+    };
+  }
+  run_ = std::make_unique<run::ProcessingRun>(std::move(job), *bridge_, std::move(options));
+
+  Pb = named(new QProgressBar(this), QStringLiteral("Pb"), QStringLiteral("Progression"));
   Pb->setGeometry(8, 8, 527, 25);
   Pb->setTextVisible(false);
-  Pb->setAccessibleName(QStringLiteral("Progression"));
 
-  Sb = new QStatusBar(this);
+  const QString cancel = QStringLiteral("Annuler");
+  Command1 = named(new QPushButton(cancel, this), QStringLiteral("Command1"), cancel);
+  Command1->setGeometry(438, 41, 97, 28);
+  Command1->setAutoDefault(false);
+
+  Sb = named(new QStatusBar(this), QStringLiteral("Sb"), QStringLiteral("Etat"));
   Sb->setSizeGripEnabled(false);
-  Sb->setGeometry(0, 58, 543, kStatusHeight);
-  Sb->setAccessibleName(QStringLiteral("Etat"));
+  Sb->setGeometry(0, kBodyHeight, 543, kStatusHeight);
 
-  // Direct when the window's own thread emits, queued from the worker.
-  connect(this, &Form2::captionShown, this, &QWidget::setWindowTitle);
-  connect(this, &Form2::statusShown, Sb, [this](const QString& t) { Sb->showMessage(t); });
-  connect(this, &Form2::progressMinShown, Pb, &QProgressBar::setMinimum);
-  connect(this, &Form2::progressMaxShown, Pb, &QProgressBar::setMaximum);
-  connect(this, &Form2::progressValueShown, Pb, &QProgressBar::setValue);
-  connect(this, &Form2::pageReady, this, [this](const QString& page) {
+  connect(bridge_, &RunBridge::captionChanged, this, &QWidget::setWindowTitle);
+  connect(bridge_, &RunBridge::statusChanged, Sb, [this](const QString& t) { Sb->showMessage(t); });
+  connect(bridge_, &RunBridge::progressMinChanged, Pb, &QProgressBar::setMinimum);
+  connect(bridge_, &RunBridge::progressMaxChanged, Pb, &QProgressBar::setMaximum);
+  connect(bridge_, &RunBridge::progressValueChanged, Pb, &QProgressBar::setValue);
+  connect(bridge_, &RunBridge::pageReady, this, [this](const QString& page) {
     if (navigate_)
       navigate_(page);
   });
+  connect(Command1, &QPushButton::clicked, this, &QDialog::reject);
 
   Timer1 = new QTimer(this);
   Timer1->setSingleShot(true);
@@ -69,20 +83,20 @@ Form2::Form2(GalleryJob job, Navigate navigate, Services services, QWidget* pare
 
 Form2::~Form2() {
   if (worker_) {
-    requestCancel();
+    bridge_->stop();
     worker_->wait();
   }
 }
 
 void Form2::Form_Load() {
-  run_.Form_Load();
+  run_->Form_Load();
 }
 
 void Form2::Timer1_Timer() {
   Timer1->stop();
-  if (worker_)
+  if (worker_ || run_->ran())
     return;
-  worker_.reset(QThread::create([this] { run_.Timer1_Timer(); }));
+  worker_.reset(QThread::create([this] { run_->Timer1_Timer(); }));
   connect(worker_.get(), &QThread::finished, this, &Form2::runReturned);
   worker_->start();
 }
@@ -90,124 +104,63 @@ void Form2::Timer1_Timer() {
 void Form2::runReturned() {
   worker_->wait();
   worker_.reset();
+  Command1->setEnabled(false);
   emit runFinished();
-  const RunReport& report = run_.report();
-  if (!report.errors.isEmpty()) {
-    const Message m = errorListMessage(report.errors, report.reasons);
-    showMessage(services_, this, m.icon, m.text, m.title, m.details);
+  if (asking_) {
+    // The run ended while the stop question was up: it closes once answered.
+    returnedWhileAsking_ = true;
+    return;
   }
+  const run::RunReport& report = run_->report();
+  finish(!report.cancelled && !report.stopped);
+}
+
+void Form2::finish(bool completed) {
   if (isVisible())
-    done(report.cancelled || report.stopped ? QDialog::Rejected : QDialog::Accepted);
+    done(completed ? QDialog::Accepted : QDialog::Rejected);
 }
 
 void Form2::Form_Unload() {
   // Nothing was written when the window closes before the run started.
-  if (run_.ran())
-    run_.Form_Unload();
+  if (run_->ran())
+    unloaded_ = run_->Form_Unload();
+}
+
+void Form2::Annuler_Click() {
+  if (asking_ || bridge_->stopping())
+    return;
+  asking_ = true;
+  const bool stop =
+      askYesNo(services_, this, QStringLiteral("Arrêter la création de la galerie ?"), kRunTitle);
+  asking_ = false;
+  if (returnedWhileAsking_) {
+    // Too late to stop: the run is complete and its result stands.
+    const run::RunReport& report = run_->report();
+    finish(!report.cancelled && !report.stopped);
+    return;
+  }
+  if (stop && worker_) {
+    Command1->setEnabled(false);
+    bridge_->stop();
+  }
 }
 
 void Form2::done(int result) {
-  if (worker_) {
-    requestCancel();
+  if (worker_ || asking_) {
+    Annuler_Click();
     return;
   }
-  Timer1->stop();
+  if (!run_->ran()) {
+    // Closed before the run started: it never will.
+    Timer1->stop();
+    bridge_->stop();
+  }
   Form_Unload();
   QDialog::done(result);
 }
 
 bool Form2::cancelRequested() const {
-  return worker_ && worker_->isInterruptionRequested();
-}
-
-void Form2::requestCancel() {
-  worker_->requestInterruption();
-  // Taking the lock orders the request before a waiting question's wake-up.
-  { const std::lock_guard lock(answerMutex_); }
-  answered_.notify_all();
-}
-
-bool Form2::answerFromWindow(std::function<bool()> show, bool whenCancelled) {
-  QThread* const self = QThread::currentThread();
-  if (self == thread())
-    return show();
-  {
-    const std::lock_guard lock(answerMutex_);
-    answer_.reset();
-  }
-  if (self->isInterruptionRequested())
-    return whenCancelled;
-  QMetaObject::invokeMethod(
-      this,
-      [this, show = std::move(show)] {
-        // Cancelled before the box came up: the run no longer waits for it.
-        if (cancelRequested())
-          return;
-        const bool answer = show();
-        if (cancelRequested())
-          return;  // closed while the box was up: the answer no longer counts
-        {
-          const std::lock_guard lock(answerMutex_);
-          answer_ = answer;
-        }
-        answered_.notify_all();
-      },
-      Qt::QueuedConnection);
-  std::unique_lock lock(answerMutex_);
-  answered_.wait(lock, [&] { return answer_.has_value() || self->isInterruptionRequested(); });
-  return self->isInterruptionRequested() ? whenCancelled : *answer_;
-}
-
-void Form2::setCaption(const QString& caption) {
-  emit captionShown(caption);
-}
-
-void Form2::setStatus(const QString& text) {
-  emit statusShown(text);
-}
-
-void Form2::setProgressMin(float value) {
-  emit progressMinShown(int(std::lround(value)));
-}
-
-void Form2::setProgressMax(float value) {
-  emit progressMaxShown(int(std::lround(value)));
-}
-
-void Form2::setProgressValue(float value) {
-  emit progressValueShown(int(std::lround(value)));
-}
-
-bool Form2::ask(const QString& text, const QString& title) {
-  // No keeps the files: a run being cancelled deletes nothing.
-  return answerFromWindow(
-      [this, text, title] {
-        return askYesNo(services_, this, text, title.isEmpty() ? windowTitle() : title);
-      },
-      false);
-}
-
-void Form2::showError(const QString& text) {
-  answerFromWindow(
-      [this, text] {
-        showMessage(services_, this, QMessageBox::Critical, text);
-        return true;
-      },
-      true);
-}
-
-bool Form2::yieldCancelled() {
-  // The window repaints on its own thread; only the cancel request matters here.
-  return QThread::currentThread()->isInterruptionRequested();
-}
-
-void Form2::navigate(const QString& pagePath) {
-  emit pageReady(pagePath);
-}
-
-void Form2::closeView() {
-  // The window closes in runReturned, on its own thread, once the worker has
-  // ended, so that the error list can still be shown over it.
+  return bridge_->stopping();
 }
 
 }  // namespace pixolane::ui

@@ -2,103 +2,87 @@
 // The processing window: shows one run's progress while the run (passes,
 // workers) goes on a worker thread of its own, so the window stays live.
 //
-// Threads: the constructor, the slots and done() run on the window's thread.
-// The RunView functions are called by the run on the worker thread (and by
-// Form_Load on the window's thread): progress reaches the widgets as queued
-// signals, and ask()/showError() wait on the worker until the window has
-// answered. Closing the window during a run only asks the run to cancel; the
-// window closes once the pictures in flight are done and the run has returned.
+// Threads: the window lives on the UI thread and is never called by the run;
+// the run talks to its RunBridge, which hands progress over as queued signals
+// and questions as calls answered on the UI thread. "Annuler", Esc and the
+// close box ask whether to stop; Yes stops the run, whose pictures in flight
+// finish, and the window closes once the run has returned. The opener acts
+// on finished(); the window shows no box of its own about the run's end.
 #include <QDialog>
 
-#include <condition_variable>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <optional>
 
 #include "job/GalleryJob.h"
 #include "run/ProcessingRun.h"
-#include "run/RunView.h"
 #include "ui/Services.h"
 
 class QProgressBar;
+class QPushButton;
 class QStatusBar;
 class QThread;
 class QTimer;
 
 namespace pixolane::ui {
 
-class Form2 : public QDialog, public run::RunView {
+class RunBridge;
+
+// The window's design caption: the title of its questions.
+inline const QString kRunTitle = QStringLiteral("Traitement");
+
+class Form2 : public QDialog {
   Q_OBJECT
 
  public:
   using Navigate = std::function<void(const QString& pagePath)>;
 
   // `job` is the run's own copy; `navigate` shows the preview page; the
-  // services show its boxes and open the finished gallery.
-  Form2(job::GalleryJob job, Navigate navigate, Services services, QWidget* parent = nullptr,
-        run::RunOptions options = run::RunOptions{});
-  // Cancels a run still going and waits for it.
+  // services show its boxes, open the finished gallery and give the run's
+  // options.
+  Form2(job::GalleryJob job, Navigate navigate, Services services, QWidget* parent = nullptr);
+  // Stops a run still going and waits for it.
   ~Form2() override;
 
-  run::ProcessingRun& run() { return run_; }
-  // Read once the run has returned (after runFinished).
-  const run::RunReport& report() const { return run_.report(); }
+  const job::GalleryJob& job() const { return run_->job(); }
+  const run::RunReport& report() const { return run_->report(); }
+  bool ran() const { return run_->ran(); }
   bool running() const { return worker_ != nullptr; }
+  // The user asked to stop and said Yes.
   bool cancelRequested() const;
-
-  QProgressBar* Pb = nullptr;
-  QStatusBar* Sb = nullptr;
-  QTimer* Timer1 = nullptr;
-
-  // RunView: called by the run on the worker thread.
-  void setCaption(const QString& caption) override;
-  void setStatus(const QString& text) override;
-  void setProgressMin(float value) override;
-  void setProgressMax(float value) override;
-  void setProgressValue(float value) override;
-  bool ask(const QString& text, const QString& title) override;
-  void showError(const QString& text) override;
-  bool yieldCancelled() override;
-  void navigate(const QString& pagePath) override;
-  void closeView() override;
+  // What the unload did about the ".html" document (once closed).
+  run::Unload unloaded() const { return unloaded_; }
 
  public slots:
-  // Every way of closing (close box, Esc, accept/reject) ends here: during a
-  // run it asks the run to cancel and the window stays until the run returns.
+  // Every way of closing (close box, Esc, "Annuler", accept/reject) ends
+  // here: during a run it asks whether to stop, and the window stays until
+  // the run has returned.
   void done(int result) override;
 
  signals:
   // The run has returned (before the window closes).
   void runFinished();
 
-  // From the worker to the widgets, queued.
-  void captionShown(const QString& caption);
-  void statusShown(const QString& text);
-  void progressMinShown(int value);
-  void progressMaxShown(int value);
-  void progressValueShown(int value);
-  void pageReady(const QString& pagePath);
-
  private:
   void Form_Load();
   void Timer1_Timer();
   void Form_Unload();
+  void Annuler_Click();
   void runReturned();
-  void requestCancel();
-  // Runs `show` on the window's thread and waits for its answer; `whenCancelled`
-  // when the run is being cancelled (the box is then never shown).
-  bool answerFromWindow(std::function<bool()> show, bool whenCancelled);
+  void finish(bool completed);
 
   const Services services_;
-  run::ProcessingRun run_;
   Navigate navigate_;
+  RunBridge* bridge_ = nullptr;
+  std::unique_ptr<run::ProcessingRun> run_;
   std::unique_ptr<QThread> worker_;  // set while the run goes
+  bool asking_ = false;              // the stop question is up
+  bool returnedWhileAsking_ = false;
+  run::Unload unloaded_ = run::Unload::Nothing;
 
-  // The answer of the question on show, handed from the window's thread.
-  std::mutex answerMutex_;
-  std::condition_variable answered_;
-  std::optional<bool> answer_;
+  QProgressBar* Pb = nullptr;
+  QPushButton* Command1 = nullptr;  // "Annuler"
+  QStatusBar* Sb = nullptr;
+  QTimer* Timer1 = nullptr;
 };
 
 }  // namespace pixolane::ui

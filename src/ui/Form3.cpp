@@ -36,12 +36,13 @@ QString pictureSizeText(QSize picture) {
 Form3::Form3(QWidget* parent) : QWidget(parent, Qt::Window) {
   // The picture follows the clicks in the file list: keep the focus there.
   setAttribute(Qt::WA_ShowWithoutActivating);
-  setAccessibleName(QStringLiteral("Image"));
   setFixedSize(kPictureView);
 }
 
 bool Form3::showPicture(const QString& path) {
+  // A screen reader names the window after the picture and reads what is written on it.
   setWindowTitle(QFileInfo(path).fileName());
+  setAccessibleName(windowTitle());
   imaging::PixelSize full;
   QString error;
   // Decoding at most the view's size keeps a click on a huge file instant.
@@ -54,6 +55,7 @@ bool Form3::showPicture(const QString& path) {
     if (!error.isEmpty())
       failure_ += '\n' + error;
     setFixedSize(kPictureView);
+    setAccessibleDescription(failure_);
     update();
     return false;
   }
@@ -63,6 +65,7 @@ bool Form3::showPicture(const QString& path) {
   const QImage decoded = toQImage(rgb);
   drawn_ = decoded.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   setFixedSize(size);
+  setAccessibleDescription(pictureSizeText(pictureSize_));
   update();
   return true;
 }

@@ -29,8 +29,10 @@ GalleryPage::GalleryPage(GalleryJob& job, const Services& services, QWidget* par
   }
   connect(Check4, &QCheckBox::toggled, this, [this] { job_.Check4 = checkValue(Check4); });
   connect(Check5, &QCheckBox::toggled, this, [this] { job_.Check5 = checkValue(Check5); });
+  connect(Check7, &QCheckBox::toggled, this, [this] { job_.Check7 = checkValue(Check7); });
   job_.Check4 = checkValue(Check4);
   job_.Check5 = checkValue(Check5);
+  job_.Check7 = checkValue(Check7);
 
   connect(Command5, &QPushButton::clicked, this, &GalleryPage::Command5_Click);
   connect(Command6, &QPushButton::clicked, this, &GalleryPage::launchClicked);
@@ -42,18 +44,20 @@ void GalleryPage::buildFolders() {
     l->setGeometry(8, y, 300, 22);
     return l;
   };
-  Label4 = label(QStringLiteral("Label4"), QStringLiteral("Titre de la gallerie"), 12);
+  Label4 = label(QStringLiteral("Label4"), QStringLiteral("&Titre de la gallerie"), 12);
   Text5 = named(new QLineEdit(this), QStringLiteral("Text5"), Label4->text());
+  Label4->setBuddy(Text5);
   Text5->setGeometry(8, 34, 523, 24);
 
-  Label5 = label(QStringLiteral("Label5"), QStringLiteral("Dossier de destination"), 70);
+  Label5 = label(QStringLiteral("Label5"), QStringLiteral("&Dossier de destination"), 70);
   Text3 = named(new QLineEdit(this), QStringLiteral("Text3"), Label5->text());
+  Label5->setBuddy(Text3);
   Text3->setGeometry(8, 92, 483, 24);
   Command5 = named(new QPushButton(QStringLiteral("/"), this), QStringLiteral("Command5"),
-                   QStringLiteral("/"));
+                   QStringLiteral("Choisir le dossier de destination"));
   Command5->setGeometry(497, 92, 34, 24);
 
-  Label7 = label(QStringLiteral("Label7"), QStringLiteral("Dossier PHP"), 128);
+  Label7 = label(QStringLiteral("Label7"), QStringLiteral("Dossier P&HP"), 128);
   QFont slashFont(QStringLiteral("MS Sans Serif"));
   slashFont.setPointSize(12);
   for (int i = 0; i < 5; ++i) {
@@ -68,29 +72,42 @@ void GalleryPage::buildFolders() {
       Label9[i]->setGeometry(100 + i * 106, 150, 14, 24);
     }
   }
+  Label7->setBuddy(Text6[0]);
 
-  Label8 = label(QStringLiteral("Label8"), QStringLiteral("Nom du fichier PHP"), 186);
+  Label8 = label(QStringLiteral("Label8"), QStringLiteral("&Nom du fichier PHP"), 186);
   Text4 = named(new QLineEdit(this), QStringLiteral("Text4"), Label8->text());
+  Label8->setBuddy(Text4);
   Text4->setGeometry(8, 208, 260, 24);
 }
 
 void GalleryPage::buildOptions() {
-  const QString open = QStringLiteral("Ouverture la gallerie aprés création");
+  const QString open = QStringLiteral("&Ouverture la gallerie aprés création");
   Check4 = named(new QCheckBox(open, this), QStringLiteral("Check4"), open);
   Check4->setGeometry(8, 246, 400, 24);
   Check4->setChecked(true);
-  const QString names = QStringLiteral("Afficher les noms des fichiers images");
+  const QString names = QStringLiteral("&Afficher les noms des fichiers images");
   Check5 = named(new QCheckBox(names, this), QStringLiteral("Check5"), names);
   Check5->setGeometry(8, 274, 400, 24);
+  const QString standalone = QStringLiteral("Page autono&me (.html)");
+  Check7 = named(new QCheckBox(standalone, this), QStringLiteral("Check7"), standalone);
+  Check7->setGeometry(8, 302, 400, 24);
 
-  const QString create = QStringLiteral("Création de la gallerie");
+  const QString create = QStringLiteral("Création de la &gallerie");
   Command6 = named(new QPushButton(create, this), QStringLiteral("Command6"), create);
-  Command6->setGeometry(8, 316, 220, 34);
+  Command6->setGeometry(8, 340, 220, 34);
   Command6->setEnabled(false);
 }
 
 void GalleryPage::setLaunchEnabled(bool enabled) {
   Command6->setEnabled(enabled);
+}
+
+void GalleryPage::focusField(job::LaunchField field) {
+  QLineEdit* box = field == job::LaunchField::PageName      ? Text4
+                   : field == job::LaunchField::Destination ? Text3
+                                                            : nullptr;
+  if (box)
+    box->setFocus();
 }
 
 void GalleryPage::Command5_Click() {

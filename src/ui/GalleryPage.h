@@ -7,6 +7,7 @@
 #include <array>
 
 #include "job/GalleryJob.h"
+#include "job/Launch.h"
 #include "ui/Services.h"
 
 class QCheckBox;
@@ -24,6 +25,8 @@ class GalleryPage : public QWidget {
   GalleryPage(job::GalleryJob& job, const Services& services, QWidget* parent = nullptr);
 
   void setLaunchEnabled(bool enabled);
+  // A refused launch: the focus goes to the box to fill (page name, destination).
+  void focusField(job::LaunchField field);
 
  signals:
   void launchClicked();  // "Création de la gallerie"
@@ -49,6 +52,7 @@ class GalleryPage : public QWidget {
   QLineEdit* Text4 = nullptr;
   QCheckBox* Check4 = nullptr;
   QCheckBox* Check5 = nullptr;
+  QCheckBox* Check7 = nullptr;  // "Page autonome (.html)"
   QPushButton* Command6 = nullptr;
 };
 

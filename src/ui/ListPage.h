@@ -3,8 +3,12 @@
 // buttons, the total and the add and remove buttons. The list's one copy is
 // the job's `List1`; the list view shows it through a model.
 #include <QAbstractListModel>
+#include <QList>
 #include <QStringList>
+#include <QUrl>
 #include <QWidget>
+
+#include "ui/Growth.h"
 
 class QLabel;
 class QListView;
@@ -27,10 +31,20 @@ class ProcessingList : public QAbstractListModel {
   void append(const QStringList& paths);
   // Removes the rows given in increasing order.
   void removeRowList(const QList<int>& rows);
+  // Puts the entries in the order their pictures were taken.
+  void sortByDateTaken();
 
  private:
   QStringList& entries_;
 };
+
+// What a drop from a file manager brings: the JPEG files, and each folder's
+// pictures in reading order, as full paths; the names of the rest.
+struct DroppedItems {
+  QStringList pictures;
+  QStringList ignored;
+};
+DroppedItems droppedPictures(const QList<QUrl>& urls);
 
 class ListPage : public QWidget {
   Q_OBJECT
@@ -44,18 +58,24 @@ class ListPage : public QWidget {
   // Removes the selected entries; false when none was selected.
   bool removeSelected();
   void setAddEnabled(bool enabled);
+  // The page is `by` larger than its design size: the list takes the room.
+  void grow(QSize by) { growth_.apply(by); }
 
  signals:
   void addClicked();     // "Ajouter"
   void removeClicked();  // "Supprimer"
+  // Files or folders were dropped on the list.
+  void dropped(const DroppedItems& items);
 
  public slots:
-  void Command7_Click();  // "Aucun"
-  void Command8_Click();  // "Tous"
+  void Command7_Click();   // "Aucun"
+  void Command8_Click();   // "Tous"
+  void Command10_Click();  // "Trier par date"
 
  private:
   void updateTotal();
 
+  Growth growth_;
   ProcessingList* model_ = nullptr;
   QListView* List1 = nullptr;
   QToolButton* Command7 = nullptr;
@@ -63,6 +83,7 @@ class ListPage : public QWidget {
   QLabel* Label1 = nullptr;
   QPushButton* Command4 = nullptr;
   QPushButton* Command1 = nullptr;
+  QPushButton* Command10 = nullptr;
 };
 
 }  // namespace pixolane::ui

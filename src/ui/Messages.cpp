@@ -1,5 +1,8 @@
 #include "ui/Messages.h"
 
+#include <QDir>
+#include <QPushButton>
+
 namespace pixolane::ui {
 
 void showMessage(const Services& services, QWidget* parent, QMessageBox::Icon icon,
@@ -29,6 +32,82 @@ Message errorListMessage(const QStringList& entries, const QStringList& reasons,
   if (count > shown || !QStringList(reasons).join(QString()).isEmpty())
     message.details = details.join('\n');
   return message;
+}
+
+void announce(const Services& services, QWidget* parent, const Message& message,
+              std::function<void()> onAction) {
+  if (services.messageWithAction) {
+    if (services.messageWithAction(parent, message) && onAction)
+      onAction();
+    return;
+  }
+  auto* box = new QMessageBox(message.icon, message.title, message.text, QMessageBox::Ok, parent);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setDetailedText(message.details);
+  QPushButton* action =
+      message.action.isEmpty() ? nullptr : box->addButton(message.action, QMessageBox::AcceptRole);
+  QObject::connect(box, &QMessageBox::buttonClicked, box,
+                   [action, onAction = std::move(onAction)](QAbstractButton* button) {
+                     if (action && button == action && onAction)
+                       onAction();
+                   });
+  box->open();
+}
+
+namespace {
+
+// "0 erreur", "1 erreur", "2 erreurs": French counts 0 and 1 as one.
+QString counted(qsizetype n, const QString& one, const QString& many) {
+  return QStringLiteral("%1 %2").arg(n).arg(n > 1 ? many : one);
+}
+
+}  // namespace
+
+QString runSummary(const run::RunReport& report, const QString& pageName) {
+  QString images =
+      counted(report.drawn + report.unchanged, QStringLiteral("image"), QStringLiteral("images"));
+  if (report.unchanged > 0) {
+    images += QStringLiteral(" (dont %1)")
+                  .arg(counted(report.unchanged, QStringLiteral("inchangée"),
+                               QStringLiteral("inchangées")));
+  }
+  const QString made =
+      report.pagePath.isEmpty() ? QStringLiteral("n'est pas créée") : QStringLiteral("est créée");
+  return QStringLiteral("La galerie « %1 » %2 : %3, %4.")
+      .arg(pageName, made, images,
+           counted(report.errors.size(), QStringLiteral("erreur"), QStringLiteral("erreurs")));
+}
+
+Message runEndMessage(const run::RunReport& report, const QString& pageName) {
+  QString head = runSummary(report, pageName);
+  if (!report.pagePath.isEmpty())
+    head += QLatin1Char('\n') + QDir::toNativeSeparators(report.pagePath);
+  Message message{QMessageBox::Information, kTitle, head, {}, {}};
+  if (!report.errors.isEmpty()) {
+    message = errorListMessage(report.errors, report.reasons);
+    message.text = head + QStringLiteral("\n\n") + message.text;
+  }
+  if (!report.pagePath.isEmpty())
+    message.action = QStringLiteral("Afficher");
+  return message;
+}
+
+QString stoppedText(const run::RunReport& report, bool earlierPage) {
+  if (report.picturesWritten == 0 && report.thumbnailsWritten == 0) {
+    return earlierPage
+               ? QStringLiteral("Création arrêtée : la galerie précédente n'a pas été modifiée.")
+               : QStringLiteral("Création arrêtée : aucun fichier n'a été écrit.");
+  }
+  return QStringLiteral("Création arrêtée : %1 et %2 déjà écrites sont gardées. %3")
+      .arg(counted(report.picturesWritten, QStringLiteral("image"), QStringLiteral("images")),
+           counted(report.thumbnailsWritten, QStringLiteral("miniature"),
+                   QStringLiteral("miniatures")),
+           earlierPage ? QStringLiteral("La page précédente n'a pas été modifiée.")
+                       : QStringLiteral("Aucune page n'a été écrite."));
+}
+
+QString cannotOpenText(const QString& path) {
+  return QStringLiteral("Le bureau n'a pas pu ouvrir « %1 ».").arg(QDir::toNativeSeparators(path));
 }
 
 bool askYesNo(const Services& services, QWidget* parent, const QString& text,

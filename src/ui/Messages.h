@@ -4,6 +4,9 @@
 #include <QMessageBox>
 #include <QString>
 
+#include <functional>
+
+#include "run/ProcessingRun.h"
 #include "ui/Services.h"
 
 class QWidget;
@@ -23,6 +26,29 @@ void showMessage(const Services& services, QWidget* parent, QMessageBox::Icon ic
 // text (so it never grows past the screen), every entry with its reason
 // indented below it as the details.
 Message errorListMessage(const QStringList& entries, const QStringList& reasons, int shown = 12);
+
+// A box with OK and the message's action button if it has one, which calls
+// `onAction`. It does not wait: the caller goes on (the end of a run is told
+// from a slot) and the box acts when the user answers.
+void announce(const Services& services, QWidget* parent, const Message& message,
+              std::function<void()> onAction = {});
+
+// What a gallery run made, one line: "La galerie « vacances » est créée : 30
+// images (dont 12 inchangées), 0 erreur." The images are the pictures written
+// and those kept unchanged.
+QString runSummary(const run::RunReport& report, const QString& pageName);
+
+// The box at the end of a gallery run: the summary and the page's path, with
+// "Afficher" when the page was written; with errors, the warning box of the
+// error entries under the summary.
+Message runEndMessage(const run::RunReport& report, const QString& pageName);
+
+// What a stopped gallery run left: nothing written, or what was kept;
+// `earlierPage` when a page of an earlier run is still there.
+QString stoppedText(const run::RunReport& report, bool earlierPage);
+
+// The desktop could not open a document.
+QString cannotOpenText(const QString& path);
 
 // Yes/No question, Yes the default, no icon; true means Yes.
 bool askYesNo(const Services& services, QWidget* parent, const QString& text, const QString& title);

@@ -17,6 +17,7 @@
 #include <cmath>
 
 #include "job/Launch.h"
+#include "job/Presets.h"
 #include "ui/Apercu.h"
 #include "ui/Controls.h"
 #include "ui/Messages.h"
@@ -34,6 +35,19 @@ QRadioButton* option(QWidget* parent, const QString& objectName, const QString& 
 
 QCheckBox* check(QWidget* parent, const QString& objectName, const QString& text) {
   return named(new QCheckBox(text, parent), objectName, text);
+}
+
+// The size buttons, in the order of job::kSizePresets.
+enum Preset { k320, k640, k800, k1024, k1280 };
+
+// `mnemonicAt`: where the '&' goes, so Alt and the next character choose it.
+QString presetCaption(Preset preset, int mnemonicAt) {
+  const job::SizePreset& p = job::kSizePresets[preset];
+  return QStringLiteral("%1 x %2").arg(p.width).arg(p.height).insert(mnemonicAt, QLatin1Char('&'));
+}
+
+QString boxCaption(const char* size, const job::ThumbnailBox& box) {
+  return QStringLiteral("%1 (%2x%2 px)").arg(QString::fromUtf8(size)).arg(box.side);
 }
 
 }  // namespace
@@ -71,17 +85,19 @@ PicturePage::~PicturePage() {
 
 void PicturePage::buildSize() {
   Check3 = check(this, QStringLiteral("Check3"),
-                 QStringLiteral("Changer la  résolution des images (Unité Pixels)"));
+                 QStringLiteral("&Changer la  résolution des images (Unité Pixels)"));
   Check3->setGeometry(8, 8, 420, 24);
 
   // Three columns: presets on two rows, then the custom size.
-  Option1 = option(this, QStringLiteral("Option1"), QStringLiteral("320 x 240"));
-  Option5 = option(this, QStringLiteral("Option5"), QStringLiteral("640 x 480"));
-  Option3 = option(this, QStringLiteral("Option3"), QStringLiteral("1024 x 768"));
-  Option4 = option(this, QStringLiteral("Option4"), QStringLiteral("800 x 600"));
-  Option2 = option(this, QStringLiteral("Option2"), QStringLiteral("1280 x 1024"));
+  // Mnemonics on digits the tab bar leaves free. "Résolution d'écran" has none:
+  // its caption becomes the screen's size once chosen.
+  Option1 = option(this, QStringLiteral("Option1"), presetCaption(k320, 7));   // 320 x 2&40
+  Option5 = option(this, QStringLiteral("Option5"), presetCaption(k640, 0));   // &640 x 480
+  Option3 = option(this, QStringLiteral("Option3"), presetCaption(k1024, 7));  // 1024 x &768
+  Option4 = option(this, QStringLiteral("Option4"), presetCaption(k800, 0));   // &800 x 600
+  Option2 = option(this, QStringLiteral("Option2"), presetCaption(k1280, 3));  // 128&0 x 1024
   Option7 = option(this, QStringLiteral("Option7"), QStringLiteral("Résolution d'écran"));
-  Option6 = option(this, QStringLiteral("Option6"), QStringLiteral("Personnalisé"));
+  Option6 = option(this, QStringLiteral("Option6"), QStringLiteral("Perso&nnalisé"));
   const int col[3] = {24, 194, 364};
   Option1->setGeometry(col[0], 36, 165, 24);
   Option5->setGeometry(col[1], 36, 165, 24);
@@ -108,7 +124,7 @@ void PicturePage::buildSize() {
     box->installEventFilter(this);
   }
 
-  Check2 = check(this, QStringLiteral("Check2"), QStringLiteral("Garder les Proportions"));
+  Check2 = check(this, QStringLiteral("Check2"), QStringLiteral("&Garder les Proportions"));
   Check2->setGeometry(8, 118, 300, 24);
   {
     // The design state: checked, without the message.
@@ -121,32 +137,32 @@ void PicturePage::buildQuality() {
   Frame3 = named(new QGroupBox(QStringLiteral("Taux de compression des images"), this),
                  QStringLiteral("Frame3"), QStringLiteral("Qualité des images"));
   Frame3->setGeometry(8, 146, 523, 112);
-  HScroll1 = named(new QScrollBar(Qt::Horizontal, Frame3), QStringLiteral("HScroll1"),
-                   QStringLiteral("Qualité"));
+  Frame3->installEventFilter(this);
+  HScroll1 = named(new ValueBar(Frame3), QStringLiteral("HScroll1"), QStringLiteral("Qualité"));
   HScroll1->setGeometry(12, 26, 499, 18);
   // The JPEG writer needs 1..100: the bar stops at 10.
   HScroll1->setRange(10, 100);
   HScroll1->setSingleStep(1);
   HScroll1->setPageStep(5);
   HScroll1->setValue(100);
-  HScroll1->setTracking(false);               // one change per completed move, none while dragging
-  HScroll1->setFocusPolicy(Qt::StrongFocus);  // the arrows and page keys move it too
-  Option8 = option(Frame3, QStringLiteral("Option8"), QStringLiteral("Format Standard"));
+  HScroll1->setTracking(false);  // one change per completed move, none while dragging
+  Option8 = option(Frame3, QStringLiteral("Option8"), QStringLiteral("Format &Standard"));
   Option8->setGeometry(12, 52, 200, 24);
-  Option9 = option(Frame3, QStringLiteral("Option9"), QStringLiteral("Format Progressif"));
+  Option9 = option(Frame3, QStringLiteral("Option9"), QStringLiteral("Format P&rogressif"));
   Option9->setGeometry(12, 78, 200, 24);
   Option9->setChecked(true);
-  Command9 = named(new QPushButton(QStringLiteral("Aperçu"), Frame3), QStringLiteral("Command9"),
-                   QStringLiteral("Aperçu"));
+  // Three controls read "Aperçu": the name says which.
+  Command9 = named(new QPushButton(QStringLiteral("&Aperçu"), Frame3), QStringLiteral("Command9"),
+                   QStringLiteral("Aperçu de la compression"));
   Command9->setGeometry(391, 62, 120, 32);
 
   Check6 = check(this, QStringLiteral("Check6"),
-                 QStringLiteral("Ouvrir les images dans une nouvelle fenétre"));
+                 QStringLiteral("&Ouvrir les images dans une nouvelle fenétre"));
   Check6->setGeometry(8, 268, 420, 24);
 }
 
 void PicturePage::buildThumbnails() {
-  const QString border = QStringLiteral("Taille de la bordure des miniatures");
+  const QString border = QStringLiteral("Taille de la &bordure des miniatures");
   Label3 = named(new QLabel(border, this), QStringLiteral("Label3"), border);
   Label3->setGeometry(8, 300, 260, 24);
   Combo2 = named(new QComboBox(this), QStringLiteral("Combo2"), border);
@@ -156,13 +172,14 @@ void PicturePage::buildThumbnails() {
   for (int i = 0; i <= 9; ++i)
     Combo2->addItem(QString::number(i));
   Combo2->setEditText(QStringLiteral("2"));
+  Label3->setBuddy(Combo2);  // a combo box's own name is its value: the label names it
 
   Frame2 = named(new QGroupBox(QStringLiteral("Taille des miniatures"), this),
                  QStringLiteral("Frame2"), QStringLiteral("Taille des miniatures"));
   Frame2->setGeometry(8, 334, 523, 58);
-  opt[2] = option(Frame2, QStringLiteral("opt(2)"), QStringLiteral("Petite (100x100 px)"));
-  opt[3] = option(Frame2, QStringLiteral("opt(3)"), QStringLiteral("Moyenne (140x140 px)"));
-  opt[1] = option(Frame2, QStringLiteral("opt(1)"), QStringLiteral("Grande (230x230 px)"));
+  opt[2] = option(Frame2, QStringLiteral("opt(2)"), boxCaption("Pe&tite", job::kSmallThumbnails));
+  opt[3] = option(Frame2, QStringLiteral("opt(3)"), boxCaption("&Moyenne", job::kMediumThumbnails));
+  opt[1] = option(Frame2, QStringLiteral("opt(1)"), boxCaption("Gran&de", job::kLargeThumbnails));
   opt[2]->setGeometry(12, 24, 160, 24);
   opt[3]->setGeometry(180, 24, 170, 24);
   opt[1]->setGeometry(358, 24, 160, 24);
@@ -208,6 +225,9 @@ void PicturePage::connectHandlers() {
   connect(Text2, &QLineEdit::textChanged, this, [this](const QString& t) { job_.Text2 = t; });
   connect(Option6, &QRadioButton::toggled, this, [this](bool on) { job_.Option6 = on; });
   connect(Combo1, &QComboBox::editTextChanged, this, [this](const QString& t) { job_.Combo1 = t; });
+  tabStopOnChecked(sizeGroup->buttons());
+  tabStopOnChecked({Option8, Option9});
+  tabStopOnChecked({opt[2], opt[3], opt[1]});
 }
 
 Apercu* PicturePage::compressionPreview() const {
@@ -289,19 +309,19 @@ void PicturePage::Check3_Click() {
 }
 
 void PicturePage::Option1_Click() {
-  setTarget(320, 240);
+  setTarget(job::kSizePresets[k320].width, job::kSizePresets[k320].height);
 }
 void PicturePage::Option2_Click() {
-  setTarget(1280, 1024);
+  setTarget(job::kSizePresets[k1280].width, job::kSizePresets[k1280].height);
 }
 void PicturePage::Option3_Click() {
-  setTarget(1024, 768);
+  setTarget(job::kSizePresets[k1024].width, job::kSizePresets[k1024].height);
 }
 void PicturePage::Option4_Click() {
-  setTarget(800, 600);
+  setTarget(job::kSizePresets[k800].width, job::kSizePresets[k800].height);
 }
 void PicturePage::Option5_Click() {
-  setTarget(640, 480);
+  setTarget(job::kSizePresets[k640].width, job::kSizePresets[k640].height);
 }
 
 void PicturePage::Option6_Click() {
@@ -332,6 +352,12 @@ void PicturePage::Option9_Click() {
 }
 
 bool PicturePage::eventFilter(QObject* watched, QEvent* event) {
+  // The frame's mnemonic would go to its chosen format option: the bar is what
+  // its caption names.
+  if (watched == Frame3 && event->type() == QEvent::Shortcut) {
+    HScroll1->setFocus(Qt::ShortcutFocusReason);
+    return true;
+  }
   if ((watched == Text1 || watched == Text2) && event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
     // Shortcuts (copy, select all...) are not typing.
@@ -339,7 +365,8 @@ bool PicturePage::eventFilter(QObject* watched, QEvent* event) {
       return false;
     const bool backspace = key->key() == Qt::Key_Backspace;
     const QString typed = key->text();
-    if (typed.isEmpty() && !backspace)
+    // Tab, Return, Escape give control characters: they move on, they do not type.
+    if (!backspace && (typed.isEmpty() || !typed[0].isPrint()))
       return false;  // arrows, Delete, Home...: not a character
     if (!Option6->isChecked())
       Option6->setChecked(true);
@@ -360,8 +387,9 @@ void PicturePage::Check2_Click() {
 
 void PicturePage::HScroll1_Change() {
   job_.Qualite = std::int16_t(HScroll1->value());
-  Frame3->setTitle(qualityCaption(job_.Qualite));
-  Frame3->setAccessibleName(Frame3->title());
+  // Alt+Q reaches the bar, the frame's first control.
+  Frame3->setTitle('&' + qualityCaption(job_.Qualite));
+  Frame3->setAccessibleName(qualityCaption(job_.Qualite));
 }
 
 void PicturePage::Command9_Click() {
@@ -389,7 +417,9 @@ void PicturePage::Combo2_Click(int index) {
 }
 
 void PicturePage::opt_Click(int index) {
-  static constexpr int kBox[4] = {0, 230, 100, 140};
+  // opt(1) is the large box, opt(2) the small one, opt(3) the medium one.
+  static constexpr int kBox[4] = {0, job::kLargeThumbnails.side, job::kSmallThumbnails.side,
+                                  job::kMediumThumbnails.side};
   job_.LargeurMini = kBox[index];
   job_.HauteurMini = kBox[index];
 }

@@ -1,14 +1,17 @@
 #pragma once
 // What the windows ask of the desktop, in one object handed to them: message
 // boxes, the folder dialog and opening a document. An empty function means
-// the real desktop; tests hand the windows their own answers instead.
+// the real desktop; tests hand the windows their own answers instead, and
+// watch the processing windows through the two test seams at the end.
 #include <QMessageBox>
 #include <QString>
 
 #include <functional>
 
 #include "platform/Platform.h"
+#include "run/ProcessingRun.h"
 
+class QDialog;
 class QWidget;
 
 namespace pixolane::ui {
@@ -18,10 +21,13 @@ struct Message {
   QString title;
   QString text;
   QString details;  // shown on demand, in a scrolling area
+  QString action;   // the caption of a button beside OK, if any
 };
 
 using MessageHandler = std::function<void(QWidget* parent, const Message& message)>;
 using QuestionHandler = std::function<bool(QWidget* parent, const Message& question)>;
+// A box with OK and the message's action button; true when the action was chosen.
+using ActionHandler = std::function<bool(QWidget* parent, const Message& message)>;
 // Receives owner, title and the initial folder; returns the chosen folder, ""
 // for cancel.
 using FolderDialog =
@@ -32,6 +38,12 @@ struct Services {
   QuestionHandler question;               // a Yes/No box
   FolderDialog folderDialog;              // the folder picker
   platform::DocumentOpener openDocument;  // the finished gallery's document
+  ActionHandler messageWithAction;        // the end of a run, with "Afficher"
+
+  // Test seams: each processing window before it opens, and the options of
+  // the runs (preview folder, workers).
+  std::function<void(QDialog& window)> windowOpened;
+  run::RunOptions runOptions;
 };
 
 }  // namespace pixolane::ui

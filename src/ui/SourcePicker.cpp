@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QToolButton>
 
@@ -17,12 +18,18 @@ namespace pixolane::ui {
 using job::SavedLocation;
 
 SourcePicker::SourcePicker(const Services& services, QWidget* parent)
-    : QGroupBox(QStringLiteral("Image"), parent), services_(services) {
+    : QGroupBox(QStringLiteral("&Image"), parent), services_(services) {
   named(this, QStringLiteral("Frame1"), QStringLiteral("Image"));
 
   Drive1 = named(new QComboBox(this), QStringLiteral("Drive1"), QStringLiteral("Lecteur"));
   Drive1->setGeometry(8, 20, 169, 24);
   Drive1->addItems(platform::drives());
+  // A combo box reads as its value ("/"); a label gives it its name. The
+  // window shows none, so this one stays hidden.
+  auto* driveName = named(new QLabel(QStringLiteral("Lecteur"), this),
+                          QStringLiteral("Drive1Label"), QStringLiteral("Lecteur"));
+  driveName->setBuddy(Drive1);
+  driveName->hide();
 
   Dir1 = named(new DirList(this), QStringLiteral("Dir1"), QStringLiteral("Dossier"));
   Dir1->setGeometry(8, 50, 169, 170);
@@ -31,13 +38,16 @@ SourcePicker::SourcePicker(const Services& services, QWidget* parent)
   File1->setGeometry(8, 226, 169, 180);
   File1->setSelectionMode(QAbstractItemView::MultiSelection);
 
-  Check1 = named(new QCheckBox(QStringLiteral("Aperçu"), this), QStringLiteral("Check1"),
-                 QStringLiteral("Aperçu"));
+  Check1 = named(new QCheckBox(QStringLiteral("Ap&erçu"), this), QStringLiteral("Check1"),
+                 QStringLiteral("Aperçu des images"));
   Check1->setGeometry(8, 414, 90, 26);
   Check1->setChecked(true);
+  // The processing list has a pair of the same buttons: the names say which list.
   Command3 = pictureButton(this, QStringLiteral("Command3"), QStringLiteral("Aucun"), false);
+  Command3->setAccessibleName(QStringLiteral("Tout désélectionner (fichiers)"));
   Command3->setGeometry(117, 413, 28, 28);
   Command2 = pictureButton(this, QStringLiteral("Command2"), QStringLiteral("Tous"), true);
+  Command2->setAccessibleName(QStringLiteral("Tout sélectionner (fichiers)"));
   Command2->setGeometry(149, 413, 28, 28);
 
   connect(Drive1, &QComboBox::currentIndexChanged, this, &SourcePicker::Drive1_Change);
@@ -45,6 +55,12 @@ SourcePicker::SourcePicker(const Services& services, QWidget* parent)
   connect(File1, &QListWidget::itemSelectionChanged, this, &SourcePicker::File1_Click);
   connect(Command2, &QToolButton::clicked, this, &SourcePicker::Command2_Click);
   connect(Command3, &QToolButton::clicked, this, &SourcePicker::Command3_Click);
+
+  // The folder and file lists share the extra height; the row below follows.
+  growth_ = Growth{{Drive1, 0, 0, 1, 0}, {Dir1, 0, 0, 1, 0.5},   {File1, 0, 0.5, 1, 1},
+                   {Check1, 0, 1, 0, 1}, {Command3, 1, 1, 1, 1}, {Command2, 1, 1, 1, 1}};
+  showCutNamesInTooltips(Dir1);
+  showCutNamesInTooltips(File1);
 }
 
 SourcePicker::~SourcePicker() {
@@ -85,6 +101,10 @@ void SourcePicker::setLocked(bool locked) {
   Drive1->setEnabled(!locked);
   Dir1->setEnabled(!locked);
   File1->setEnabled(!locked);
+}
+
+void SourcePicker::focusFiles() {
+  File1->setFocus();
 }
 
 void SourcePicker::Drive1_Change() {

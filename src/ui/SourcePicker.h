@@ -10,6 +10,7 @@
 #include <map>
 
 #include "job/SavedLocation.h"
+#include "ui/Growth.h"
 #include "ui/Services.h"
 
 class QCheckBox;
@@ -36,6 +37,10 @@ class SourcePicker : public QGroupBox {
   QStringList selectedPaths() const;
   // Drive, folder and file lists stay put while the processing list is filled.
   void setLocked(bool locked);
+  // The launch was refused for an empty list: the files to add are chosen here.
+  void focusFiles();
+  // The frame is `by` larger than its design size: the lists take the room.
+  void grow(QSize by) { growth_.apply(by); }
 
   std::int16_t SelectionEnCours() const { return SelectionEnCours_; }
   Form3* pictureWindow() const;
@@ -59,6 +64,7 @@ class SourcePicker : public QGroupBox {
   QToolButton* Command3 = nullptr;
   QToolButton* Command2 = nullptr;
 
+  Growth growth_;
   std::int16_t SelectionEnCours_ = 0;
   bool fillingFiles_ = false;
   std::map<QString, QString> driveFolders_;  // the current folder of each drive

@@ -17,6 +17,8 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
+#include <memory>
+
 #include "ui/WebEngineSetup.h"
 
 using namespace pixolane::clitest;
@@ -112,13 +114,14 @@ class Browser : public ::testing::Test {
     }
   }
 
-  // Loads the file and returns what kInspect reports.
-  QJsonObject inspect(const QString& file) {
-    QWebEngineView view;
-    view.resize(1024, 768);
-    view.show();
-    QSignalSpy loaded(&view, &QWebEngineView::loadFinished);
-    view.load(QUrl::fromLocalFile(file));
+  // Loads the file in a view `width` pixels wide and returns what kInspect
+  // reports; the view stays for `evaluate`.
+  QJsonObject inspect(const QString& file, int width = 1024) {
+    view = std::make_unique<QWebEngineView>();
+    view->resize(width, 800);
+    view->show();
+    QSignalSpy loaded(view.get(), &QWebEngineView::loadFinished);
+    view->load(QUrl::fromLocalFile(file));
     if (!loaded.wait(60000)) {
       ADD_FAILURE() << "no loadFinished for " << file.toStdString();
       return {};
@@ -127,20 +130,25 @@ class Browser : public ::testing::Test {
       ADD_FAILURE() << "loading failed: " << file.toStdString();
       return {};
     }
-    QString json;
+    return QJsonDocument::fromJson(evaluate(QString::fromLatin1(kInspect)).toString().toUtf8())
+        .object();
+  }
+
+  // The value of a script run in the loaded page.
+  QVariant evaluate(const QString& script) {
+    QVariant result;
     bool answered = false;
-    view.page()->runJavaScript(QString::fromLatin1(kInspect), [&](const QVariant& value) {
-      json = value.toString();
+    view->page()->runJavaScript(script, [&](const QVariant& value) {
+      result = value;
       answered = true;
     });
-    if (!QTest::qWaitFor([&] { return answered; }, 30000)) {
+    if (!QTest::qWaitFor([&] { return answered; }, 30000))
       ADD_FAILURE() << "no answer from the page's script";
-      return {};
-    }
-    return QJsonDocument::fromJson(json.toUtf8()).object();
+    return result;
   }
 
   QTemporaryDir tmp;
+  std::unique_ptr<QWebEngineView> view;
   QStringList sources;
 };
 
@@ -184,6 +192,64 @@ TEST_F(Browser, PreviewPagePictures) {
   EXPECT_EQ(linkProblems(shown), QStringList());
   EXPECT_EQ(shown["title"].toString(), "Été");  // the page declares its encoding
   EXPECT_TRUE(shown["text"].toString().contains("Été à la plage.jpg"));
+}
+
+TEST_F(Browser, StandalonePageOnAPhoneAndItsViewer) {
+  const QString dest = tmp.path() + "/site";
+  const auto r = runCli(QStringList{"-d", dest, "-n", "galerie", "-t", "Été", "--standalone",
+                                    "--names", "--thumbs", "medium", "--quiet"} +
+                        sources);
+  ASSERT_EQ(r.exitCode, 0) << r.errText().toStdString();
+  const QJsonObject shown = inspect(dest + "/galerie.html", 390);
+  EXPECT_EQ(shown["title"].toString(), "Été");
+  EXPECT_EQ(count(shown, "images"), sources.size());
+  EXPECT_EQ(count(shown, "links"), sources.size());
+  EXPECT_EQ(imageProblems(shown), QStringList());
+  EXPECT_EQ(linkProblems(shown), QStringList());
+  EXPECT_TRUE(shown["text"].toString().contains("Été à la plage.jpg"));
+  EXPECT_EQ(evaluate("document.documentElement.scrollWidth <= window.innerWidth").toBool(), true)
+      << "the page scrolls sideways on a phone";
+
+  // A real click on the second thumbnail opens the viewer on its picture.
+  const QVariantList box =
+      evaluate(
+          "var r = document.querySelectorAll('.galerie img')[1].getBoundingClientRect();"
+          "[r.x + r.width / 2, r.y + r.height / 2]")
+          .toList();
+  ASSERT_EQ(box.size(), 2);
+  QWidget* input = view->focusProxy();
+  QTest::mouseClick(input, Qt::LeftButton, {}, QPoint(box[0].toInt(), box[1].toInt()));
+  const QString state =
+      "(function () { var v = document.querySelector('.visionneuse'), i = v.querySelector('img');"
+      "  return [v.hidden, decodeURIComponent(i.src.replace(/.*\\//, '')),"
+      "          v.querySelector('figcaption').textContent, i.complete && i.naturalWidth > 0,"
+      "          v.contains(document.activeElement),"
+      "          document.activeElement.getAttribute('href') || ''].join('|'); })()";
+  const auto stateIs = [&](const QString& expected) {
+    return QTest::qWaitFor([&] { return evaluate(state).toString() == expected; }, 10000);
+  };
+  const QString second = QFileInfo(sources[1]).fileName();
+  EXPECT_TRUE(stateIs("false|" + second + "|" + second + "|true|true|"))
+      << evaluate(state).toString().toStdString();
+  // → steps, Tab stays inside, Escape closes and gives the focus back to the
+  // thumbnail of the picture last shown.
+  QTest::keyClick(input, Qt::Key_Right);
+  const QString third = QFileInfo(sources[2]).fileName();
+  EXPECT_TRUE(stateIs("false|" + third + "|" + third + "|true|true|"))
+      << evaluate(state).toString().toStdString();
+  for (int i = 0; i < 4; ++i)
+    QTest::keyClick(input, Qt::Key_Tab);
+  EXPECT_TRUE(stateIs("false|" + third + "|" + third + "|true|true|"));
+  QTest::keyClick(input, Qt::Key_Escape);
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        return evaluate(
+                   "!document.querySelector('.visionneuse') && "
+                   "document.activeElement.getAttribute('href')")
+                   .toString() == "picgalerie/n%C2%B0%233%20&%20co.JPG";
+      },
+      10000))
+      << evaluate("document.activeElement.outerHTML").toString().toStdString();
 }
 
 TEST_F(Browser, TheProbeSeesMissingPicturesWrongSizesAndDeadLinks) {

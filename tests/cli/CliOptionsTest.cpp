@@ -111,6 +111,44 @@ TEST(ParseArguments, BorderAndNumbersOutOfRange) {
     EXPECT_FALSE(parseArguments({"--jobs", bad}).ok) << bad.toStdString();
 }
 
+TEST(ParseArguments, ValuesTakeEveryQtSpelling) {
+  const std::pair<QStringList, int> jobs[] = {
+      {{"-j1"}, 1}, {{"-j", "2"}, 2}, {{"--jobs=3"}, 3}, {{"--jobs", "4"}, 4}, {{"-j2", "-j5"}, 5}};
+  for (const auto& [args, n] : jobs) {
+    const auto r = parseArguments(args);
+    ASSERT_TRUE(r.ok) << args.join(' ').toStdString();
+    EXPECT_EQ(r.options.jobs, n) << args.join(' ').toStdString();
+  }
+  EXPECT_EQ(parseArguments({"-q85", "--size=800x600"}).options.job.LargeurCible, 800);
+  EXPECT_EQ(parseArguments({"--border=-1"}).error, "Option --border : nombre de 0 à 99 attendu");
+  // Help and version answer before any value is checked.
+  for (const QString help : {"-h", "--help", "--help-all"})
+    EXPECT_TRUE(parseArguments({"-q", "0", help}).options.help) << help.toStdString();
+  EXPECT_TRUE(parseArguments({"-v"}).options.version);
+  EXPECT_FALSE(parseArguments({"--version", "--vite"}).ok);
+
+  const std::pair<QStringList, QString> refused[] = {
+      {{"-j"}, "Option -j : nombre de 1 à 256 attendu"},
+      {{"-d", "/tmp", "--name"}, "Option --name : nom attendu"},
+      {{"--copy=1"}, "Option --copy : aucune valeur attendue"},
+      {{"-jx"}, "Option -j : nombre de 1 à 256 attendu"},
+      {{"-cj1"}, "Option inconnue : -c (voir --help)"},
+  };
+  for (const auto& [args, message] : refused)
+    EXPECT_EQ(parseArguments(args).error, message) << args.join(' ').toStdString();
+
+  // After "--" a name that starts with a dash is a picture.
+  QTemporaryDir dir;
+  const QString before = QDir::currentPath();
+  QDir::setCurrent(dir.path());
+  touch(dir.path() + "/-j1.jpg");
+  const auto dashed = parseArguments({"--", "-j1.jpg"});
+  QDir::setCurrent(before);
+  EXPECT_EQ(dashed.options.job.List1,
+            QStringList{QDir::toNativeSeparators(dir.path() + "/-j1.jpg")});
+  EXPECT_EQ(dashed.options.jobs, 0);
+}
+
 TEST(ParseArguments, SiteFolderFillsTheFourBoxes) {
   struct Case {
     QString arg;
@@ -131,9 +169,9 @@ TEST(ParseArguments, SiteFolderFillsTheFourBoxes) {
 }
 
 TEST(ParseArguments, FlagsSetTheirJobFields) {
-  const auto r =
-      parseArguments({"--copy", "--stretch", "--baseline", "--names", "--new-window", "--open",
-                      "--preview", "--quiet", "--replace", "-t", "Noël à Paris", "-n", "noel"});
+  const auto r = parseArguments({"--copy", "--stretch", "--baseline", "--names", "--new-window",
+                                 "--open", "--preview", "--quiet", "--replace", "--force",
+                                 "--dry-run", "--prune", "-t", "Noël à Paris", "-n", "noel"});
   ASSERT_TRUE(r.ok);
   const GalleryJob& job = r.options.job;
   EXPECT_EQ(job.Check3, 0);
@@ -146,9 +184,16 @@ TEST(ParseArguments, FlagsSetTheirJobFields) {
   EXPECT_EQ(job.Text5, "Noël à Paris");
   EXPECT_EQ(job.Text4, "noel");
   EXPECT_TRUE(r.options.quiet);
+  EXPECT_TRUE(r.options.force && r.options.dryRun && r.options.prune);
   EXPECT_EQ(r.options.folders, FolderAnswer::Replace);
   EXPECT_EQ(parseArguments({"--replace", "--keep"}).options.folders, FolderAnswer::Keep);
   EXPECT_TRUE(parseArguments({"-h"}).options.help);
+  const auto web = parseArguments({"--standalone", "--strip-private", "--sort", "given"});
+  EXPECT_EQ(web.options.job.Check7, 1);
+  EXPECT_TRUE(web.options.job.stripPrivate);
+  EXPECT_FALSE(web.options.sortByDate);
+  EXPECT_TRUE(parseArguments({"--sort=date"}).options.sortByDate);
+  EXPECT_EQ(parseArguments({"--sort", "nom"}).error, "Option --sort : given ou date attendu");
 }
 
 TEST(ParseArguments, DestinationBecomesAnAbsoluteFolderWithItsSeparator) {

@@ -17,6 +17,9 @@
 #include <csignal>
 #include <set>
 
+#include "imaging/ExifDate.h"
+#include "imaging/StripPrivate.h"
+
 using namespace pixolane::clitest;
 
 namespace {
@@ -121,8 +124,10 @@ TEST_F(Cli, CopyKeepsEverySourceByteForByte) {
   const QString plain = picture("src/a.jpg", 320, 240, 40);
   const QString turned = picture("src/tourne.JPG", 400, 300, 75);
   // An EXIF orientation of 6: the copy keeps it, the thumbnail is drawn upright.
+  // Its GPS position is copied too, with a warning.
   QProcess exif;
-  exif.start("/usr/bin/exiftool", {"-Orientation=6", "-n", "-overwrite_original", turned});
+  exif.start("/usr/bin/exiftool", {"-Orientation=6", "-n", "-GPSLatitude=48.85",
+                                   "-GPSLatitudeRef=N", "-overwrite_original", turned});
   ASSERT_TRUE(exif.waitForFinished(30000));
   ASSERT_EQ(exif.exitCode(), 0) << exif.readAllStandardError().toStdString();
 
@@ -134,6 +139,44 @@ TEST_F(Cli, CopyKeepsEverySourceByteForByte) {
   expectJpeg(mini("c", "tourne.JPG"), 74, 100, kProgressive, 100);
   EXPECT_TRUE(r.errText().contains("Copie des Images Etape 1/2\n"));
   EXPECT_TRUE(r.errText().contains("Génération des miniatures Etape 2/2\n"));
+  EXPECT_TRUE(
+      r.errText().contains("Attention : 1 images contiennent leur position GPS. "
+                           "--strip-private la retire des copies.\n"));
+}
+
+TEST_F(Cli, StrippedCopiesAndTheStandalonePageBesideAnUnchangedPhpPage) {
+  const QString located = picture("src/b.jpg", 320, 240);
+  QProcess exif;
+  exif.start("/usr/bin/exiftool",
+             {"-GPSLatitude=48.85", "-GPSLatitudeRef=N", "-overwrite_original", located});
+  ASSERT_TRUE(exif.waitForFinished(30000));
+  const auto plain = runCli(gallery("g", {"--copy", "--quiet", located}));
+  ASSERT_EQ(plain.exitCode, 0) << plain.errText().toStdString();
+  const QByteArray php = readAll(dest() + "/g.php");
+
+  // A g.html the program did not write is someone's: without a Yes nothing is written.
+  QFile foreign(dest() + "/g.html");
+  ASSERT_TRUE(foreign.open(QIODevice::WriteOnly));
+  foreign.write("<p>ma page</p>");
+  foreign.close();
+  const auto kept = runCli(gallery("g", {"--copy", "--standalone", "--keep", "--quiet", located}));
+  EXPECT_EQ(kept.exitCode, 2) << kept.errText().toStdString();
+  EXPECT_EQ(readAll(dest() + "/g.html"), "<p>ma page</p>");
+
+  const auto r = runCli(
+      gallery("g", {"--copy", "--standalone", "--strip-private", "--replace", "--quiet", located}));
+  ASSERT_EQ(r.exitCode, 0) << r.errText().toStdString();
+  EXPECT_FALSE(r.errText().contains("GPS"));
+  EXPECT_FALSE(
+      pixolane::imaging::hasGpsPosition(pixolane::imaging::readExifBlock(pic("g", "b.jpg"))));
+  EXPECT_EQ(readAll(dest() + "/g.php"), php);
+  EXPECT_TRUE(
+      readAll(dest() + "/g.html").contains("<a href=\"picg/b.jpg\"><img src=\"minig/b.jpg\""));
+  // Its own page is rewritten without a question.
+  const auto again =
+      runCli(gallery("g", {"--copy", "--standalone", "--keep", "-t", "Deux", located}));
+  ASSERT_EQ(again.exitCode, 0) << again.errText().toStdString();
+  EXPECT_TRUE(readAll(dest() + "/g.html").contains("<title>Deux</title>"));
 }
 
 TEST_F(Cli, PageLinesForNamesSitePrefixAndOddFileNames) {

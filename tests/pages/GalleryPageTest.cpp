@@ -174,6 +174,7 @@ TEST(GalleryPage, NamesWrittenUnchangedOrEscapedWhereNeeded) {
       {QStringLiteral("a\"b<c>.jpg"), "a&quot;b&lt;c&gt;.jpg", "a&quot;b&lt;c&gt;.jpg"},
       {QStringLiteral("n#1 50% ok?.jpg"), "n%231%2050%25%20ok%3F.jpg", "n#1 50% ok?.jpg"},
       {QStringLiteral("<#>.jpg"), "&lt;%23&gt;.jpg", "&lt;#&gt;.jpg"},
+      {QStringLiteral("a\\b.jpg"), "a%5Cb.jpg", "a\\b.jpg"},  // a browser reads a backslash as "/"
       {QString::fromUtf8("日本.jpg"), "%E6%97%A5%E6%9C%AC.jpg", "&#26085;&#26412;.jpg"},
       {QString::fromUtf8("\xF0\x9F\x98\x80.jpg"), "%F0%9F%98%80.jpg", "&#128512;.jpg"},
       {QString::fromUtf8("€ Œuvre.jpg"), "%E2%82%AC%20%C5%92uvre.jpg", "&#8364; &#338;uvre.jpg"},

@@ -99,9 +99,10 @@ TEST_F(Passes, ResizePassWritesPicturesThumbnailsAndPageWithProgress) {
   EXPECT_EQ(sizeOf(dest + "mininoel/a.jpg"), std::make_pair(100, 74));
   EXPECT_EQ(sizeOf(dest + "mininoel/b.jpg"), std::make_pair(74, 100));
 
-  EXPECT_EQ(view.statuses,
-            (QStringList{"Génération des Images Web Etape 1/2",
-                         "Génération des miniatures-Etape 2/2", "Génération du fichier php..."}));
+  EXPECT_EQ(
+      view.statuses,
+      (QStringList{"Génération des Images Web Etape 1/2", "Génération des miniatures-Etape 2/2",
+                   "Génération du fichier php...", "3 images dessinées, 0 inchangée"}));
   EXPECT_EQ(view.captions.first(), "Traitement.... (1/3) a.jpg 0%");
   EXPECT_TRUE(view.captions.contains("Traitement.... (3/3) c.jpg 100%"));
   EXPECT_EQ(view.maxima, (QList<float>{2.0f, 2.0f}));

@@ -30,10 +30,11 @@ struct Recorder {
 
 struct OpenerSpy {
   QStringList opened;
+  bool answer = true;
   OpenerSpy() {
     platform::setDocumentOpener([this](const QString& p) {
       opened << p;
-      return true;
+      return answer;
     });
   }
   ~OpenerSpy() { platform::setDocumentOpener({}); }
@@ -89,20 +90,23 @@ TEST(ProcessingRun, UnloadOpensTheDocumentOnlyAfterACompletedRunWithCheck4) {
     int check4;
     RunReport report;
     bool runIt;
-    bool opens;
-    QString page = "noel";  // "neige.html" does not exist: the folder is opened
+    Unload expected;
+    QString page = "noel";  // "neige.html" does not exist
+    bool opens = true;      // what the desktop answers
   } cases[] = {
-      {1, {}, true, true},
-      {0, {}, true, false},
-      {2, {}, true, false},  // only exactly 1 opens
-      {1, RunReport{.cancelled = true}, true, false},
-      {1, RunReport{.stopped = true}, true, false},
-      {1, {}, false, false},  // closed before the timer fired
-      {1, {}, true, true, "neige"},
-      {1, RunReport{.stopped = true}, true, false, "neige"},
+      {1, {}, true, Unload::Opened},
+      {0, {}, true, Unload::Nothing},
+      {2, {}, true, Unload::Nothing},  // only exactly 1 opens
+      {1, RunReport{.cancelled = true}, true, Unload::Nothing},
+      {1, RunReport{.stopped = true}, true, Unload::Nothing},
+      {1, {}, false, Unload::Nothing},  // closed before the timer fired
+      {1, {}, true, Unload::NoDocument, "neige"},
+      {1, RunReport{.stopped = true}, true, Unload::Nothing, "neige"},
+      {1, {}, true, Unload::Failed, "noel", false},
   };
   for (const Case& c : cases) {
     OpenerSpy spy;
+    spy.answer = c.opens;
     FakeView view;
     GalleryJob job;
     job.Text3 = dest;
@@ -113,9 +117,9 @@ TEST(ProcessingRun, UnloadOpensTheDocumentOnlyAfterACompletedRunWithCheck4) {
     run.setPasses({[&](ProcessingRun&) { return report; }, {}, {}});
     if (c.runIt)
       run.Timer1_Timer();
-    run.Form_Unload();
-    const QString opened = c.page == "noel" ? dest + "noel.html" : dest;
-    EXPECT_EQ(spy.opened, c.opens ? QStringList{opened} : QStringList{});
+    EXPECT_EQ(run.Form_Unload(), c.expected);
+    const bool tried = c.expected == Unload::Opened || c.expected == Unload::Failed;
+    EXPECT_EQ(spy.opened, tried ? QStringList{dest + "noel.html"} : QStringList{});
   }
 }
 

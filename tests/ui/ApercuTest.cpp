@@ -173,6 +173,30 @@ TEST_F(ApercuWindow, ClicksStepThroughTheListAndWrapAround) {
   }
 }
 
+TEST_F(ApercuWindow, KeysStepBothWaysAndEscapeCloses) {
+  job_.List1 = {path("paysage.jpg"), path("portrait.jpg"), path("carre.jpg")};
+  Apercu window(job_, position_);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  ASSERT_TRUE(render(window, [&] { window.maj(); }));
+  const std::pair<Qt::Key, int> steps[] = {{Qt::Key_Right, 1},
+                                           {Qt::Key_Space, 2},
+                                           {Qt::Key_PageDown, 0},
+                                           {Qt::Key_Left, 2},
+                                           {Qt::Key_PageUp, 1}};
+  for (const auto& [key, position] : steps) {
+    ASSERT_TRUE(render(window, [&] { QTest::keyClick(&window, key); })) << key;
+    EXPECT_EQ(position_, position) << key;
+  }
+  // A screen reader finds the caption on the picture, where the focus is.
+  EXPECT_TRUE(window.Picture1->hasFocus());
+  EXPECT_EQ(window.Picture1->accessibleName(), window.windowTitle());
+  EXPECT_TRUE(window.windowTitle().contains(" - portrait.jpg - "));
+  QTest::keyClick(&window, Qt::Key_Escape);
+  EXPECT_FALSE(window.isVisible());
+}
+
 TEST_F(ApercuWindow, ListOfOneShowsTheSamePictureAtEveryClick) {
   job_.List1 = {path("portrait.jpg")};
   Apercu window(job_, position_);

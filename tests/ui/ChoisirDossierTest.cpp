@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractFileIconProvider>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -47,11 +48,11 @@ TEST_F(FolderPicker, ChosenFolderComesBackWithoutTrailingSeparatorExceptARoot) {
   }
 }
 
-TEST_F(FolderPicker, RealDialogOpensOnTheInitialFolderAndCancelGivesEmpty) {
+TEST_F(FolderPicker, RealDialogOpensOnTheInitialFolderInFrenchAndCancelGivesEmpty) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   const QString initial = QDir::toNativeSeparators(dir.path());
-  QString openedOn;
+  QString openedOn, folderType;
   bool sawDialog = false;
   // The dialog is modal: answer it from the event loop it runs.
   QTimer poll;
@@ -62,12 +63,14 @@ TEST_F(FolderPicker, RealDialogOpensOnTheInitialFolderAndCancelGivesEmpty) {
       return;
     sawDialog = true;
     openedOn = dialog->directory().absolutePath();
+    folderType = dialog->iconProvider()->type(QFileInfo(dir.path()));
     dialog->reject();
   });
   poll.start();
   EXPECT_EQ(ChoisirDossier(services, nullptr, "Dossier de destination", initial), "");
   poll.stop();
   EXPECT_TRUE(sawDialog);
+  EXPECT_EQ(folderType, "Dossier");  // the "Type" column, in French
   EXPECT_EQ(QFileInfo(openedOn).canonicalFilePath(), QFileInfo(dir.path()).canonicalFilePath());
 }
 

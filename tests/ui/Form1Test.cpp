@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
@@ -16,9 +17,13 @@
 #include <QToolButton>
 #include <QWebEngineView>
 
+#include <map>
+
 #include "UiSupport.h"
 #include "ui/Apercu.h"
 #include "ui/ChoisirDossier.h"
+#include "ui/Controls.h"
+#include "ui/Form2.h"
 #include "ui/Form3.h"
 #include "ui/Form4.h"
 #include "ui/PicturePage.h"
@@ -41,6 +46,12 @@ class Form1Test : public ::testing::Test {
     // Other extensions and cases must not be missed, other files must not show.
     test::makeJpeg(dir_->filePath("upper.JPEG"), "90x120", "gradient:green-yellow");
     QFile(dir_->filePath("notes.txt")).open(QIODevice::WriteOnly);
+    // Dates taken, and a GPS position, for the list's sort and the copy question.
+    QProcess::execute(
+        "exiftool", {"-q", "-q", "-overwrite_original", "-DateTimeOriginal=2021:06:01 10:00:00",
+                     "-GPSLatitude=45", "-GPSLatitudeRef=N", dir_->filePath("img1.jpg"), "-execute",
+                     "-q", "-q", "-overwrite_original", "-DateTimeOriginal=2020:01:01 10:00:00",
+                     dir_->filePath("img3.jpg")});
   }
   static void TearDownTestSuite() { delete dir_; }
   static QString folder() { return QDir::toNativeSeparators(dir_->path()); }
@@ -57,10 +68,20 @@ class Form1Test : public ::testing::Test {
     click(c.Command4);
   }
 
+  static ui::Services counting(ui::Services s, int* windows, GalleryJob* ran) {
+    s.windowOpened = [windows, ran](QDialog& w) {
+      ++*windows;
+      *ran = static_cast<Form2&>(w).job();
+    };
+    return s;
+  }
+
   static inline QTemporaryDir* dir_ = nullptr;
   MessageLog log;  // before the window: its start-up must show nothing
   ui::FolderDialog folders;
-  Form1 form{test::services(&log, nullptr, &folders)};
+  int windows = 0;  // processing windows opened
+  GalleryJob ran;   // the job of the last one
+  Form1 form{counting(test::services(&log, nullptr, &folders), &windows, &ran)};
   test::MainControls c{form};
 };
 
@@ -70,16 +91,16 @@ TEST_F(Form1Test, StartsInTheSettingsStateWithTheStartupJob) {
   EXPECT_TRUE(c.SSTab1->isVisible());
   EXPECT_FALSE(c.WebBrowser1->isVisible());
   EXPECT_EQ(c.SSTab1->geometry(), c.WebBrowser1->geometry());
-  EXPECT_EQ(c.SSTab1->tabText(0), "1.Liste de Traitement");
-  EXPECT_EQ(c.SSTab1->tabText(1), "2.Traitement des Images");
-  EXPECT_EQ(c.SSTab1->tabText(2), "3.Création de la  gallerie");
+  EXPECT_EQ(withoutMnemonic(c.SSTab1->tabText(0)), "1.Liste de Traitement");
+  EXPECT_EQ(withoutMnemonic(c.SSTab1->tabText(1)), "2.Traitement des Images");
+  EXPECT_EQ(withoutMnemonic(c.SSTab1->tabText(2)), "3.Création de la  gallerie");
   EXPECT_EQ(c.SSTab1->currentIndex(), 0);
   EXPECT_FALSE(c.SSTab1->isTabEnabled(1));
   EXPECT_FALSE(c.SSTab1->isTabEnabled(2));
   EXPECT_FALSE(c.aper->isEnabled());
   EXPECT_FALSE(c.aper->isChecked());
   EXPECT_TRUE(c.para->isChecked());
-  EXPECT_EQ(c.Frame3->title(), "Qualité des images (compression) :100%");
+  EXPECT_EQ(withoutMnemonic(c.Frame3->title()), "Qualité des images (compression) :100%");
   EXPECT_EQ(c.Label1->text(), "Total : 0");
   EXPECT_FALSE(c.Command6->isEnabledTo(c.SSTab1->widget(2)));
   EXPECT_TRUE(c.Command4->isEnabled());
@@ -269,6 +290,30 @@ TEST_F(Form1Test, CustomSizeBoxesTakeDigitsAndSelectPersonnalise) {
   EXPECT_EQ(QSize(form.job().LargeurCible, form.job().HauteurCible), QSize(800, 600));
 }
 
+TEST_F(Form1Test, TabWalksPastTheSizeBoxesAndTheArrowsRaiseTheQuality) {
+  add({0});
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  c.Check3->setFocus();
+  const auto key = [](Qt::Key k) {
+    QTest::keyClick(QApplication::focusWidget(), k);
+    return QApplication::focusWidget();
+  };
+  const auto tab = [&] { return key(Qt::Key_Tab); };
+  EXPECT_EQ(tab(), c.Option5);  // the group is entered on the option "Ajouter" chose
+  EXPECT_EQ(key(Qt::Key_Right), c.Option3);
+  EXPECT_EQ(tab(), c.Text1);
+  EXPECT_EQ(tab(), c.Text2);
+  EXPECT_EQ(tab(), c.Check2);
+  EXPECT_TRUE(c.Option3->isChecked());
+  EXPECT_EQ(QSize(form.job().LargeurCible, form.job().HauteurCible), QSize(1024, 768));
+  EXPECT_EQ(tab(), c.HScroll1);
+  QTest::keyClick(c.HScroll1, Qt::Key_Left);
+  EXPECT_EQ(form.job().Qualite, 99);
+  QTest::keyClick(c.HScroll1, Qt::Key_Right);
+  EXPECT_EQ(form.job().Qualite, 100);
+}
+
 TEST_F(Form1Test, PictureOptionsKeepTheJobInStep) {
   add({0});
   click(c.Option2);
@@ -284,7 +329,7 @@ TEST_F(Form1Test, PictureOptionsKeepTheJobInStep) {
 
   c.HScroll1->setValue(85);
   EXPECT_EQ(form.job().Qualite, 85);
-  EXPECT_EQ(c.Frame3->title(), "Qualité des images (compression) :85%");
+  EXPECT_EQ(withoutMnemonic(c.Frame3->title()), "Qualité des images (compression) :85%");
   c.HScroll1->setValue(0);
   EXPECT_EQ(form.job().Qualite, 10);  // never below what the writer takes
 
@@ -361,8 +406,6 @@ TEST_F(Form1Test, BorderFromTheListOrAWholeNumberTyped) {
 }
 
 TEST_F(Form1Test, LaunchChecksInOrder) {
-  int windows = 0;
-  form.onForm2Created = [&](Form2&) { ++windows; };
   click(c.Command4);  // nothing selected: the button is on, the list empty
   const auto launch = [&] {
     log.messages.clear();
@@ -392,8 +435,33 @@ TEST_F(Form1Test, LaunchChecksInOrder) {
   c.Text2->setText("70000");
   EXPECT_FALSE(launch().isEmpty());
   EXPECT_TRUE(c.Text2->hasFocus());
+  c.SSTab1->setCurrentIndex(2);
+  c.Text3->setText(" ");
+  EXPECT_EQ(launch(), "Veuillez renseigner le dossier de sortie");
+  EXPECT_TRUE(c.Text3->hasFocus());  // the box to fill, not the button
   EXPECT_EQ(windows, 0);
   EXPECT_EQ(form.job().LargeurCible, 640);
+}
+
+TEST_F(Form1Test, SortByDateStandalonePageAndTheGpsQuestionBeforeACopy) {
+  add({0, 1, 3});
+  click(form.findChild<QPushButton*>("Command10"));  // "Trier par date"
+  EXPECT_EQ(form.job().List1,
+            QStringList({entry("img3.jpg"), entry("img1.jpg"), entry("img0.jpg")}));
+
+  QTemporaryDir out;
+  c.Text3->setText(out.path() + "/");
+  c.Text4->setText("g");
+  c.Check3->setChecked(false);  // copies
+  c.Check4->setChecked(false);
+  form.findChild<QCheckBox*>("Check7")->setChecked(true);
+  test::runToEnd(form, [this] { form.Command6_Click(); });
+  ASSERT_EQ(log.questions.size(), 1u);
+  EXPECT_EQ(log.questions[0].text,
+            "1 images contiennent leur position GPS. La retirer des copies ?");
+  EXPECT_TRUE(ran.stripPrivate);
+  EXPECT_EQ(ran.Check7, 1);
+  EXPECT_TRUE(QFileInfo::exists(out.path() + "/g.html"));
 }
 
 TEST_F(Form1Test, DestinationButtonFillsTheSiteFoldersAndCancelKeepsThem) {
@@ -422,29 +490,86 @@ TEST_F(Form1Test, DestinationButtonFillsTheSiteFoldersAndCancelKeepsThem) {
   EXPECT_EQ(form.job().Text6, expected);
 }
 
-TEST_F(Form1Test, EveryControlIsNamedByItsCaption) {
+TEST_F(Form1Test, ControlsHaveDistinctNamesAndMnemonicsThatDoNotCollide) {
   QAccessible::setActive(true);
-  int checked = 0;
+  // What a screen reader says: a combo box's own name is its value, its label names it.
+  const auto spoken = [](QWidget* w) {
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    if (!qobject_cast<QComboBox*>(w))
+      return a->text(QAccessible::Name);
+    const auto labels = a->relations(QAccessible::Label);
+    return labels.isEmpty() ? QString() : labels.first().first->text(QAccessible::Name);
+  };
+  const std::map<QString, QString> names{
+      {"Drive1", "Lecteur"},
+      {"Combo2", "Taille de la bordure des miniatures"},
+      {"Check1", "Aperçu des images"},
+      {"aper", "Mode aperçu"},
+      {"Command9", "Aperçu de la compression"},
+      {"Command5", "Choisir le dossier de destination"},
+      {"Command2", "Tout sélectionner (fichiers)"},
+      {"Command3", "Tout désélectionner (fichiers)"},
+      {"Command8", "Tout sélectionner (liste)"},
+      {"Command7", "Tout désélectionner (liste)"},
+      {"WebBrowser1", "Aperçu de la gallerie"},
+  };
+  for (const auto& [object, name] : names)
+    EXPECT_EQ(spoken(form.findChild<QWidget*>(object)), name) << object.toStdString();
+  // Every other control is named by its caption as read; no two buttons alike.
+  QStringList buttons;
   for (QWidget* w : form.findChildren<QWidget*>()) {
     QString caption;
-    if (auto* b = qobject_cast<QToolButton*>(w))
-      caption = b->toolTip();
-    else if (auto* b = qobject_cast<QAbstractButton*>(w))
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
       caption = b->text();
     else if (auto* l = qobject_cast<QLabel*>(w))
       caption = l->text();
     else if (auto* g = qobject_cast<QGroupBox*>(w))
       caption = g->title();
-    else
+    if (qobject_cast<QAbstractButton*>(w) && w->parent() != c.SSTab1->tabBar())
+      buttons << spoken(w);
+    if (caption.isEmpty() || names.count(w->objectName()))
       continue;
-    if (caption.isEmpty() && !w->accessibleName().isEmpty())
-      continue;  // parts of Qt's own widgets
-    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
-    ASSERT_NE(a, nullptr);
-    EXPECT_EQ(a->text(QAccessible::Name), caption) << w->metaObject()->className();
-    ++checked;
+    EXPECT_EQ(spoken(w), withoutMnemonic(caption)) << w->objectName().toStdString();
   }
-  EXPECT_GT(checked, 40);
+  EXPECT_GT(buttons.size(), 25);
+  EXPECT_EQ(QSet<QString>(buttons.begin(), buttons.end()).size(), buttons.size())
+      << buttons.join(", ").toStdString();
+
+  // Alt+A adds; each tab, opened by its Alt+digit, shows no two controls with one mnemonic.
+  c.Check1->setChecked(false);
+  clickItem(c.File1, 0);
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  QTest::keyClick(&form, Qt::Key_A, Qt::AltModifier);
+  // A mnemonic presses its button as a click would, shown pressed a moment.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form.job().List1.isEmpty(); }));
+  EXPECT_EQ(form.job().List1, QStringList{entry("img0.jpg")});
+  for (int tab = 0; tab < 3; ++tab) {
+    QTest::keyClick(&form, Qt::Key(Qt::Key_1 + tab), Qt::AltModifier);
+    ASSERT_EQ(c.SSTab1->currentIndex(), tab);
+    QStringList captions;
+    for (int i = 0; i < 3; ++i)
+      captions << c.SSTab1->tabText(i);
+    for (QWidget* w : form.findChildren<QWidget*>()) {
+      if (!w->isVisible())
+        continue;
+      if (auto* b = qobject_cast<QAbstractButton*>(w))
+        captions << b->text();
+      else if (auto* l = qobject_cast<QLabel*>(w))
+        captions << l->text();
+      else if (auto* g = qobject_cast<QGroupBox*>(w))
+        captions << g->title();
+    }
+    std::map<QString, QString> keys;
+    for (const QString& caption : captions) {
+      const QString key = QKeySequence::mnemonic(caption).toString();
+      if (!key.isEmpty())
+        EXPECT_TRUE(keys.emplace(key, caption).second)
+            << key.toStdString() << ": " << keys[key].toStdString() << " / "
+            << caption.toStdString();
+    }
+    EXPECT_GT(keys.size(), 8u) << tab;
+  }
 }
 
 TEST_F(Form1Test, F1OpensTheAboutWindow) {

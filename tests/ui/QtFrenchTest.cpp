@@ -1,6 +1,8 @@
 // Qt's own words in the program's windows are French, whatever the locale.
 #include <QApplication>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 
@@ -29,6 +31,41 @@ TEST(QtFrench, TheProcessingWindowsQuestionsAnswerOuiOrNon) {
                             QStringLiteral("Traitement")));
   captions.sort();
   EXPECT_EQ(captions, (QStringList{"Non", "Oui"}));
+}
+
+// The windowed program of the same build: beside the terminal one the
+// environment names, or at the top of the build folder.
+QString windowProgram() {
+  const QString cli = qEnvironmentVariable("PIXOLANE_CLI");
+  return cli.isEmpty() ? QCoreApplication::applicationDirPath() + "/../../pixolane"
+                       : QFileInfo(cli).dir().filePath("pixolane");
+}
+
+TEST(QtFrench, HelpAndVersionNeedNoDisplayAndNoDisplayEndsInFrench) {
+  const QString program = windowProgram();
+  if (!QFileInfo(program).isExecutable())
+    GTEST_SKIP() << "no pixolane";
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    env.remove(name);
+  const struct {
+    QString argument;
+    int status;
+    QString says;
+  } cases[] = {{"--help", 0, "affiche le numéro de version"},
+               {"--version", 0, "pixolane "},
+               {"", 1, "impossible d'ouvrir l'affichage"}};
+  for (const auto& c : cases) {
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(program, c.argument.isEmpty() ? QStringList{} : QStringList{c.argument});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << c.argument.toStdString();
+    EXPECT_EQ(process.exitCode(), c.status) << c.argument.toStdString();
+    const QString out =
+        QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+    EXPECT_TRUE(out.contains(c.says)) << out.toStdString();
+  }
 }
 
 }  // namespace

@@ -36,9 +36,15 @@ class RunWindowTest : public ::testing::Test {
   }
   static void TearDownTestSuite() { delete src_; }
 
-  void SetUp() override {
-    form.runOptions.previewFolder = QDir::toNativeSeparators(preview.path() + "/");
-    form.onForm2Created = [this](Form2& w) {
+  void SetUp() override { test::showOn(form, src_->path()); }
+
+  // The windows' services, with a preview folder of the test's own and every
+  // processing window watched.
+  Services runServices() {
+    Services s = test::services(&log, &opened);
+    s.runOptions.previewFolder = QDir::toNativeSeparators(preview.path() + "/");
+    s.windowOpened = [this](QDialog& dialog) {
+      auto& w = static_cast<Form2&>(dialog);
       ++windows;
       QObject::connect(&w, &QWidget::windowTitleChanged, &w, [this, &w](const QString& t) {
         if (t.startsWith("Traitement.... ("))
@@ -47,7 +53,12 @@ class RunWindowTest : public ::testing::Test {
       if (onWindow)
         onWindow(w);
     };
-    test::showOn(form, src_->path());
+    return s;
+  }
+
+  // "Création de la gallerie", to the end of the run.
+  void create() {
+    test::runToEnd(form, [this] { form.Command6_Click(); });
   }
 
   // Adds every picture of the source folder and names the gallery.
@@ -74,7 +85,7 @@ class RunWindowTest : public ::testing::Test {
   int windows = 0;
   bool shownWhileRunning = false;
   std::function<void(Form2&)> onWindow;
-  Form1 form{test::services(&log, &opened)};
+  Form1 form{runServices()};
   test::MainControls c{form};
 };
 
@@ -88,13 +99,17 @@ TEST_F(RunWindowTest, GalleryRunWritesEverythingAndClosesItsWindow) {
   ASSERT_TRUE(html.open(QIODevice::WriteOnly));
   html.close();
   c.SSTab1->setCurrentIndex(2);
-  QTest::mouseClick(c.Command6, Qt::LeftButton);
+  test::runToEnd(form, [this] { QTest::mouseClick(c.Command6, Qt::LeftButton); });
 
   EXPECT_EQ(windows, 1);
   EXPECT_TRUE(shownWhileRunning);
   EXPECT_EQ(form.findChildren<Form2*>().size(), 0);  // closed and gone
   EXPECT_TRUE(form.lastReport().errors.isEmpty());
-  EXPECT_TRUE(log.messages.empty());
+  // The end is told, with the page and a way to see it.
+  ASSERT_EQ(log.messages.size(), 1u);
+  EXPECT_EQ(log.messages[0].text, "La galerie « galerie » est créée : 3 images, 0 erreur.\n" +
+                                      QDir::toNativeSeparators(dest.filePath("galerie.php")));
+  EXPECT_EQ(log.messages[0].action, "Afficher");
   EXPECT_EQ(filesUnder(dest.path()),
             QStringList({"galerie.html", "galerie.php", "minigalerie/a_paysage.jpg",
                          "minigalerie/b_portrait.jpg", "minigalerie/c_carre.jpg",
@@ -116,7 +131,7 @@ TEST_F(RunWindowTest, GalleryRunWritesEverythingAndClosesItsWindow) {
 TEST_F(RunWindowTest, PreviewShowsThePageInTheBrowserAndParaGoesBack) {
   fill(dest.path());
   QSignalSpy loaded(c.WebBrowser1, &QWebEngineView::loadFinished);
-  test::click(c.aper);
+  test::runToEnd(form, [this] { test::click(c.aper); });
   ASSERT_TRUE(loaded.count() > 0 || loaded.wait(60000));
   EXPECT_TRUE(loaded.first().at(0).toBool());
   EXPECT_EQ(c.WebBrowser1->url(), QUrl::fromLocalFile(preview.filePath("temp.html")));
@@ -150,17 +165,31 @@ TEST_F(RunWindowTest, FolderQuestionsAndPictureErrorsReachTheUser) {
   bad.close();
   ASSERT_TRUE(c.Dir1->setPath(mixed.path()));
   fill(dest.path());
-  form.Command6_Click();
+  QSignalSpy loaded(c.WebBrowser1, &QWebEngineView::loadFinished);
+  create();
   ASSERT_EQ(log.messages.size(), 1u);  // one box for every error entry
   EXPECT_EQ(log.messages[0].icon, QMessageBox::Warning);
   EXPECT_EQ(log.messages[0].title, "Pixolane");
+  EXPECT_TRUE(
+      log.messages[0].text.startsWith("La galerie « galerie » est créée : 1 image, 1 erreur.\n"));
   EXPECT_TRUE(log.messages[0].text.contains("mauvaise.jpg"));
   EXPECT_TRUE(log.messages[0].details.contains("mauvaise.jpg)\n    Impossible de lire"))
       << log.messages[0].details.toStdString();
   EXPECT_TRUE(log.questions.empty());
+  // Check4 without a ".html" document: the page itself, in the browser.
+  ASSERT_TRUE(loaded.count() > 0 || loaded.wait(60000));
+  EXPECT_TRUE(loaded.first().at(0).toBool());
+  EXPECT_TRUE(c.WebBrowser1->isVisible());
+  EXPECT_FALSE(c.SSTab1->isVisible());
+  QString text;
+  c.WebBrowser1->page()->toPlainText([&](const QString& t) { text = t; });
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !text.isEmpty(); }, 10000));
+  EXPECT_TRUE(text.contains("Retour")) << text.toStdString();
+  test::click(c.para);
+  EXPECT_TRUE(c.SSTab1->isVisible());
 
   // Again into the same folders: the run asks, under the processing window's caption.
-  form.Command6_Click();
+  create();
   ASSERT_FALSE(log.questions.empty());
   for (const auto& q : log.questions)
     EXPECT_EQ(q.title, "Traitement");
@@ -179,42 +208,71 @@ TEST_F(RunWindowTest, ClosingTheProcessingWindowCancelsTheRun) {
     QObject::connect(&w, &QWidget::windowTitleChanged, &w, [&](const QString& t) {
       if (!t.startsWith("Traitement.... (") || w.cancelRequested())
         return;
-      // The close box: the window stays until the pictures in flight are done.
+      // The close box asks first; on Yes the window stays until the
+      // pictures in flight are done.
       w.close();
       stillOpenAfterClose = w.isVisible();
     });
   };
-  form.Command6_Click();
+  create();
 
+  ASSERT_EQ(log.questions.size(), 1u);
+  EXPECT_EQ(log.questions[0].text, "Arrêter la création de la galerie ?");
+  EXPECT_EQ(log.questions[0].title, "Traitement");
   EXPECT_TRUE(stillOpenAfterClose);
   EXPECT_TRUE(form.lastReport().cancelled);
   EXPECT_LT(form.lastReport().picturesWritten, 16);
   EXPECT_FALSE(QFile::exists(dest.filePath("galerie.php")));
   EXPECT_TRUE(opened.paths.isEmpty());
   EXPECT_EQ(form.findChildren<Form2*>().size(), 0);
+  ASSERT_EQ(log.messages.size(), 1u);
+  EXPECT_TRUE(log.messages[0].text.startsWith("Création arrêtée : "))
+      << log.messages[0].text.toStdString();
 }
 
-TEST_F(RunWindowTest, ClosingWhileAFolderQuestionIsUpDeletesNothing) {
+TEST_F(RunWindowTest, AnnulerAsksNonGoesOnOuiStopsDeletingNothing) {
   fill(dest.path());
-  form.Command6_Click();  // the folders now hold pictures: the next run asks
-  ASSERT_TRUE(QFile::remove(dest.filePath("galerie.php")));
-  const QStringList before = filesUnder(dest.path());
-  opened.paths.clear();
-  Form2* window = nullptr;
-  onWindow = [&](Form2& w) { window = &w; };
-  int asked = 0;
-  // The close box while the question is up; its Yes then comes too late.
-  log.whileAsked = [&] {
-    ++asked;
-    window->reject();
-  };
-  form.Command6_Click();
+  create();  // the folders now hold pictures: the next runs ask about them
+  for (const bool stop : {false, true}) {
+    SCOPED_TRACE(stop);
+    const QStringList before = filesUnder(dest.path());
+    log.messages.clear();
+    log.questions.clear();
+    opened.paths.clear();
+    Form2* window = nullptr;
+    onWindow = [&](Form2& w) { window = &w; };
+    int asked = 0;
+    // "Annuler" while the first folder question is up, answered `stop`; a
+    // stop makes that question's Yes come too late.
+    log.whileAsked = [&] {
+      if (++asked > 1)
+        return;
+      log.answer = stop;
+      QPushButton* annuler = nullptr;
+      for (auto* b : window->findChildren<QPushButton*>())
+        annuler = b->accessibleName() == "Annuler" ? b : annuler;
+      ASSERT_NE(annuler, nullptr);
+      annuler->click();
+      log.answer = true;
+    };
+    create();
 
-  EXPECT_EQ(asked, 1);  // the second folder is not asked about
-  EXPECT_TRUE(form.lastReport().cancelled);
-  EXPECT_EQ(filesUnder(dest.path()), before);
-  EXPECT_TRUE(opened.paths.isEmpty());
-  EXPECT_EQ(form.findChildren<Form2*>().size(), 0);
+    ASSERT_GE(log.questions.size(), 2u);
+    EXPECT_EQ(log.questions[1].text, "Arrêter la création de la galerie ?");
+    EXPECT_EQ(form.lastReport().cancelled, stop);
+    ASSERT_EQ(log.messages.size(), 1u);
+    if (stop) {
+      EXPECT_EQ(log.questions.size(), 2u);  // the second folder is not asked about
+      EXPECT_EQ(filesUnder(dest.path()), before);
+      EXPECT_TRUE(opened.paths.isEmpty());
+      EXPECT_EQ(log.messages[0].text,
+                "Création arrêtée : la galerie précédente n'a pas été modifiée.");
+    } else {
+      EXPECT_EQ(log.questions.size(), 3u);
+      EXPECT_TRUE(log.messages[0].text.startsWith("La galerie « galerie » est créée : 3 images"));
+    }
+    EXPECT_EQ(form.findChildren<Form2*>().size(), 0);
+  }
 }
 
 TEST_F(RunWindowTest, WindowMakesTheSameGalleryAsTheTerminal) {
@@ -249,7 +307,7 @@ TEST_F(RunWindowTest, WindowMakesTheSameGalleryAsTheTerminal) {
   QTest::keyClicks(c.Text4, "galerie");
   click(c.Check5);
   click(c.Check4);
-  click(c.Command6);
+  test::runToEnd(form, [&] { click(c.Command6); });
   ASSERT_EQ(form.job().Qualite, 85);
   ASSERT_EQ(form.job().Bordure, 5);
   ASSERT_EQ(windows, 1);
@@ -289,4 +347,21 @@ TEST(ErrorList, HundredsOfEntriesStayWithinTheScreenWithEveryReasonInTheDetails)
   EXPECT_TRUE(m.text.endsWith("… et 288 autres erreurs (voir les détails)"));
   EXPECT_EQ(m.details.count("\n    disque plein"), 300);
   EXPECT_TRUE(pixolane::ui::errorListMessage(entries.mid(0, 2), {}).details.isEmpty());
+}
+
+TEST(RunEnd, SummaryCountsAndStopTexts) {
+  using pixolane::run::RunReport;
+  RunReport some{.drawn = 18, .unchanged = 12, .pagePath = "/d/vacances.php"};
+  EXPECT_EQ(pixolane::ui::runSummary(some, "vacances"),
+            "La galerie « vacances » est créée : 30 images (dont 12 inchangées), 0 erreur.");
+  RunReport one{.drawn = 0, .unchanged = 1};
+  one.addError("e1");
+  one.addError("e2");
+  EXPECT_EQ(pixolane::ui::runSummary(one, "%1"),
+            "La galerie « %1 » n'est pas créée : 1 image (dont 1 inchangée), 2 erreurs.");
+  EXPECT_EQ(pixolane::ui::stoppedText(RunReport{.picturesWritten = 23}, false),
+            "Création arrêtée : 23 images et 0 miniature déjà écrites sont gardées. Aucune page "
+            "n'a été écrite.");
+  EXPECT_EQ(pixolane::ui::stoppedText(RunReport{}, false),
+            "Création arrêtée : aucun fichier n'a été écrit.");
 }

@@ -50,12 +50,20 @@ TEST(Screenshot, MainWindowAtStartUpAndWithPictures) {
   }
   test::MessageLog log;
   test::OpenedDocuments opened;
-  Form1 form(test::services(&log, &opened));
+  const bool all = qEnvironmentVariable("PIXOLANE_SCREENSHOT_ALL") == "1";
+  bool progressSaved = false;
+  Services services = test::services(&log, &opened);
+  services.runOptions.previewFolder = QDir::toNativeSeparators(preview.path() + "/");
+  services.windowOpened = [&](QDialog& w) {
+    QObject::connect(&w, &QWidget::windowTitleChanged, &w, [&](const QString& t) {
+      if (!progressSaved && t.startsWith("Traitement.... ("))
+        progressSaved = !all || w.grab().save(out + "/progress.png");
+    });
+  };
+  Form1 form(services);
   test::MainControls c{form};
-  form.runOptions.previewFolder = QDir::toNativeSeparators(preview.path() + "/");
   test::showOn(form, pictures);
   QDir().mkpath(out);
-  const bool all = qEnvironmentVariable("PIXOLANE_SCREENSHOT_ALL") == "1";
   // On a display, what the screen shows (the embedded browser draws there
   // only); offscreen, what the widgets paint.
   const auto save = [&](QWidget* w, const QString& name) {
@@ -84,15 +92,8 @@ TEST(Screenshot, MainWindowAtStartUpAndWithPictures) {
   c.SSTab1->setCurrentIndex(0);
   save(&form, "list.png");
 
-  bool progressSaved = false;
-  form.onForm2Created = [&](Form2& w) {
-    QObject::connect(&w, &QWidget::windowTitleChanged, &w, [&](const QString& t) {
-      if (!progressSaved && t.startsWith("Traitement.... ("))
-        progressSaved = !all || w.grab().save(out + "/progress.png");
-    });
-  };
   QSignalSpy loaded(c.WebBrowser1, &QWebEngineView::loadFinished);
-  test::click(c.aper);
+  test::runToEnd(form, [&] { test::click(c.aper); });
   ASSERT_TRUE(loaded.count() > 0 || loaded.wait(60000));
   EXPECT_TRUE(progressSaved);
   QTest::qWait(1500);  // the page's pictures are drawn after the load

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStringList>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -43,11 +44,13 @@ inline void makeJpeg(const QString& path, const QString& size, const QString& co
 }
 
 // Records every message box and answers every question with `answer`, after
-// running `whileAsked` (the box still up).
+// running `whileAsked` (the box still up); a box with an action button is
+// answered with `takeAction`.
 struct MessageLog {
   std::vector<ui::Message> messages;
   std::vector<ui::Message> questions;
   bool answer = true;
+  bool takeAction = false;
   std::function<void()> whileAsked;
   QStringList texts() const {
     QStringList out;
@@ -69,6 +72,10 @@ inline ui::Services services(MessageLog* log, OpenedDocuments* opened = nullptr,
   ui::Services s;
   if (log) {
     s.message = [log](QWidget*, const ui::Message& m) { log->messages.push_back(m); };
+    s.messageWithAction = [log](QWidget*, const ui::Message& m) {
+      log->messages.push_back(m);
+      return log->takeAction;
+    };
     s.question = [log](QWidget*, const ui::Message& q) {
       log->questions.push_back(q);
       if (log->whileAsked)
@@ -88,6 +95,15 @@ inline ui::Services services(MessageLog* log, OpenedDocuments* opened = nullptr,
     };
   }
   return s;
+}
+
+// Runs `start`, which opens a processing window, and waits until the window
+// has closed, the main window has acted on its end and the window is gone.
+inline void runToEnd(ui::Form1& form, const std::function<void()>& start) {
+  QSignalSpy closed(&form, &ui::Form1::runClosed);
+  start();
+  ASSERT_TRUE(closed.count() > 0 || closed.wait(120000));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 inline void clickItem(QAbstractItemView* list, int row) {

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Pictures of the standalone page (--standalone) in headless Chromium: the
+# grid on a phone (390 px) and on a wide screen (1366 px), and the viewer open
+# on a phone. The gallery is made by pixolane-cli from the samples and a few
+# soft ImageMagick pictures.
+#
+#   scripts/standalone-screenshots.sh [OUT_DIR]   (default docs/screenshots)
+#
+# Needs chromium and ImageMagick. Environment: BUILD_DIR (default build).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD_DIR:-build}
+out=$(realpath -m "${1:-docs/screenshots}")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/src" "$out"
+cp samples/*.jpg "$work/src/"
+seed=0
+for spec in "1200x800:Coucher de soleil" "800x1200:Falaise" "1200x900:Marché de Noël" \
+            "1600x900:Panorama du lac" "900x900:Rocher" "1200x800:Forêt d'automne"; do
+  seed=$((seed + 1))
+  convert -size "${spec%%:*}" -seed "$seed" plasma:fractal -blur 0x12 "$work/src/${spec#*:}.jpg"
+done
+"$build/pixolane-cli" -d "$work/site" -n vacances -t "Vacances en Bretagne — été 2026" \
+  -s 1024x768 --thumbs medium --names --standalone --quiet "$work/src" >/dev/null
+page="$work/site/vacances.html"
+# The viewer shown as a click on the third thumbnail would show it.
+sed 's|</body>|<script>document.querySelectorAll(".galerie a")[2].click()</script>\n</body>|' \
+  "$page" >"$work/site/viewer.html"
+shot() {  # width height page picture
+  flags=(--headless --disable-gpu --hide-scrollbars --virtual-time-budget=3000)
+  [ "$(id -u)" = 0 ] && flags+=(--no-sandbox)
+  chromium "${flags[@]}" --window-size="$1,$2" --screenshot="$out/$4" "file://$3" 2>/dev/null
+}
+shot 390 844 "$page" standalone-phone.png
+shot 1366 768 "$page" standalone-wide.png
+shot 390 844 "$work/site/viewer.html" standalone-viewer.png
+echo "screenshots: $out"

@@ -1,0 +1,64 @@
+#include "run/Standalone.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "imaging/StripPrivate.h"
+#include "pages/StandalonePage.h"
+#include "platform/Files.h"
+#include "run/ProcessingRun.h"
+
+namespace pixolane::run {
+
+FolderOutcome confirmStandalone(const QString& document, const QString& fileName,
+                                const RecordEntry* recorded, RunView& view) {
+  const QFileInfo info(document);
+  QFile existing(document);
+  // The page names its generator in its head, well within the first bytes.
+  if (info.isFile() && !info.isSymLink() && existing.open(QIODevice::ReadOnly) &&
+      existing.read(4096).contains(pages::standaloneMarker()))
+    return {};
+  return confirmPageReplacement(document, fileName, recorded, view);
+}
+
+void writeStandalone(const job::GalleryJob& job, const QString& document,
+                     std::vector<pages::Cell> cells, RunReport& report) {
+  pages::StandalonePageData data;
+  data.title = job.Text5;
+  data.pageName = job.Text4;
+  data.Check5 = job.Check5;
+  data.cells = std::move(cells);
+  QString error;
+  if (platform::writeFileAtomically(document, pages::standalonePage(data), &error))
+    report.standalonePath = document;
+  else
+    report.addError(error);
+}
+
+bool copyPicture(const QString& source, const QString& destination, bool stripPrivate,
+                 QString* reason) {
+  if (!stripPrivate)
+    return platform::copyFileAtomically(source, destination, reason);
+  QFile file(source);
+  if (!file.open(QIODevice::ReadOnly)) {
+    *reason = QStringLiteral("Impossible de lire « %1 » : %2").arg(source, file.errorString());
+    return false;
+  }
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    *reason = QStringLiteral("Impossible de lire « %1 » : %2").arg(source, file.errorString());
+    return false;
+  }
+  const imaging::Stripped stripped = imaging::stripPrivate(bytes);
+  if (!stripped.ok && bytes.startsWith("\xFF\xD8")) {
+    // A JPEG too damaged to walk might still carry what the user asked to
+    // remove: it is not published.
+    *reason = QStringLiteral(
+        "structure JPEG illisible : les données privées n'ont pas pu être "
+        "retirées, l'image n'a pas été copiée");
+    return false;
+  }
+  return platform::writeFileAtomically(destination, stripped.ok ? stripped.bytes : bytes, reason);
+}
+
+}  // namespace pixolane::run

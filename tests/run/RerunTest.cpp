@@ -1,0 +1,253 @@
+// Re-runs: what an earlier run made the same way is kept untouched, the rest
+// is drawn, and the gallery is byte for byte the one a fresh run makes.
+// vips (through glib) must come before Qt, whose "signals" keyword it uses as a name.
+#include "imaging/TestPictures.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <map>
+
+#include "run/GalleryRecord.h"
+#include "run/ProcessingRun.h"
+#include "run/Rerun.h"
+#include "support/FakeView.h"
+
+using namespace pixolane;
+using namespace pixolane::job;
+using namespace pixolane::run;
+using pixolane::imaging::test::detailedPicture;
+using pixolane::imaging::test::readAll;
+using pixolane::imaging::test::saveJpeg;
+using pixolane::test::FakeView;
+
+namespace {
+
+const char* const kNames[] = {"a.jpg", "b.jpg", "c.jpg"};
+
+// The sources, made once: a landscape, a portrait and a square.
+const std::map<QString, QByteArray>& sourceBytes() {
+  static const std::map<QString, QByteArray> bytes = [] {
+    QTemporaryDir dir;
+    std::map<QString, QByteArray> made;
+    const int sizes[][2] = {{300, 200}, {200, 300}, {250, 250}, {260, 180}};
+    const char* const names[] = {"a.jpg", "b.jpg", "c.jpg", "autre.jpg"};
+    for (int i = 0; i < 4; ++i) {
+      const QString path = dir.filePath(names[i]);
+      saveJpeg(detailedPicture(sizes[i][0], sizes[i][1]), path);
+      made[names[i]] = readAll(path);
+    }
+    return made;
+  }();
+  return bytes;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(bytes);
+}
+
+struct Gallery {
+  QTemporaryDir tmp;
+  QString src = tmp.path() + "/src/";
+  QString dest = tmp.path() + "/site/";
+  GalleryJob job;
+  RunOptions options{.workers = 2, .sep = '/'};
+
+  Gallery() {
+    QDir().mkpath(src);
+    for (const char* name : kNames) {
+      writeFile(src + name, sourceBytes().at(name));
+      job.List1 << src + name;
+    }
+    job.Text3 = dest;
+    job.Text4 = "noel";
+    job.LargeurCible = 200;
+    job.HauteurCible = 150;
+  }
+  // Answers No to the folder questions: the earlier run's files stay.
+  RunReport run(const QString& destination, std::deque<bool> answers = {false, false}) {
+    GalleryJob j = job;
+    j.Text3 = destination;
+    FakeView view;
+    view.answers = std::move(answers);
+    ProcessingRun r(j, view, options);
+    r.Form_Load();
+    return r.Timer1_Timer();
+  }
+  // Every file of the two folders: size and modification time.
+  std::map<QString, FileIdentity> stamps() const {
+    std::map<QString, FileIdentity> files;
+    for (const QString folder : {"picnoel", "mininoel"}) {
+      for (const QString& name : QDir(dest + folder).entryList(QDir::Files)) {
+        FileIdentity id = fileIdentity(dest + folder + "/" + name);
+        id.device = id.inode = 0;
+        files[folder + "/" + name] = id;
+      }
+    }
+    return files;
+  }
+  // The files this job's page links, and the page.
+  QStringList gallery() const {
+    QStringList files{"noel.php"};
+    for (const QString& source : job.List1)
+      files << "picnoel/" + source.section('/', -1) << "mininoel/" + source.section('/', -1);
+    return files;
+  }
+};
+
+}  // namespace
+
+TEST(Rerun, KeepsWhatIsUnchangedDrawsTheRestAndMatchesAFreshRun) {
+  using Change = std::function<void(Gallery&)>;
+  struct Case {
+    const char* what;
+    Change change;
+    QStringList touched;  // outputs the re-run wrote
+    int drawn;
+    int unchanged;
+    bool replace = false;  // "Oui": the folders hold this run's files only
+  };
+  const QStringList all = {"mininoel/a.jpg", "mininoel/b.jpg", "mininoel/c.jpg",
+                           "picnoel/a.jpg",  "picnoel/b.jpg",  "picnoel/c.jpg"};
+  const Case cases[] = {
+      {"unchanged", [](Gallery&) {}, {}, 0, 3},
+      {"source changed",
+       [](Gallery& g) { writeFile(g.src + "b.jpg", sourceBytes().at("autre.jpg")); },
+       {"mininoel/b.jpg", "picnoel/b.jpg"},
+       1,
+       2},
+      {"quality changed: the thumbnails stay",
+       [](Gallery& g) { g.job.Qualite = 80; },
+       {"picnoel/a.jpg", "picnoel/b.jpg", "picnoel/c.jpg"},
+       3,
+       0},
+      {"thumbnail box changed: the pictures stay",
+       [](Gallery& g) { g.job.LargeurMini = g.job.HauteurMini = 140; },
+       {"mininoel/a.jpg", "mininoel/b.jpg", "mininoel/c.jpg"},
+       3,
+       0},
+      {"size changed: the thumbnails come from the new decode",
+       [](Gallery& g) { g.job.LargeurCible = 120, g.job.HauteurCible = 90; }, all, 3, 0},
+      {"border and names: only the page",
+       [](Gallery& g) {
+         g.job.Bordure = 7;
+         g.job.Check5 = 1;
+       },
+       {},
+       0,
+       3},
+      {"output edited",
+       [](Gallery& g) {
+         QFile f(g.dest + "picnoel/a.jpg");
+         ASSERT_TRUE(f.open(QIODevice::Append));
+         f.write("x");
+       },
+       {"picnoel/a.jpg"},
+       1,
+       2},
+      {"output deleted",
+       [](Gallery& g) { QFile::remove(g.dest + "mininoel/c.jpg"); },
+       {"mininoel/c.jpg"},
+       1,
+       2},
+      {"record damaged: a full run",
+       [](Gallery& g) {
+         const QString record = GalleryRecord::pathFor(g.dest, "noel");
+         QByteArray bytes = readAll(record);
+         writeFile(record, bytes.left(bytes.size() / 2));
+       },
+       all, 3, 0},
+      {"source renamed: its outputs copied",
+       [](Gallery& g) {
+         ASSERT_TRUE(QFile::rename(g.src + "a.jpg", g.src + "z.jpg"));
+         g.job.List1[0] = g.src + "z.jpg";
+       },
+       {"mininoel/z.jpg", "picnoel/z.jpg"},
+       0,
+       3},
+      {"source copied elsewhere, the original kept",
+       [](Gallery& g) {
+         QDir().mkpath(g.tmp.path() + "/copie");
+         ASSERT_TRUE(QFile::copy(g.src + "c.jpg", g.tmp.path() + "/copie/c.jpg"));
+         g.job.List1[2] = g.tmp.path() + "/copie/c.jpg";
+       },
+       {},
+       0,
+       3},
+      {"forced", [](Gallery& g) { g.options.force = true; }, all, 3, 0},
+      {"Oui: the unchanged stay, the rest goes",
+       [](Gallery& g) {
+         g.job.List1.removeLast();
+         writeFile(g.dest + "picnoel/vieux.jpg", "an earlier file");
+       },
+       {},
+       0,
+       2,
+       true},
+      {"copy instead of resize: thumbnails drawn alone", [](Gallery& g) { g.job.Check3 = 0; }, all,
+       3, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Gallery g;
+    ASSERT_TRUE(g.run(g.dest).errors.isEmpty());
+    const auto before = g.stamps();
+    c.change(g);
+    const RunReport report = c.replace ? g.run(g.dest, {true, true}) : g.run(g.dest);
+    EXPECT_TRUE(report.errors.isEmpty()) << report.errors.join('\n').toStdString();
+    EXPECT_EQ(report.drawn, c.drawn);
+    EXPECT_EQ(report.unchanged, c.unchanged);
+    QStringList touched;
+    for (const auto& [name, id] : g.stamps()) {
+      const auto was = before.find(name);
+      if (was == before.end() || !(was->second == id))
+        touched << name;
+    }
+    EXPECT_EQ(touched.join(' ').toStdString(), c.touched.join(' ').toStdString());
+    if (c.replace) {
+      QStringList left;
+      for (const auto& [name, id] : g.stamps())
+        left << name;
+      EXPECT_EQ(left.join(' ').toStdString(),
+                "mininoel/a.jpg mininoel/b.jpg picnoel/a.jpg picnoel/b.jpg");
+    }
+
+    const QString fresh = g.tmp.path() + "/fresh/";
+    ASSERT_TRUE(g.run(fresh).errors.isEmpty());
+    for (const QString& file : g.gallery()) {
+      SCOPED_TRACE(file.toStdString());
+      EXPECT_FALSE(readAll(g.dest + file).isEmpty());
+      EXPECT_TRUE(readAll(g.dest + file) == readAll(fresh + file));
+    }
+  }
+}
+
+TEST(Rerun, DryRunTouchesNothingAndPruneDeletesOnlyWhatEarlierRunsWroteForDroppedPictures) {
+  Gallery g;
+  ASSERT_TRUE(g.run(g.dest).errors.isEmpty());
+  writeFile(g.dest + "picnoel/mine.jpg", "the user's own");  // the record does not name it
+  writeFile(g.src + "b.jpg", sourceBytes().at("autre.jpg"));
+  g.job.List1.removeLast();  // c.jpg is no longer listed
+
+  const auto before = g.stamps();
+  const DryRun pruning = dryRun(g.job, '/', false, false, true);
+  EXPECT_EQ(pruning.toDraw, QStringList{g.src + "b.jpg"});
+  EXPECT_EQ(pruning.unchanged, QStringList{g.src + "a.jpg"});
+  EXPECT_EQ(pruning.toDelete, (QStringList{g.dest + "picnoel/c.jpg", g.dest + "mininoel/c.jpg"}));
+  const DryRun replacing = dryRun(g.job, '/', true, true, false);
+  EXPECT_EQ(replacing.toDraw.size(), 2);
+  EXPECT_EQ(replacing.toDelete.size(), 3);  // c's two and the user's file
+  EXPECT_TRUE(g.stamps() == before);
+
+  g.options.prune = true;
+  EXPECT_TRUE(g.run(g.dest).errors.isEmpty());
+  const auto after = g.stamps();
+  EXPECT_EQ(after.count("picnoel/c.jpg") + after.count("mininoel/c.jpg"), 0u);
+  EXPECT_EQ(readAll(g.dest + "picnoel/mine.jpg"), "the user's own");
+}

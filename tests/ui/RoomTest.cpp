@@ -1,0 +1,85 @@
+// The main window enlarged, and pictures dropped on it from a file manager.
+#include <QHelpEvent>
+#include <QMimeData>
+#include <QToolTip>
+
+#include "UiSupport.h"
+
+namespace pixolane::ui {
+namespace {
+
+class RoomTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new QTemporaryDir;
+    test::makeJpeg(dir_->filePath(kLongName), "32x24", "gradient:red-blue");
+    QDir(dir_->path()).mkdir("sous-dossier");
+    for (const char* name : {"b10.jpg", "b9.JPG", "notes.txt"})
+      test::makeJpeg(dir_->filePath(QString("sous-dossier/") + name), "32x24", "plasma:");
+  }
+  static void TearDownTestSuite() { delete dir_; }
+
+  void SetUp() override { test::showOn(form, dir_->path()); }
+
+  static inline const QString kLongName = "IMG_0006_GreenMeadow_au_coucher_du_soleil.jpg";
+  static inline QTemporaryDir* dir_ = nullptr;
+  test::MessageLog log;
+  Form1 form{test::services(&log)};
+  test::MainControls c{form};
+};
+
+TEST_F(RoomTest, EnlargedWindowGivesItsListsTheRoomAndCutNamesATooltip) {
+  // The start size is the design: every control where it always was.
+  EXPECT_EQ(c.File1->geometry(), QRect(8, 226, 169, 180));
+  EXPECT_EQ(c.SSTab1->geometry(), QRect(200, 8, 545, 537));
+  const QWidget* page = c.List1->parentWidget();
+  const int listMargin = page->width() - c.List1->geometry().right();
+  const int buttonMargin = page->width() - c.Command1->geometry().right();
+  const int addToRemove = c.Command1->x() - c.Command4->x();
+  const int underList = c.Command4->y() - c.List1->geometry().bottom();
+
+  // A name cut at the design width shows whole in a tooltip.
+  const QRect item = c.File1->visualItemRect(c.File1->item(0));
+  QHelpEvent tip(QEvent::ToolTip, item.center(), c.File1->viewport()->mapToGlobal(item.center()));
+  QCoreApplication::sendEvent(c.File1->viewport(), &tip);
+  EXPECT_EQ(QToolTip::text(), kLongName);
+
+  form.resize(1366, 768);
+  EXPECT_GT(c.File1->width(), 169);
+  EXPECT_GT(c.File1->height(), 180);
+  EXPECT_GT(c.Dir1->height(), 170);
+  EXPECT_LT(c.Dir1->geometry().bottom(), c.File1->y());
+  EXPECT_EQ(c.SSTab1->geometry().right(), 1366 - 8);
+  EXPECT_EQ(c.SSTab1->height(), 768 - 12);
+  EXPECT_EQ(page->width() - c.List1->geometry().right(), listMargin);
+  EXPECT_EQ(page->width() - c.Command1->geometry().right(), buttonMargin);
+  EXPECT_EQ(c.Command1->x() - c.Command4->x(), addToRemove);
+  EXPECT_EQ(c.Command4->y() - c.List1->geometry().bottom(), underList);
+  EXPECT_EQ(c.WebBrowser1->geometry(), c.SSTab1->geometry());
+}
+
+TEST_F(RoomTest, DroppedFilesAndFoldersAreAddedAndTheRestIsNamed) {
+  const QString sub = dir_->filePath("sous-dossier");
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(dir_->filePath(kLongName)), QUrl::fromLocalFile(sub),
+                QUrl::fromLocalFile(sub + "/notes.txt"), QUrl("https://exemple.fr/a.jpg")});
+  QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(c.List1->viewport(), &enter);
+  ASSERT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(c.List1->viewport(), &drop);
+
+  // The folder's pictures in reading order, as "Ajouter" adds them.
+  const auto native = [](const QString& p) { return QDir::toNativeSeparators(p); };
+  EXPECT_EQ(form.job().List1, QStringList({native(dir_->filePath(kLongName)),
+                                           native(sub + "/b9.JPG"), native(sub + "/b10.jpg")}));
+  EXPECT_EQ(c.Label1->text(), "Total :3");
+  EXPECT_TRUE(c.aper->isEnabled());
+  EXPECT_EQ(c.SSTab1->currentIndex(), 1);
+  ASSERT_EQ(log.messages.size(), 1u);
+  EXPECT_TRUE(log.messages[0].text.endsWith("ignorés : notes.txt, https://exemple.fr/a.jpg"))
+      << log.messages[0].text.toStdString();
+}
+
+}  // namespace
+}  // namespace pixolane::ui
