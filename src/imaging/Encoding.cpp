@@ -90,7 +90,7 @@ RgbImage decodeRgb(const QByteArray& encoded, QString* error) {
       setError(error, notReadyMessage());
       return {};
     }
-    if (!road->decode(encoded, pixels)) {
+    if (!road->decodeBytes(encoded, pixels)) {
       pixels = {};
     }
   }

@@ -7,6 +7,8 @@
 
 #include <memory>
 
+#include "imaging/EngineVersion.h"  // kEngineVersion
+
 namespace pixolane::imaging {
 
 constexpr int kTwipsPerPixel = 15;

@@ -1,12 +1,12 @@
 #include "imaging/Internals.h"
 
+#include "imaging/VipsRoad.h"
+
 #include <QDir>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
-
-#include <mutex>
 
 namespace pixolane::imaging {
 
@@ -20,7 +20,7 @@ namespace {
 // photos (188 MB for 20, 411 MB for 2,000). One heap, and a fixed threshold
 // that hands blocks of 4 MB and more straight back to the system, keep it
 // flat (182 and 189 MB with today's read buffers) at the same processor time.
-void keepMemoryFlatOnce() {
+void keepMemoryFlat() {
 #if defined(__GLIBC__)
   mallopt(M_ARENA_MAX, 1);
   mallopt(M_MMAP_THRESHOLD, 4 * 1024 * 1024);
@@ -30,12 +30,12 @@ void keepMemoryFlatOnce() {
 #endif
 }
 
-}  // namespace
+// Set while the program starts, before main and so before any thread: a
+// thread keeps the heap it took at its first allocation, so a limit set once
+// the workers run would leave each its own.
+[[maybe_unused]] const bool memoryKeptFlat = (keepMemoryFlat(), true);
 
-void keepMemoryFlat() {
-  static std::once_flag once;
-  std::call_once(once, keepMemoryFlatOnce);
-}
+}  // namespace
 
 void setError(QString* error, const QString& text) {
   if (error) {
@@ -44,7 +44,9 @@ void setError(QString* error, const QString& text) {
 }
 
 QString notReadyMessage() {
-  return QStringLiteral("La bibliothèque d'images n'a pas pu être initialisée.");
+  const QString why = vipsRoadProblem();
+  return QStringLiteral("La bibliothèque d'images n'a pas pu être initialisée.") +
+         (why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why));
 }
 
 QString cannotOpenMessage(const QString& path) {
@@ -58,6 +60,11 @@ QString cannotDecodeMessage(const QString& path) {
   return QStringLiteral(
              "Impossible de décoder l'image « %1 » : le fichier est endommagé ou "
              "n'est pas une image reconnue.")
+      .arg(QDir::toNativeSeparators(path));
+}
+
+QString damagedMessage(const QString& path) {
+  return QStringLiteral("Impossible de décoder l'image « %1 » : image incomplète ou endommagée.")
       .arg(QDir::toNativeSeparators(path));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Inside the imaging library only: the French messages shared by its files,
-// the allocator set-up, and the access to the pictures' internals.
+// and the access to the pictures' internals.
 #include <QString>
 
 #include <memory>
@@ -10,14 +10,13 @@
 
 namespace pixolane::imaging {
 
-// Once per process, before the first picture: the allocator settings that
-// keep resident memory flat over a long run.
-void keepMemoryFlat();
-
 void setError(QString* error, const QString& text);
+// Says why the libvips module could not be loaded or started.
 QString notReadyMessage();
 QString cannotOpenMessage(const QString& path);
 QString cannotDecodeMessage(const QString& path);
+// A source cut short or corrupt.
+QString damagedMessage(const QString& path);
 
 struct Picture::Impl {
   QString path;
@@ -28,9 +27,9 @@ struct Picture::Impl {
   int storedWidth = 0;  // as encoded, before the EXIF orientation
   int storedHeight = 0;
   bool jpeg = false;
-  // A JPEG with nothing for libvips to do (YCbCr, RGB or grey, no profile):
-  // libjpeg decodes it straight into the resampler.
-  bool plainJpeg = false;
+  // A JPEG that libjpeg decodes (8-bit grey, YCbCr, RGB, CMYK or YCCK)
+  // straight into the resampler; libvips decodes everything else.
+  bool libjpeg = false;
   int orientation = 1;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
-// libjpeg straight, for the pictures that need nothing else: decoding a plain
-// JPEG at a DCT scale, and the one JPEG encoder every written picture goes through.
+// libjpeg straight: decoding every JPEG it reads at a DCT scale, row by row,
+// and the one JPEG encoder every written picture goes through.
+#include "imaging/ColourProfiles.h"
 #include "imaging/Pixels.h"
 
 #include <QByteArray>
@@ -8,6 +9,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace pixolane::imaging {
 
@@ -15,8 +17,8 @@ namespace pixolane::imaging {
 struct JpegHeader {
   int width = 0;  // as stored, before the orientation
   int height = 0;
-  int orientation = 1;  // EXIF, 1..8
-  bool plain = false;   // YCbCr, RGB or grey, 8 bits, no colour profile
+  int orientation = 1;   // EXIF, 1..8
+  bool libjpeg = false;  // 8-bit grey, YCbCr, RGB, CMYK or YCCK: decoded here
 };
 
 // False when the file cannot be read as a JPEG header.
@@ -28,16 +30,33 @@ int exifOrientation(const unsigned char* data, std::size_t size);
 
 enum class JpegDecode {
   Done,
-  NotPlain,  // CMYK, YCCK or another layout: for the general road
+  NotPlain,  // 12-bit samples or another layout: for libvips
   Failed,    // not readable as a JPEG at all
+  Damaged,   // cut short or corrupt: libjpeg would show a part of it, grey below
 };
 
-// Decodes a JPEG file at 1/shrink (1, 2, 4 or 8) to 8-bit RGB, or grey for a
-// grey file. Damaged data past the header decodes as far as it goes, as
-// libjpeg does, with the rest grey.
-JpegDecode decodeJpegFile(const QString& path, int shrink, Pixels& out);
-// The same for bytes in memory, at full size; NotPlain also when they carry a
-// colour profile or an orientation to apply.
+// Where decoded rows go, one at a time, top to bottom, as libjpeg gives them.
+class JpegRows {
+ public:
+  virtual ~JpegRows() = default;
+  // The decoded size (after DCT scaling), the samples' layout (1, 3 or 4
+  // bytes a pixel) and the embedded colour profile, empty when there is none.
+  virtual void start(int width, int height, SampleLayout layout,
+                     const std::vector<std::uint8_t>& profile) = 0;
+  virtual void row(const std::uint8_t* samples) = 0;
+};
+
+// Decodes a JPEG file at 1/shrink (1, 2, 4 or 8) into `rows`, in its own
+// samples (no colour conversion). Damaged is decided on libjpeg's warnings:
+// data cut short or corrupt; a missing end marker after complete data is not
+// damage.
+JpegDecode decodeJpegFile(const QString& path, int shrink, JpegRows& rows);
+// The same into one buffer (RGB, grey or CMYK samples as stored).
+JpegDecode decodeJpegFile(const QString& path, int shrink, Pixels& out,
+                          SampleLayout* layout = nullptr,
+                          std::vector<std::uint8_t>* profile = nullptr);
+// Bytes in memory, at full size, to RGB or grey; NotPlain when they carry a
+// colour profile or an orientation to apply, or are CMYK.
 JpegDecode decodeJpegBytes(const QByteArray& bytes, Pixels& out);
 
 struct FreeDeleter {

@@ -11,10 +11,6 @@ constexpr int kMaxSide = 65500;
 constexpr std::int64_t kMaxPixels = 150'000'000;
 constexpr int kMaxMegapixels = int(kMaxPixels / 1'000'000);
 
-// Largest decoded source held whole in memory to draw it twice (about
-// 120 MB); beyond it the source is streamed.
-constexpr double kMaxHeldPixels = 40.0 * 1000 * 1000;
-
 constexpr bool drawableSize(std::int64_t width, std::int64_t height) {
   return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide &&
          width * height <= kMaxPixels;

@@ -3,19 +3,54 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 namespace pixolane::imaging {
 
-// The hot loops are also built for AVX2 and picked at load time. AVX2 alone
-// brings no fused multiply-add, so both builds round alike: the same bytes on
-// every processor.
-#if defined(__x86_64__) && defined(__GNUC__) && defined(__linux__)
-#define PIXOLANE_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
-#else
-#define PIXOLANE_WIDE_VECTORS
+namespace {
+
+typedef float Float4 __attribute__((vector_size(16)));
+typedef int Int4 __attribute__((vector_size(16)));
+
+// The inner loops, one table per build.
+struct ResampleKernels {
+  void (*toFloats)(const std::uint8_t* src, std::size_t n, float* dest);
+  void (*addRow)(const std::uint8_t* src, std::size_t n, std::uint32_t* sums);
+  void (*boxRow)(const std::uint32_t* columns, int inWidth, int bands, int kx, int rows,
+                 std::uint8_t* dest);
+  void (*blendRows)(const float* const* rows, const float* weights, int count, std::size_t n,
+                    float* acc);
+  void (*blendColumnsGrey)(const float* row, const int* first, const float* weights, int count,
+                           int width, std::uint8_t* out);
+  void (*blendColumnsRgb)(const float* row, int inWidth, const int* first, const float* weights,
+                          int count, int width, Float4* quads, std::uint8_t* out);
+};
+
+namespace plain {
+#include "imaging/ResampleKernels.inc"
+}  // namespace plain
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define PIXOLANE_AVX2_KERNELS 1
+#pragma GCC push_options
+#pragma GCC target("avx2")
+namespace wide {
+#include "imaging/ResampleKernels.inc"
+}  // namespace wide
+#pragma GCC pop_options
 #endif
 
-namespace {
+const ResampleKernels& kernelsFor(Kernels which) {
+#ifdef PIXOLANE_AVX2_KERNELS
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  if (which == Kernels::Best && avx2) {
+    return wide::kKernels;
+  }
+#else
+  (void)which;
+#endif
+  return plain::kKernels;
+}
 
 double lanczos3(double t) {
   t = std::abs(t);
@@ -82,166 +117,6 @@ Taps makeTaps(int inSize, double extent, int outSize) {
   return taps;
 }
 
-// The source rows in floats, each converted once: output rows move down the
-// source monotonically, so the last `count` rows are all that is needed.
-class FloatRows {
- public:
-  FloatRows(const Pixels& in, int count)
-      : in_(in),
-        count_(count),
-        held_(std::size_t(count), -1),
-        rows_(std::size_t(count) * in.rowBytes()) {}
-
-  PIXOLANE_WIDE_VECTORS const float* row(int y) {
-    const std::size_t slot = std::size_t(y % count_);
-    float* dest = &rows_[slot * in_.rowBytes()];
-    if (held_[slot] != y) {
-      const std::uint8_t* src = &in_.data[std::size_t(y) * in_.rowBytes()];
-      for (std::size_t i = 0; i < in_.rowBytes(); ++i) {
-        dest[i] = float(src[i]);
-      }
-      held_[slot] = y;
-    }
-    return dest;
-  }
-
- private:
-  const Pixels& in_;
-  int count_;
-  std::vector<int> held_;
-  std::vector<float> rows_;
-};
-
-// One output row from the source rows first..first+count-1.
-PIXOLANE_WIDE_VECTORS void blendRows(FloatRows& source, std::size_t n, const Taps& taps, int y,
-                                     std::vector<float>& acc) {
-  std::fill(acc.begin(), acc.end(), 0.0f);
-  const float* weights = &taps.weights[std::size_t(y) * std::size_t(taps.count)];
-  const int first = taps.first[std::size_t(y)];
-  float* a = acc.data();
-  // Two source rows per sweep over the accumulator halves its memory traffic.
-  int k = 0;
-  for (; k + 1 < taps.count; k += 2) {
-    const float w0 = weights[k];
-    const float w1 = weights[k + 1];
-    const float* s0 = source.row(first + k);
-    const float* s1 = source.row(first + k + 1);
-    for (std::size_t i = 0; i < n; ++i) {
-      a[i] += w0 * s0[i] + w1 * s1[i];
-    }
-  }
-  if (k < taps.count) {
-    const float w = weights[k];
-    const float* src = source.row(first + k);
-    for (std::size_t i = 0; i < n; ++i) {
-      a[i] += w * src[i];
-    }
-  }
-}
-
-std::uint8_t toByte(float v) {
-  return std::uint8_t(std::clamp(v + 0.5f, 0.0f, 255.0f));
-}
-
-void blendColumnsGrey(const float* row, const Taps& taps, int width, std::uint8_t* out) {
-  for (int x = 0; x < width; ++x) {
-    const float* w = &taps.weights[std::size_t(x) * std::size_t(taps.count)];
-    const float* p = row + taps.first[std::size_t(x)];
-    float sum = 0.0f;
-    for (int k = 0; k < taps.count; ++k) {
-      sum += w[k] * p[k];
-    }
-    out[x] = toByte(sum);
-  }
-}
-
-// A pixel's three channels (and a spare lane) in one vector register, so each
-// tap is one multiply-add whatever the target's instruction set.
-typedef float Float4 __attribute__((vector_size(16)));
-typedef int Int4 __attribute__((vector_size(16)));
-
-void storeRgb(Float4 sum, std::uint8_t* out) {
-  Float4 v = sum + 0.5f;
-  v = v < 0.0f ? Float4{} : v;
-  v = v > 255.0f ? Float4{255.0f, 255.0f, 255.0f, 255.0f} : v;
-  const Int4 bytes = __builtin_convertvector(v, Int4);
-  out[0] = std::uint8_t(bytes[0]);
-  out[1] = std::uint8_t(bytes[1]);
-  out[2] = std::uint8_t(bytes[2]);
-}
-
-PIXOLANE_WIDE_VECTORS void blendColumnsRgb(const float* row, int inWidth, const Taps& taps,
-                                           int width, std::vector<Float4>& quads,
-                                           std::uint8_t* out) {
-  for (int x = 0; x < inWidth; ++x) {
-    const float* p = row + std::size_t(x) * 3;
-    quads[std::size_t(x)] = Float4{p[0], p[1], p[2], 0.0f};
-  }
-  const std::size_t count = std::size_t(taps.count);
-  const float* weights = taps.weights.data();
-  // Four outputs at a time: their sums are independent, so the adds overlap
-  // instead of waiting on each other.
-  int x = 0;
-  for (; x + 3 < width; x += 4) {
-    const float* w = weights + std::size_t(x) * count;
-    const Float4* p0 = &quads[std::size_t(taps.first[std::size_t(x)])];
-    const Float4* p1 = &quads[std::size_t(taps.first[std::size_t(x) + 1])];
-    const Float4* p2 = &quads[std::size_t(taps.first[std::size_t(x) + 2])];
-    const Float4* p3 = &quads[std::size_t(taps.first[std::size_t(x) + 3])];
-    Float4 s0 = {}, s1 = {}, s2 = {}, s3 = {};
-    for (std::size_t k = 0; k < count; ++k) {
-      s0 += w[k] * p0[k];
-      s1 += w[count + k] * p1[k];
-      s2 += w[2 * count + k] * p2[k];
-      s3 += w[3 * count + k] * p3[k];
-    }
-    storeRgb(s0, out + std::size_t(x) * 3);
-    storeRgb(s1, out + std::size_t(x) * 3 + 3);
-    storeRgb(s2, out + std::size_t(x) * 3 + 6);
-    storeRgb(s3, out + std::size_t(x) * 3 + 9);
-  }
-  for (; x < width; ++x) {
-    const float* w = weights + std::size_t(x) * count;
-    const Float4* p = &quads[std::size_t(taps.first[std::size_t(x)])];
-    Float4 sum = {};
-    for (std::size_t k = 0; k < count; ++k) {
-      sum += w[k] * p[k];
-    }
-    storeRgb(sum, out + std::size_t(x) * 3);
-  }
-}
-
-// Averages kx x ky blocks (the last ones may be narrower): the cheap first step of a large shrink,
-// as the Lanczos stage then has only a factor below 2 to cover.
-PIXOLANE_WIDE_VECTORS Pixels boxShrink(const Pixels& in, int kx, int ky) {
-  Pixels out = Pixels::sized((in.width + kx - 1) / kx, (in.height + ky - 1) / ky, in.bands);
-  const std::size_t bands = std::size_t(in.bands);
-  std::vector<std::uint32_t> columns(in.rowBytes());
-  for (int y = 0; y < out.height; ++y) {
-    std::fill(columns.begin(), columns.end(), 0u);
-    const int rows = std::min(ky, in.height - y * ky);
-    for (int dy = 0; dy < rows; ++dy) {
-      const std::uint8_t* src = &in.data[std::size_t(y * ky + dy) * in.rowBytes()];
-      for (std::size_t i = 0; i < columns.size(); ++i) {
-        columns[i] += src[i];
-      }
-    }
-    std::uint8_t* dest = &out.data[std::size_t(y) * out.rowBytes()];
-    for (int x = 0; x < out.width; ++x) {
-      const int cols = std::min(kx, in.width - x * kx);
-      const float scale = 1.0f / float(cols * rows);
-      for (std::size_t b = 0; b < bands; ++b) {
-        std::uint32_t sum = 0;
-        for (int dx = 0; dx < cols; ++dx) {
-          sum += columns[std::size_t(x * kx + dx) * bands + b];
-        }
-        dest[std::size_t(x) * bands + b] = toByte(float(sum) * scale);
-      }
-    }
-  }
-  return out;
-}
-
 // The block side that leaves the Lanczos stage a shrink between 2 and 4.
 int boxFactor(int inSize, int outSize) {
   return std::max(1, inSize / (2 * outSize));
@@ -249,45 +124,130 @@ int boxFactor(int inSize, int outSize) {
 
 }  // namespace
 
-// Rows first (a long, contiguous loop the compiler vectorises), then columns
-// on that one float row, so the intermediate never leaves the cache and is
-// rounded only once.
-namespace {
+// Blocks first (column sums of ky rows, then kx x ky averages), then the
+// Lanczos stage on the block rows: rows first (a long, contiguous loop the
+// compiler vectorises) into one float row, then columns on it, so the
+// intermediate never leaves the cache and is rounded only once. The Lanczos
+// stage works in block units, the last block a part one, so the picture is
+// neither shifted nor stretched by the remainder.
+struct Resampler::State {
+  const ResampleKernels& k;
+  int inWidth, inHeight, bands, kx, ky;
+  int boxWidth, boxHeight;
+  Taps rows, columns;
+  Pixels out;
+  int pushed = 0;                    // source rows taken
+  int blocks = 0;                    // block rows made
+  int inBlock = 0;                   // source rows summed into the current block row
+  std::vector<std::uint32_t> sums;   // column sums of the current block row
+  std::vector<std::uint8_t> block;   // the block row, as bytes
+  std::vector<float> ring;           // the last rows.count block rows, in floats
+  std::vector<const float*> window;  // the rows one output reads
+  std::vector<float> acc;
+  std::vector<Float4> quads;
+  int next = 0;  // next output row
 
-Pixels resampleExtent(const Pixels& in, double extentX, double extentY, int width, int height) {
-  const Taps rows = makeTaps(in.height, extentY, height);
-  const Taps columns = makeTaps(in.width, extentX, width);
-  Pixels out = Pixels::sized(width, height, in.bands);
-  std::vector<float> acc(in.rowBytes());
-  std::vector<Float4> quads(in.bands == 3 ? std::size_t(in.width) : 0);
-  FloatRows source(in, rows.count);
-  for (int y = 0; y < height; ++y) {
-    blendRows(source, in.rowBytes(), rows, y, acc);
-    std::uint8_t* dest = &out.data[std::size_t(y) * out.rowBytes()];
-    if (in.bands == 3) {
-      blendColumnsRgb(acc.data(), in.width, columns, width, quads, dest);
-    } else {
-      blendColumnsGrey(acc.data(), columns, width, dest);
+  State(const ResampleKernels& kernels, int w, int h, int b, int outW, int outH)
+      : k(kernels),
+        inWidth(w),
+        inHeight(h),
+        bands(b),
+        kx(boxFactor(w, outW)),
+        ky(boxFactor(h, outH)),
+        boxWidth((w + kx - 1) / kx),
+        boxHeight((h + ky - 1) / ky),
+        rows(makeTaps(boxHeight, double(h) / ky, outH)),
+        columns(makeTaps(boxWidth, double(w) / kx, outW)),
+        out(Pixels::sized(outW, outH, b)) {
+    const std::size_t boxBytes = std::size_t(boxWidth) * std::size_t(bands);
+    if (blocked()) {
+      sums.assign(std::size_t(inWidth) * std::size_t(bands), 0u);
+      block.resize(boxBytes);
+    }
+    ring.resize(std::size_t(rows.count) * boxBytes);
+    window.resize(std::size_t(rows.count));
+    acc.resize(boxBytes);
+    quads.resize(bands == 3 ? std::size_t(boxWidth) : 0);
+  }
+
+  bool blocked() const { return kx > 1 || ky > 1; }
+
+  void take(const std::uint8_t* row) {
+    if (!blocked()) {
+      blockRow(row);
+      return;
+    }
+    k.addRow(row, sums.size(), sums.data());
+    if (++inBlock == ky || pushed + 1 == inHeight) {
+      k.boxRow(sums.data(), inWidth, bands, kx, inBlock, block.data());
+      std::fill(sums.begin(), sums.end(), 0u);
+      inBlock = 0;
+      blockRow(block.data());
     }
   }
-  return out;
+
+  // A block row is in: draw every output row whose source rows all are.
+  void blockRow(const std::uint8_t* row) {
+    const std::size_t boxBytes = std::size_t(boxWidth) * std::size_t(bands);
+    k.toFloats(row, boxBytes, &ring[std::size_t(blocks % rows.count) * boxBytes]);
+    ++blocks;
+    while (next < out.height && rows.first[std::size_t(next)] + rows.count <= blocks) {
+      draw(next++);
+    }
+  }
+
+  void draw(int y) {
+    const std::size_t boxBytes = std::size_t(boxWidth) * std::size_t(bands);
+    const int first = rows.first[std::size_t(y)];
+    for (int i = 0; i < rows.count; ++i) {
+      window[std::size_t(i)] = &ring[std::size_t((first + i) % rows.count) * boxBytes];
+    }
+    k.blendRows(window.data(), &rows.weights[std::size_t(y) * std::size_t(rows.count)], rows.count,
+                boxBytes, acc.data());
+    std::uint8_t* dest = &out.data[std::size_t(y) * out.rowBytes()];
+    if (bands == 3) {
+      k.blendColumnsRgb(acc.data(), boxWidth, columns.first.data(), columns.weights.data(),
+                        columns.count, out.width, quads.data(), dest);
+    } else {
+      k.blendColumnsGrey(acc.data(), columns.first.data(), columns.weights.data(), columns.count,
+                         out.width, dest);
+    }
+  }
+};
+
+Resampler::Resampler(int inWidth, int inHeight, int bands, int outWidth, int outHeight,
+                     Kernels kernels) {
+  if (inWidth > 0 && inHeight > 0 && outWidth > 0 && outHeight > 0 && (bands == 1 || bands == 3)) {
+    d = std::make_unique<State>(kernelsFor(kernels), inWidth, inHeight, bands, outWidth, outHeight);
+  }
 }
 
-}  // namespace
+Resampler::~Resampler() = default;
 
-Pixels resampleLanczos3(const Pixels& in, int width, int height) {
-  if (in.empty() || width <= 0 || height <= 0 || (in.bands != 1 && in.bands != 3)) {
+void Resampler::push(const std::uint8_t* row) {
+  if (d && d->pushed < d->inHeight) {
+    d->take(row);
+    ++d->pushed;
+  }
+}
+
+bool Resampler::complete() const {
+  return d && d->next == d->out.height;
+}
+
+Pixels Resampler::take() {
+  return complete() ? std::move(d->out) : Pixels{};
+}
+
+Pixels resampleLanczos3(const Pixels& in, int width, int height, Kernels kernels) {
+  if (in.empty()) {
     return {};
   }
-  const int kx = boxFactor(in.width, width);
-  const int ky = boxFactor(in.height, height);
-  if (kx > 1 || ky > 1) {
-    // The Lanczos stage works in block units, the last block a part one, so
-    // the picture is neither shifted nor stretched by the remainder.
-    return resampleExtent(boxShrink(in, kx, ky), double(in.width) / kx, double(in.height) / ky,
-                          width, height);
+  Resampler resampler(in.width, in.height, in.bands, width, height, kernels);
+  for (int y = 0; y < in.height; ++y) {
+    resampler.push(&in.data[std::size_t(y) * in.rowBytes()]);
   }
-  return resampleExtent(in, in.width, in.height, width, height);
+  return resampler.take();
 }
 
 Pixels orientUpright(Pixels in, int orientation) {

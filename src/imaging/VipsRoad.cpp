@@ -5,8 +5,6 @@
 
 #include "imaging/VipsRoad.h"
 
-#include "imaging/Limits.h"
-
 #include <QFile>
 
 #include <algorithm>
@@ -52,11 +50,14 @@ int orientationOf(const VImage& image) {
 
 // Transparent sources (PNG, GIF) are laid on white before any resampling:
 // resampling straight alpha would darken the edges, and JPEG has no alpha.
+// White and full opacity are the source's own maximum: 65535 for 16 bits.
 VImage withoutAlpha(const VImage& image) {
   if (!image.has_alpha() || image.interpretation() == VIPS_INTERPRETATION_CMYK) {
     return image;
   }
-  return image.flatten(VImage::option()->set("background", std::vector<double>{255.0}));
+  const double white = image.format() == VIPS_FORMAT_USHORT ? 65535.0 : 255.0;
+  return image.flatten(
+      VImage::option()->set("background", std::vector<double>{white})->set("max_alpha", white));
 }
 
 // 8-bit sRGB, or 8-bit grey for a grey source, with embedded profiles applied:
@@ -99,7 +100,10 @@ VImage toOutputColour(VImage image) {
 VImage openSequential(const QString& path, int jpegShrink) {
   const QByteArray name = QFile::encodeName(path);
   VSource source = VSource::new_from_file(name.constData());
-  auto* options = VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL);
+  // A source cut short or corrupt fails instead of showing grey where its
+  // data stopped.
+  auto* options =
+      VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL)->set("fail_on", VIPS_FAIL_ON_ERROR);
   if (jpegShrink > 1) {
     options->set("shrink", jpegShrink);
   }
@@ -111,36 +115,6 @@ bool isJpegLoader(const VImage& image) {
     return false;
   }
   return std::strncmp(image.get_string(VIPS_META_LOADER), "jpegload", 8) == 0;
-}
-
-// Stretches to exactly width x height. The resampler rounds its output size
-// itself; should that ever land a pixel off, the last row or column is
-// repeated or dropped so callers always get the size they asked for.
-VImage resizeExact(const VImage& in, int width, int height) {
-  VImage out = in;
-  if (in.width() != width || in.height() != height) {
-    const double hscale = double(width) / in.width();
-    const double vscale = double(height) / in.height();
-    out = in.resize(hscale,
-                    VImage::option()->set("vscale", vscale)->set("kernel", VIPS_KERNEL_LANCZOS3));
-  }
-  if (out.width() > width || out.height() > height) {
-    out = out.crop(0, 0, std::min(out.width(), width), std::min(out.height(), height));
-  }
-  if (out.width() < width || out.height() < height) {
-    out = out.embed(0, 0, width, height, VImage::option()->set("extend", VIPS_EXTEND_COPY));
-  }
-  return out;
-}
-
-// Stretch in the stored orientation (cheap, streams), then turn the small
-// result upright and into sRGB; only turning needs the whole drawing at once.
-Pixels drawOne(const VImage& decoded, PixelSize stored) {
-  VImage drawn = resizeExact(decoded, stored.width, stored.height);
-  if (orientationOf(drawn) != 1) {
-    drawn = drawn.copy_memory().autorot();
-  }
-  return pixelsOf(toOutputColour(drawn));
 }
 
 bool start(int concurrency) {
@@ -178,38 +152,18 @@ bool readHeader(const QString& path, VipsHeader& header) {
   }
 }
 
-bool draw(const QString& path, int shrink, const std::vector<PixelSize>& stored,
-          std::vector<Pixels>& drawn, PixelSize& decodedSize) {
-  drawn.clear();
+bool decode(const QString& path, int shrink, Pixels& out) {
+  out = {};
   try {
-    VImage decoded = withoutAlpha(openSequential(path, shrink));
-    decodedSize = {decoded.width(), decoded.height()};
-    // Several drawings from one decode: the decoded (already DCT-scaled)
-    // source is held once in memory rather than read again. A source that
-    // stays huge after decoding is streamed once per drawing instead, so
-    // memory stays bounded.
-    const bool holdDecoded =
-        stored.size() > 1 && double(decoded.width()) * decoded.height() <= kMaxHeldPixels;
-    if (holdDecoded) {
-      decoded = decoded.copy_memory();
-    }
-    for (size_t i = 0; i < stored.size(); ++i) {
-      if (i > 0 && !holdDecoded) {
-        decoded = withoutAlpha(openSequential(path, shrink));
-      }
-      drawn.push_back(drawOne(decoded, stored[i]));
-      if (drawn.back().empty()) {
-        return false;
-      }
-    }
-    return true;
+    out = pixelsOf(toOutputColour(openSequential(path, shrink)));
+    return !out.empty();
   } catch (const VError&) {
-    drawn.clear();
+    out = {};
     return false;
   }
 }
 
-bool decode(const QByteArray& encoded, Pixels& out) {
+bool decodeBytes(const QByteArray& encoded, Pixels& out) {
   try {
     VImage image = VImage::new_from_buffer(encoded.constData(), size_t(encoded.size()), "",
                                            VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
@@ -224,11 +178,15 @@ bool decode(const QByteArray& encoded, Pixels& out) {
   }
 }
 
-constexpr VipsRoad kRoad{start, setConcurrency, readHeader, draw, decode};
+constexpr VipsRoad kRoad{start, setConcurrency, readHeader, decode, decodeBytes};
 
 }  // namespace
 
 }  // namespace pixolane::imaging
+
+extern "C" int pixolane_vips_road_version() {
+  return pixolane::imaging::kVipsRoadVersion;
+}
 
 extern "C" const pixolane::imaging::VipsRoad* pixolane_vips_road() {
   return &pixolane::imaging::kRoad;

@@ -1,12 +1,10 @@
 #pragma once
-// libvips, for the pictures the plain JPEG road does not take: other formats,
-// colour profiles, CMYK. It lives in a module (libpixolane_vips.so) loaded on
-// first need, so a run of ordinary photographs never loads libvips and the
-// hundred libraries it brings (about 40 ms of every start).
+// libvips, for the pictures libjpeg does not read: PNG, TIFF, WebP, 12-bit
+// JPEG... It only decodes; the engine's resampler draws. It lives in a module
+// (libpixolane_vips.so) loaded on first need, so a run of photographs never
+// loads libvips and the hundred libraries it brings (about 40 ms a start).
 #include <QByteArray>
 #include <QString>
-
-#include <vector>
 
 #include "imaging/Imaging.h"
 #include "imaging/Pixels.h"
@@ -20,7 +18,10 @@ struct VipsHeader {
   bool jpeg = false;
 };
 
-// The module's entry points.
+// The module's entry points. Bumped whenever they change, so a program never
+// calls a module built for another one.
+constexpr int kVipsRoadVersion = 2;
+
 struct VipsRoad {
   // Starts libvips (no operation cache, untrusted loaders blocked, its
   // warnings kept off the terminal). False when it cannot start.
@@ -28,21 +29,24 @@ struct VipsRoad {
   void (*setConcurrency)(int threads);
   // Opens the header only. False when the file is no picture libvips reads.
   bool (*readHeader)(const QString& path, VipsHeader& header);
-  // Decodes once (JPEGs at 1/shrink) and draws every size, each given in the
-  // stored orientation, turned upright, in 8-bit sRGB or grey with embedded
-  // profiles applied. False when the source cannot be decoded.
-  bool (*draw)(const QString& path, int shrink, const std::vector<PixelSize>& stored,
-               std::vector<Pixels>& drawn, PixelSize& decoded);
+  // Decodes the whole source (JPEGs at 1/shrink), in its stored orientation,
+  // to 8-bit sRGB or grey: embedded profiles applied, transparency laid on
+  // white at the source's own depth. False when it cannot be decoded whole
+  // (cut short or corrupt data fail too).
+  bool (*decode)(const QString& path, int shrink, Pixels& out);
   // Decodes an encoded picture held in memory, upright, 8-bit sRGB or grey.
-  bool (*decode)(const QByteArray& encoded, Pixels& out);
+  bool (*decodeBytes)(const QByteArray& encoded, Pixels& out);
 };
 
-// The started road, or null when the module cannot be found or libvips cannot
-// start. Loaded once per process; safe from any thread.
+// The started road, or null when the module cannot be found, loaded or
+// started. Loaded once per process; safe from any thread.
 const VipsRoad* vipsRoad();
+// Why vipsRoad() is null (the loader's own message), empty otherwise.
+QString vipsRoadProblem();
 // Threads per libvips pipeline, applied when the road starts or at once.
 void setVipsConcurrency(int threads);
 
 }  // namespace pixolane::imaging
 
+extern "C" int pixolane_vips_road_version();
 extern "C" const pixolane::imaging::VipsRoad* pixolane_vips_road();

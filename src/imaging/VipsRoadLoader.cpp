@@ -4,9 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QStringList>
-
-#include <dlfcn.h>
 
 #include <atomic>
 #include <mutex>
@@ -42,32 +41,55 @@ QStringList candidates() {
   return paths;
 }
 
+QString problem;  // why the road is missing; written once, under the call_once
+
 const VipsRoad* load() {
+  QStringList reasons;
   for (const QString& path : candidates()) {
     if (!QFileInfo(path).isFile()) {
       continue;
     }
     // Never unloaded: libvips keeps threads and types that outlive any caller.
-    void* module = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
-    if (!module) {
+    QLibrary module(path);
+    module.setLoadHints(QLibrary::PreventUnloadHint);
+    if (!module.load()) {
+      reasons << module.errorString();
       continue;
     }
+    using Version = int (*)();
     using Entry = const VipsRoad* (*)();
-    auto entry = reinterpret_cast<Entry>(dlsym(module, "pixolane_vips_road"));
+    const auto version = reinterpret_cast<Version>(module.resolve("pixolane_vips_road_version"));
+    if (!version || version() != kVipsRoadVersion) {
+      reasons << QStringLiteral("%1 : module d'une autre version (%2, attendue %3)")
+                     .arg(QDir::toNativeSeparators(path))
+                     .arg(version ? version() : 0)
+                     .arg(kVipsRoadVersion);
+      continue;
+    }
+    const auto entry = reinterpret_cast<Entry>(module.resolve("pixolane_vips_road"));
     const VipsRoad* road = entry ? entry() : nullptr;
     if (road && road->start(wantedConcurrency)) {
       return road;
     }
+    reasons << QStringLiteral("%1 : libvips n'a pas démarré").arg(QDir::toNativeSeparators(path));
   }
+  problem = reasons.isEmpty()
+                ? QStringLiteral("module %1 introuvable").arg(QLatin1String(kModuleName))
+                : reasons.join(QStringLiteral(" ; "));
   return nullptr;
 }
+
+std::once_flag loadOnce;
 
 }  // namespace
 
 const VipsRoad* vipsRoad() {
-  static std::once_flag once;
-  std::call_once(once, [] { startedRoad = load(); });
+  std::call_once(loadOnce, [] { startedRoad = load(); });
   return startedRoad;
+}
+
+QString vipsRoadProblem() {
+  return vipsRoad() ? QString() : problem;
 }
 
 void setVipsConcurrency(int threads) {

@@ -93,21 +93,44 @@ TEST_F(ImagingTest, BadSourcesFailWithAFrenchMessage) {
   }
 }
 
-TEST_F(ImagingTest, TruncatedJpegDoesNotCrash) {
-  saveJpeg(detailedPicture(600, 400), path("whole.jpg"));
-  QFile cut(path("cut.jpg"));
-  ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
-  cut.write(readAll(path("whole.jpg")).left(3000));
-  cut.close();
-
-  const Picture picture = Picture::LoadPicture(path("cut.jpg"));
-  Scratch scratch;
-  QString error;
-  if (PaintPicture(picture, {60, 40}, scratch, &error)) {
-    EXPECT_EQ(scratch.size(), (PixelSize{60, 40}));
-  } else {
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_TRUE(scratch.empty());
+// A source cut short or corrupt is an error, never a half-grey picture; a
+// JPEG whose data is whole but whose end marker is missing still draws.
+TEST_F(ImagingTest, DamagedSourcesFailAndAMissingEndMarkerDoesNot) {
+  const VImage picture = detailedPicture(600, 400);
+  saveJpeg(picture, path("baseline.jpg"));
+  picture.jpegsave(QFile::encodeName(path("progressive.jpg")).constData(),
+                   VImage::option()->set("interlace", true));
+  picture.pngsave(QFile::encodeName(path("whole.png")).constData());
+  const QByteArray baseline = readAll(path("baseline.jpg"));
+  const QByteArray progressive = readAll(path("progressive.jpg"));
+  const QByteArray png = readAll(path("whole.png"));
+  QByteArray corrupt = baseline;
+  // All ones for 512 bits: no Huffman code is that long.
+  corrupt.replace(corrupt.size() / 2, 128, QByteArray(64, '\0').replace('\0', "\xFF\x00"));
+  struct Case {
+    const char* name;
+    QByteArray bytes;
+    bool draws;
+  } cases[] = {{"cut_baseline.jpg", baseline.left(baseline.size() * 6 / 10), false},
+               {"cut_progressive.jpg", progressive.left(progressive.size() * 6 / 10), false},
+               {"corrupt_middle.jpg", corrupt, false},
+               {"cut.png", png.left(png.size() * 6 / 10), false},
+               {"no_end_marker.jpg", baseline.chopped(2), true},
+               {"progressive_no_end_marker.jpg", progressive.chopped(2), true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QFile file(path(c.name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(c.bytes);
+    file.close();
+    const Picture source = Picture::LoadPicture(path(c.name));
+    ASSERT_TRUE(source.ok()) << source.error().toStdString();
+    Scratch full, thumbnail;
+    QString error;
+    EXPECT_EQ(PaintPictureTwice(source, {300, 200}, full, {60, 40}, thumbnail, &error), c.draws);
+    EXPECT_EQ(full.empty(), !c.draws);
+    EXPECT_EQ(thumbnail.empty(), !c.draws);
+    EXPECT_EQ(error.contains("image incomplète ou endommagée"), !c.draws) << error.toStdString();
   }
 }
 
@@ -215,7 +238,7 @@ TEST_F(ImagingTest, EmbeddedProfilesAreConvertedToPlainSrgb) {
     std::string profile;
     double tolerance;
   };
-  std::vector<Case> cases{{"p3", "p3", 3}, {"cmyk", "cmyk", 8}};
+  std::vector<Case> cases{{"srgb", "srgb", 1}, {"p3", "p3", 3}, {"cmyk", "cmyk", 8}};
   const char* a98 = "/usr/share/color/icc/ghostscript/a98.icc";
   if (QFile::exists(a98)) {
     cases.push_back({"adobe_rgb", a98, 3});
@@ -261,10 +284,19 @@ TEST_F(ImagingTest, TransparentAndSixteenBitSourcesBecomeEightBitJpegs) {
       .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_GREY16))
       .pngsave(QFile::encodeName(path("deep.png")).constData());
 
-  drawAndWrite(path("clear.png"), {20, 15});
-  VImage out = loadFile(path("out.jpg"));
-  EXPECT_EQ(out.bands(), 3);
-  EXPECT_GT(out.min(), 250);
+  // The same at 16 bits, where white is 65535.
+  (flatPicture(40, 30, {0, 0, 0, 0}).cast(VIPS_FORMAT_USHORT))
+      .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_RGB16))
+      .pngsave(QFile::encodeName(path("clear16.png")).constData());
+
+  VImage out;
+  for (const char* name : {"clear.png", "clear16.png"}) {
+    SCOPED_TRACE(name);
+    drawAndWrite(path(name), {20, 15});
+    out = loadFile(path("out.jpg"));
+    EXPECT_EQ(out.bands(), 3);
+    EXPECT_GT(out.min(), 250);
+  }
 
   drawAndWrite(path("deep.png"), {20, 15});
   out = loadFile(path("out.jpg"));
