@@ -16,7 +16,7 @@
 namespace {
 
 constexpr const char* kHelp =
-    "Usage : pixolane [options]\n"
+    "Utilisation : pixolane [options]\n"
     "Fait d'une liste de photos JPEG une galerie pour le Web, dans une fenêtre.\n"
     "\n"
     "Options :\n"
