@@ -443,14 +443,42 @@ RunReport Traitement(ProcessingRun& run) {
       });
 }
 
+namespace {
+
+// The copy pass's check before a copy: the thumbnail is drawn first, so a
+// source that cannot be decoded (damaged, cut short, not a picture) is never
+// copied; within the budget the thumbnail waits for step 2, which writes the
+// same bytes it would have drawn.
+bool thumbnailBeforeCopy(int i, const QString& source, const GalleryJob& job, int keptThumbnails,
+                         WorkerState& state, Outcomes& outcomes) {
+  const Picture picture = Picture::LoadPicture(source);
+  QString reason = picture.error();
+  if (picture.ok() &&
+      imaging::PaintPicture(picture, thumbnailSize(picture, job), state.scratch, &reason)) {
+    if (i < keptThumbnails)
+      outcomes.keptThumbnails.put(i, imaging::encodeJpeg(state.scratch, 100, job.Progressif));
+    return true;
+  }
+  outcomes.unreadable[i] = 1;
+  outcomes.fail(i, source, reason);
+  return false;
+}
+
+}  // namespace
+
 RunReport Traitement_Copie(ProcessingRun& run) {
   const GalleryJob& job = run.job();
+  const int keptThumbnails = thumbnailsKept(job);
   return outputPass(run, QStringLiteral("Copie des Images Etape 1/2"),
                     QStringLiteral("Génération des miniatures Etape 2/2"),
-                    [&](int i, WorkerState&, const OutputLayout& layout, Outcomes& outcomes) {
+                    [&](int i, WorkerState& state, const OutputLayout& layout, Outcomes& outcomes) {
                       if (outcomes.pictureReused[i])
                         return;
                       const QString source = job.List1.at(i);
+                      // A thumbnail kept from an earlier run vouches for the unchanged source.
+                      if (!outcomes.thumbnailReused[i] &&
+                          !thumbnailBeforeCopy(i, source, job, keptThumbnails, state, outcomes))
+                        return;
                       QString reason;
                       outcomes.pictureWritten[i] =
                           copyPicture(source, layout.photoOf(source), job.stripPrivate, &reason);

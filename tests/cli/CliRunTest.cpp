@@ -228,16 +228,18 @@ TEST_F(Cli, UnreadablePicturesAreReportedAndLeftOutOfThePage) {
   const QString good2 = picture("src/trois.jpg", 240, 320);
   const QString text = at("src/deux.jpg");
   const QString empty = at("src/vide.jpg");
+  const QString cut = picture("src/coupe.jpg", 320, 240);
   {
     QFile f(text);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("pas une image\n");
     QFile e(empty);
     ASSERT_TRUE(e.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QFile::resize(cut, QFileInfo(cut).size() * 6 / 10));
   }
   for (const QString mode : {"--stretch", "--copy"}) {
     SCOPED_TRACE(mode.toStdString());
-    const auto r = runCli(gallery("g", {mode, "--replace", good1, text, empty, good2}));
+    const auto r = runCli(gallery("g", {mode, "--replace", good1, text, empty, good2, cut}));
     ASSERT_FALSE(r.crashed);
     EXPECT_EQ(r.exitCode, 1);
     // Each entry, in list order, with its reason indented on the next line.
@@ -252,12 +254,15 @@ TEST_F(Cli, UnreadablePicturesAreReportedAndLeftOutOfThePage) {
       EXPECT_TRUE(jpegInfoOf(pic("g", name)).valid) << name.toStdString();
       EXPECT_TRUE(jpegInfoOf(mini("g", name)).valid) << name.toStdString();
     }
-    EXPECT_FALSE(QFile::exists(mini("g", "deux.jpg")));
-    EXPECT_FALSE(QFile::exists(mini("g", "vide.jpg")));
+    EXPECT_TRUE(r.errText().contains("coupe.jpg » : image incomplète ou endommagée"));
+    // Nothing is published of them, not even a copy.
     const QByteArray page = readAll(dest() + "/g.php");
     EXPECT_EQ(page.count("<img "), 2);
-    EXPECT_FALSE(page.contains("deux.jpg"));
-    EXPECT_FALSE(page.contains("vide.jpg"));
+    for (const QString name : {"deux.jpg", "vide.jpg", "coupe.jpg"}) {
+      EXPECT_FALSE(QFile::exists(pic("g", name))) << name.toStdString();
+      EXPECT_FALSE(QFile::exists(mini("g", name))) << name.toStdString();
+      EXPECT_FALSE(page.contains(name.toUtf8()));
+    }
   }
 }
 
