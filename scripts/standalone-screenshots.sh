@@ -19,7 +19,7 @@ seed=0
 for photo in "1200x800:Coucher de soleil" "800x1200:Falaise" "1200x900:Marché de Noël" \
             "1600x900:Panorama du lac" "900x900:Rocher" "1200x800:Forêt d'automne"; do
   seed=$((seed + 1))
-  convert -size "${photo%%:*}" -seed "$seed" plasma:fractal -blur 0x12 "$work/src/${photo#*:}.jpg"
+  /usr/bin/convert -size "${photo%%:*}" -seed "$seed" plasma:fractal -blur 0x12 "$work/src/${photo#*:}.jpg"
 done
 "$build/pixolane-cli" -d "$work/site" -n vacances -t "Vacances en Bretagne — été 2026" \
   -s 1024x768 --thumbs medium --names --standalone --quiet "$work/src" >/dev/null
