@@ -105,19 +105,18 @@ void Form2::runReturned() {
   worker_->wait();
   worker_.reset();
   Command1->setEnabled(false);
-  emit runFinished();
   if (asking_) {
     // The run ended while the stop question was up: it closes once answered.
     returnedWhileAsking_ = true;
     return;
   }
-  const run::RunReport& report = run_->report();
-  finish(!report.cancelled && !report.stopped);
+  finish();
 }
 
-void Form2::finish(bool completed) {
+void Form2::finish() {
+  const run::RunReport& report = run_->report();
   if (isVisible())
-    done(completed ? QDialog::Accepted : QDialog::Rejected);
+    done(!report.cancelled && !report.stopped ? QDialog::Accepted : QDialog::Rejected);
 }
 
 void Form2::Form_Unload() {
@@ -135,8 +134,7 @@ void Form2::Annuler_Click() {
   asking_ = false;
   if (returnedWhileAsking_) {
     // Too late to stop: the run is complete and its result stands.
-    const run::RunReport& report = run_->report();
-    finish(!report.cancelled && !report.stopped);
+    finish();
     return;
   }
   if (stop && worker_) {
