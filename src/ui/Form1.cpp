@@ -18,6 +18,7 @@
 #include "job/SavedLocation.h"
 #include "run/Naming.h"
 #include "ui/Controls.h"
+#include "ui/Desktop.h"
 #include "ui/FitCaptions.h"
 #include "ui/Form2.h"
 #include "ui/Form4.h"
@@ -253,9 +254,19 @@ void Form1::showPage(const QString& pagePath) {
 }
 
 void Form1::runForm2(GalleryJob job) {
+  Services services = services_;
+  if (!services.openDocument) {
+    // The desktop may say later that it cannot open the document: this
+    // window, which tells the end of the run, tells that too.
+    services.openDocument = [this](const QString& path) {
+      return openWithDesktop(path, this, [this, path] {
+        announce(services_, this, Message{QMessageBox::Warning, kTitle, cannotOpenText(path)});
+      });
+    };
+  }
   auto* window = new Form2(
       std::move(job), [this](const QString& page) { WebBrowser1->load(QUrl::fromLocalFile(page)); },
-      services_, this);
+      std::move(services), this);
   connect(window, &QDialog::finished, this, [this, window] {
     window->deleteLater();
     runEnded(*window);

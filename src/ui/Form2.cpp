@@ -8,7 +8,6 @@
 #include <QTimer>
 
 #include "ui/Controls.h"
-#include "ui/Desktop.h"
 #include "ui/Messages.h"
 #include "ui/RunBridge.h"
 
@@ -36,16 +35,6 @@ Form2::Form2(GalleryJob job, Navigate navigate, Services services, QWidget* pare
   RunOptions options = services_.runOptions;
   if (!options.openDocument)
     options.openDocument = services_.openDocument;
-  if (!options.openDocument) {
-    // The desktop may say later that it cannot open the document: the
-    // opener's window tells the user then.
-    QWidget* teller = parent ? parent : this;
-    options.openDocument = [services = services_, teller](const QString& path) {
-      return openWithDesktop(path, teller, [services, teller, path] {
-        announce(services, teller, Message{QMessageBox::Warning, kTitle, cannotOpenText(path)});
-      });
-    };
-  }
   run_ = std::make_unique<run::ProcessingRun>(std::move(job), *bridge_, std::move(options));
 
   Pb = named(new QProgressBar(this), QStringLiteral("Pb"), QStringLiteral("Progression"));
