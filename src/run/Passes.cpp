@@ -75,17 +75,23 @@ PixelSize fullSize(const Picture& picture, const GalleryJob& job) {
   return size(picture.widthTwips(), picture.heightTwips(), job.LargeurCible, job.HauteurCible);
 }
 
-// Draws a thumbnail of the source and writes it; false (and why) when either failed.
-bool makeThumbnail(const QString& source, const QString& destination, const GalleryJob& job,
-                   WorkerState& state, QString* reason) {
+// Draws a thumbnail of the source into the worker's scratch picture; false
+// (and why) when the source cannot be decoded or drawn.
+bool drawThumbnail(const QString& source, const GalleryJob& job, WorkerState& state,
+                   QString* reason) {
   const Picture picture = Picture::LoadPicture(source);
   if (!picture.ok()) {
     *reason = picture.error();
     return false;
   }
-  if (!imaging::PaintPicture(picture, thumbnailSize(picture, job), state.scratch, reason))
-    return false;
-  return imaging::DIWriteJpg(state.scratch, destination, 100, job.Progressif, reason) == 1;
+  return imaging::PaintPicture(picture, thumbnailSize(picture, job), state.scratch, reason);
+}
+
+// Draws a thumbnail of the source and writes it; false (and why) when either failed.
+bool makeThumbnail(const QString& source, const QString& destination, const GalleryJob& job,
+                   WorkerState& state, QString* reason) {
+  return drawThumbnail(source, job, state, reason) &&
+         imaging::DIWriteJpg(state.scratch, destination, 100, job.Progressif, reason) == 1;
 }
 
 StepSettings step(const ProcessingRun& run, const QString& status, bool second) {
@@ -451,10 +457,8 @@ namespace {
 // same bytes it would have drawn.
 bool thumbnailBeforeCopy(int i, const QString& source, const GalleryJob& job, int keptThumbnails,
                          WorkerState& state, Outcomes& outcomes) {
-  const Picture picture = Picture::LoadPicture(source);
-  QString reason = picture.error();
-  if (picture.ok() &&
-      imaging::PaintPicture(picture, thumbnailSize(picture, job), state.scratch, &reason)) {
+  QString reason;
+  if (drawThumbnail(source, job, state, &reason)) {
     if (i < keptThumbnails)
       outcomes.keptThumbnails.put(i, imaging::encodeJpeg(state.scratch, 100, job.Progressif));
     return true;
