@@ -256,7 +256,7 @@ QStringList pruneOrphans(const RerunPlan& plan, const GalleryRecord& record,
 // wrote that is still there as they left it.
 void finishGallery(ProcessingRun& run, const OutputLayout& layout, const QString& destination,
                    const Outcomes& outcomes, const std::vector<GivenUp>& givenUp,
-                   const RerunPlan& plan, const GalleryRecord& record, const QString& recordPath,
+                   const RerunPlan& plan, const GalleryRecord& record, const QString& recordFile,
                    RunReport& report) {
   const GalleryJob& job = run.job();
   const QChar sep = layout.sep;
@@ -274,7 +274,7 @@ void finishGallery(ProcessingRun& run, const OutputLayout& layout, const QString
   GalleryRecord kept;
   for (const RecordEntry& entry : record.entries()) {
     if (!pruned.contains(entry.output) &&
-        GalleryRecord::stillOnDisk(entry, destination + QString(entry.output).replace('/', sep)))
+        GalleryRecord::stillOnDisk(entry, recordPath(destination, entry.output, sep)))
       kept.put(entry);
   }
   const auto put = [&](const QString& path, const EntryPlan& entry, const QString& settings) {
@@ -299,7 +299,7 @@ void finishGallery(ProcessingRun& run, const OutputLayout& layout, const QString
     kept.put(
         GalleryRecord::entryFor(recordName(destination, layout.document, sep), layout.document));
   QString error;
-  if (!kept.save(recordPath, &error) || !platform::syncFolder(destination, &error))
+  if (!kept.save(recordFile, &error) || !platform::syncFolder(destination, &error))
     report.addError(error);
 }
 
@@ -333,8 +333,8 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
   }
   if (stopForFolders(checkNotLinked({layout.photosFolder, layout.thumbnailsFolder}), view, stopped))
     return stopped;
-  const QString recordPath = GalleryRecord::pathFor(destination, job.Text4);
-  const GalleryRecord record = GalleryRecord::load(recordPath);
+  const QString recordFile = GalleryRecord::pathFor(destination, job.Text4);
+  const GalleryRecord record = GalleryRecord::load(recordFile);
   if (stopForFolders(
           confirmPageReplacement(layout.page, NomPic(layout.page, sep),
                                  record.find(recordName(destination, layout.page, sep)), view),
@@ -382,7 +382,7 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
     if (!report.pagePath.isEmpty() && !platform::syncFolder(destination, &error))
       report.addError(error);
   });
-  finishGallery(run, layout, destination, outcomes, folders.givenUp, plan, record, recordPath,
+  finishGallery(run, layout, destination, outcomes, folders.givenUp, plan, record, recordFile,
                 report);
   if (!report.pagePath.isEmpty())
     view.setStatus(drawnAndUnchanged(report.drawn, report.unchanged));
