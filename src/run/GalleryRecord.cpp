@@ -162,17 +162,12 @@ bool GalleryRecord::stillOnDisk(const RecordEntry& entry, const QString& absolut
   return now.exists() && now.size == entry.size && now.mtimeNs == entry.mtimeNs;
 }
 
-RecordEntry GalleryRecord::entryFor(const QString& output, const QString& absolutePath,
-                                    const QString& source, const QString& settings) {
+RecordEntry GalleryRecord::entryFor(const QString& output, const QString& absolutePath) {
   RecordEntry entry;
   entry.output = output;
   const FileIdentity written = fileIdentity(absolutePath);
   entry.size = written.size;
   entry.mtimeNs = written.mtimeNs;
-  entry.source = source;
-  if (!source.isEmpty())
-    entry.sourceId = fileIdentity(source);
-  entry.settings = settings;
   return entry;
 }
 

@@ -70,9 +70,9 @@ class GalleryRecord {
   // and has the recorded size and modification time.
   static bool stillOnDisk(const RecordEntry& entry, const QString& absolutePath);
 
-  // An entry for a file just written, stamped from the disk.
-  static RecordEntry entryFor(const QString& output, const QString& absolutePath,
-                              const QString& source = {}, const QString& settings = {});
+  // An entry for a file just written, stamped from the disk. Its source and
+  // settings are the caller's: a source's identity is taken before drawing.
+  static RecordEntry entryFor(const QString& output, const QString& absolutePath);
 
  private:
   std::vector<RecordEntry> entries_;
