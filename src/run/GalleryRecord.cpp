@@ -158,8 +158,11 @@ bool GalleryRecord::remove(const QString& output) {
 }
 
 bool GalleryRecord::stillOnDisk(const RecordEntry& entry, const QString& absolutePath) {
-  const FileIdentity now = fileIdentity(absolutePath);
-  return now.exists() && now.size == entry.size && now.mtimeNs == entry.mtimeNs;
+  return stillOnDisk(entry, fileIdentity(absolutePath));
+}
+
+bool GalleryRecord::stillOnDisk(const RecordEntry& entry, const FileIdentity& file) {
+  return file.exists() && file.size == entry.size && file.mtimeNs == entry.mtimeNs;
 }
 
 RecordEntry GalleryRecord::entryFor(const QString& output, const QString& absolutePath) {

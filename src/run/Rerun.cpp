@@ -132,8 +132,8 @@ QString thumbnailSettings(const GalleryJob& job, bool drawnTogether) {
 
 bool outputUnchanged(const RecordEntry& recorded, const FileIdentity& output,
                      const FileIdentity& source, const QString& settings) {
-  return output.exists() && output.size == recorded.size && output.mtimeNs == recorded.mtimeNs &&
-         source.exists() && source == recorded.sourceId && settings == recorded.settings;
+  return GalleryRecord::stillOnDisk(recorded, output) && source.exists() &&
+         source == recorded.sourceId && settings == recorded.settings;
 }
 
 QString drawnAndUnchanged(int drawn, int unchanged) {
