@@ -32,18 +32,19 @@ QString sizeList() {
   return sizes.join(QStringLiteral(" | "));
 }
 
-QString boxList(const QString& separator, bool sides) {
+// The thumbnail boxes' words ("small"...), or their sides in pixels.
+QStringList boxList(bool sides) {
   QStringList words;
   for (const job::ThumbnailBox& box : job::kThumbnailBoxes) {
     words << (sides ? QString::number(box.side)
                     : QString::fromLatin1(box.name.data(), qsizetype(box.name.size())));
   }
-  return words.join(separator);
+  return words;
 }
 
 // "small, medium ou large".
 QString boxWords() {
-  QStringList words = boxList(QStringLiteral("|"), false).split('|');
+  QStringList words = boxList(false);
   const QString last = words.takeLast();
   return words.join(QStringLiteral(", ")) + QStringLiteral(" ou ") + last;
 }
@@ -64,8 +65,8 @@ QList<QCommandLineOption> optionTable() {
       O("stretch", "ne pas garder les proportions"),
       O({"q", "quality"}, "qualité JPEG de 1 à 100 (défaut 100)", "N"),
       O("baseline", "JPEG standard (défaut : progressif)"),
-      O("thumbs", "miniatures de " + boxList(", ", true) + " px (défaut small)",
-        boxList("|", false)),
+      O("thumbs", "miniatures de " + boxList(true).join(", ") + " px (défaut small)",
+        boxList(false).join('|')),
       O("border", "bordure des miniatures, 0 à 99 (défaut 2)", "N"),
       O("names", "noms des fichiers sous les miniatures"),
       O("new-window", "les liens ouvrent une nouvelle fenêtre"),

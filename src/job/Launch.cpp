@@ -1,5 +1,7 @@
 #include "job/Launch.h"
 
+#include <algorithm>
+
 namespace pixolane::job {
 
 namespace {
@@ -104,15 +106,14 @@ LaunchCheck checkLaunch(GalleryJob& job) {
     // Keeping proportions, a side of the box may become the long side of a
     // picture whose other side is nearly as long (a square photograph): a
     // box side whose square passes the limit would fail on every picture.
-    if (isOne(job.Check2) &&
-        (!imaging::drawableSize(*width, *width) || !imaging::drawableSize(*height, *height))) {
-      return refuse(QStringLiteral("Avec « Garder les proportions », la largeur et la hauteur "
-                                   "personnalisées ne doivent pas dépasser %1 pixels : une image "
-                                   "carrée dépasserait la limite de %2 mégapixels")
-                        .arg(kMaxProportionalSide)
-                        .arg(imaging::kMaxMegapixels),
-                    !imaging::drawableSize(*width, *width) ? LaunchField::CustomWidth
-                                                           : LaunchField::CustomHeight);
+    if (isOne(job.Check2) && std::max(*width, *height) > kMaxProportionalSide) {
+      return refuse(
+          QStringLiteral("Avec « Garder les proportions », la largeur et la hauteur "
+                         "personnalisées ne doivent pas dépasser %1 pixels : une image "
+                         "carrée dépasserait la limite de %2 mégapixels")
+              .arg(kMaxProportionalSide)
+              .arg(imaging::kMaxMegapixels),
+          *width > kMaxProportionalSide ? LaunchField::CustomWidth : LaunchField::CustomHeight);
     }
     // Taken even when the copy pass will run: the size stays the job's target.
     job.LargeurCible = *width;

@@ -58,6 +58,15 @@ QString temporaryName() {
   return name;
 }
 
+// The names temporaryName() makes, the writer's pid captured: what
+// discardLeftovers may remove.
+const QRegularExpression& temporaryNamePattern() {
+  static const QRegularExpression pattern(QLatin1Char('^') +
+                                          QRegularExpression::escape(kTemporaryPrefix) +
+                                          QStringLiteral("(\\d+)-[0-9a-z]{6}$"));
+  return pattern;
+}
+
 bool writeAll(int fd, QByteArrayView bytes, int* err) {
   const char* data = bytes.data();
   qsizetype left = bytes.size();
@@ -252,11 +261,10 @@ bool syncFolder(const QString& folder, QString* error) {
 
 int discardLeftovers(const QString& folder) {
 #ifdef Q_OS_UNIX
-  static const QRegularExpression kLeftover(QStringLiteral("^\\.pxt(\\d+)-[0-9a-z]{6}$"));
   int removed = 0;
   const QDir dir(folder);
   for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-    const QRegularExpressionMatch match = kLeftover.match(name);
+    const QRegularExpressionMatch match = temporaryNamePattern().match(name);
     if (!match.hasMatch())
       continue;
     const pid_t pid = pid_t(match.captured(1).toLongLong());

@@ -158,21 +158,19 @@ bool GalleryRecord::remove(const QString& output) {
 }
 
 bool GalleryRecord::stillOnDisk(const RecordEntry& entry, const QString& absolutePath) {
-  const FileIdentity now = fileIdentity(absolutePath);
-  return now.exists() && now.size == entry.size && now.mtimeNs == entry.mtimeNs;
+  return stillOnDisk(entry, fileIdentity(absolutePath));
 }
 
-RecordEntry GalleryRecord::entryFor(const QString& output, const QString& absolutePath,
-                                    const QString& source, const QString& settings) {
+bool GalleryRecord::stillOnDisk(const RecordEntry& entry, const FileIdentity& file) {
+  return file.exists() && file.size == entry.size && file.mtimeNs == entry.mtimeNs;
+}
+
+RecordEntry GalleryRecord::entryFor(const QString& output, const QString& absolutePath) {
   RecordEntry entry;
   entry.output = output;
   const FileIdentity written = fileIdentity(absolutePath);
   entry.size = written.size;
   entry.mtimeNs = written.mtimeNs;
-  entry.source = source;
-  if (!source.isEmpty())
-    entry.sourceId = fileIdentity(source);
-  entry.settings = settings;
   return entry;
 }
 

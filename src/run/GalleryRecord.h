@@ -69,10 +69,12 @@ class GalleryRecord {
   // True when `absolutePath` is the very file the entry describes: it exists
   // and has the recorded size and modification time.
   static bool stillOnDisk(const RecordEntry& entry, const QString& absolutePath);
+  // The same for a file whose identity is already taken.
+  static bool stillOnDisk(const RecordEntry& entry, const FileIdentity& file);
 
-  // An entry for a file just written, stamped from the disk.
-  static RecordEntry entryFor(const QString& output, const QString& absolutePath,
-                              const QString& source = {}, const QString& settings = {});
+  // An entry for a file just written, stamped from the disk. Its source and
+  // settings are the caller's: a source's identity is taken before drawing.
+  static RecordEntry entryFor(const QString& output, const QString& absolutePath);
 
  private:
   std::vector<RecordEntry> entries_;

@@ -75,17 +75,23 @@ PixelSize fullSize(const Picture& picture, const GalleryJob& job) {
   return size(picture.widthTwips(), picture.heightTwips(), job.LargeurCible, job.HauteurCible);
 }
 
-// Draws a thumbnail of the source and writes it; false (and why) when either failed.
-bool makeThumbnail(const QString& source, const QString& destination, const GalleryJob& job,
-                   WorkerState& state, QString* reason) {
+// Draws a thumbnail of the source into the worker's scratch picture; false
+// (and why) when the source cannot be decoded or drawn.
+bool drawThumbnail(const QString& source, const GalleryJob& job, WorkerState& state,
+                   QString* reason) {
   const Picture picture = Picture::LoadPicture(source);
   if (!picture.ok()) {
     *reason = picture.error();
     return false;
   }
-  if (!imaging::PaintPicture(picture, thumbnailSize(picture, job), state.scratch, reason))
-    return false;
-  return imaging::DIWriteJpg(state.scratch, destination, 100, job.Progressif, reason) == 1;
+  return imaging::PaintPicture(picture, thumbnailSize(picture, job), state.scratch, reason);
+}
+
+// Draws a thumbnail of the source and writes it; false (and why) when either failed.
+bool makeThumbnail(const QString& source, const QString& destination, const GalleryJob& job,
+                   WorkerState& state, QString* reason) {
+  return drawThumbnail(source, job, state, reason) &&
+         imaging::DIWriteJpg(state.scratch, destination, 100, job.Progressif, reason) == 1;
 }
 
 StepSettings step(const ProcessingRun& run, const QString& status, bool second) {
@@ -250,7 +256,7 @@ QStringList pruneOrphans(const RerunPlan& plan, const GalleryRecord& record,
 // wrote that is still there as they left it.
 void finishGallery(ProcessingRun& run, const OutputLayout& layout, const QString& destination,
                    const Outcomes& outcomes, const std::vector<GivenUp>& givenUp,
-                   const RerunPlan& plan, const GalleryRecord& record, const QString& recordPath,
+                   const RerunPlan& plan, const GalleryRecord& record, const QString& recordFile,
                    RunReport& report) {
   const GalleryJob& job = run.job();
   const QChar sep = layout.sep;
@@ -268,7 +274,7 @@ void finishGallery(ProcessingRun& run, const OutputLayout& layout, const QString
   GalleryRecord kept;
   for (const RecordEntry& entry : record.entries()) {
     if (!pruned.contains(entry.output) &&
-        GalleryRecord::stillOnDisk(entry, destination + QString(entry.output).replace('/', sep)))
+        GalleryRecord::stillOnDisk(entry, recordPath(destination, entry.output, sep)))
       kept.put(entry);
   }
   const auto put = [&](const QString& path, const EntryPlan& entry, const QString& settings) {
@@ -293,7 +299,7 @@ void finishGallery(ProcessingRun& run, const OutputLayout& layout, const QString
     kept.put(
         GalleryRecord::entryFor(recordName(destination, layout.document, sep), layout.document));
   QString error;
-  if (!kept.save(recordPath, &error) || !platform::syncFolder(destination, &error))
+  if (!kept.save(recordFile, &error) || !platform::syncFolder(destination, &error))
     report.addError(error);
 }
 
@@ -327,8 +333,8 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
   }
   if (stopForFolders(checkNotLinked({layout.photosFolder, layout.thumbnailsFolder}), view, stopped))
     return stopped;
-  const QString recordPath = GalleryRecord::pathFor(destination, job.Text4);
-  const GalleryRecord record = GalleryRecord::load(recordPath);
+  const QString recordFile = GalleryRecord::pathFor(destination, job.Text4);
+  const GalleryRecord record = GalleryRecord::load(recordFile);
   if (stopForFolders(
           confirmPageReplacement(layout.page, NomPic(layout.page, sep),
                                  record.find(recordName(destination, layout.page, sep)), view),
@@ -376,7 +382,7 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
     if (!report.pagePath.isEmpty() && !platform::syncFolder(destination, &error))
       report.addError(error);
   });
-  finishGallery(run, layout, destination, outcomes, folders.givenUp, plan, record, recordPath,
+  finishGallery(run, layout, destination, outcomes, folders.givenUp, plan, record, recordFile,
                 report);
   if (!report.pagePath.isEmpty())
     view.setStatus(drawnAndUnchanged(report.drawn, report.unchanged));
@@ -451,10 +457,8 @@ namespace {
 // same bytes it would have drawn.
 bool thumbnailBeforeCopy(int i, const QString& source, const GalleryJob& job, int keptThumbnails,
                          WorkerState& state, Outcomes& outcomes) {
-  const Picture picture = Picture::LoadPicture(source);
-  QString reason = picture.error();
-  if (picture.ok() &&
-      imaging::PaintPicture(picture, thumbnailSize(picture, job), state.scratch, &reason)) {
+  QString reason;
+  if (drawThumbnail(source, job, state, &reason)) {
     if (i < keptThumbnails)
       outcomes.keptThumbnails.put(i, imaging::encodeJpeg(state.scratch, 100, job.Progressif));
     return true;

@@ -102,9 +102,7 @@ OutputPlan planOutput(const GalleryRecord& record, const Twins& twins, const QSt
   const RecordEntry* twin = twins.byKey.value(Twins::key(folderOf(name), source, settings));
   if (!twin)
     return {};
-  QString from = destination + twin->output;
-  if (sep != u'/')
-    from.replace(u'/', sep);
+  const QString from = recordPath(destination, twin->output, sep);
   if (!GalleryRecord::stillOnDisk(*twin, from))
     return {};
   return {true, from};
@@ -134,8 +132,8 @@ QString thumbnailSettings(const GalleryJob& job, bool drawnTogether) {
 
 bool outputUnchanged(const RecordEntry& recorded, const FileIdentity& output,
                      const FileIdentity& source, const QString& settings) {
-  return output.exists() && output.size == recorded.size && output.mtimeNs == recorded.mtimeNs &&
-         source.exists() && source == recorded.sourceId && settings == recorded.settings;
+  return GalleryRecord::stillOnDisk(recorded, output) && source.exists() &&
+         source == recorded.sourceId && settings == recorded.settings;
 }
 
 QString drawnAndUnchanged(int drawn, int unchanged) {
@@ -158,6 +156,13 @@ QString recordName(const QString& destination, const QString& path, QChar sep) {
   if (sep != u'/')
     name.replace(sep, u'/');
   return name;
+}
+
+QString recordPath(const QString& destination, const QString& name, QChar sep) {
+  QString path = destination + name;
+  if (sep != u'/')
+    path.replace(u'/', sep);
+  return path;
 }
 
 RerunPlan planRerun(const GalleryJob& job, const OutputLayout& layout, const QString& destination,
@@ -188,9 +193,7 @@ RerunPlan planRerun(const GalleryJob& job, const OutputLayout& layout, const QSt
     if (produced.contains(entry.output))
       continue;
     twins.byKey.insert(Twins::key(folder, entry.sourceId, entry.settings), &entry);
-    QString path = destination + entry.output;
-    if (sep != u'/')
-      path.replace(u'/', sep);
+    const QString path = recordPath(destination, entry.output, sep);
     if (GalleryRecord::stillOnDisk(entry, path))
       plan.orphans << path;
   }

@@ -74,8 +74,10 @@ RerunPlan planRerun(const job::GalleryJob& job, const OutputLayout& layout,
 // (0 and 1 take the singular, as in French).
 QString drawnAndUnchanged(int drawn, int unchanged);
 
-// The record's name of a file under the destination ('/' between folders).
+// The record's name of a file under the destination ('/' between folders),
+// and back.
 QString recordName(const QString& destination, const QString& path, QChar sep);
+QString recordPath(const QString& destination, const QString& name, QChar sep);
 
 // What a run would do, for --dry-run: listed pictures to draw and unchanged,
 // and the files it would delete (`replace`: the folders' files that are not

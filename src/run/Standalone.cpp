@@ -40,12 +40,10 @@ bool copyPicture(const QString& source, const QString& destination, bool stripPr
   if (!stripPrivate)
     return platform::copyFileAtomically(source, destination, reason);
   QFile file(source);
-  if (!file.open(QIODevice::ReadOnly)) {
-    *reason = QStringLiteral("Impossible de lire « %1 » : %2").arg(source, file.errorString());
-    return false;
-  }
-  const QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) {
+  QByteArray bytes;
+  if (file.open(QIODevice::ReadOnly))
+    bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) {  // opening or reading
     *reason = QStringLiteral("Impossible de lire « %1 » : %2").arg(source, file.errorString());
     return false;
   }

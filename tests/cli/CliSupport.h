@@ -154,9 +154,8 @@ inline int identifyQuality(const QString& path) {
   return ok ? q : -1;
 }
 
-// Every file under root, by path relative to root, with its bytes.
-// Every file under root but the gallery's record, lock and preview mark (they
-// hold times); other hidden files, such as a temporary file left, are kept.
+// By path relative to root, with its bytes: every file under root but the gallery's record, lock
+// and preview mark (they hold times); other hidden files, such as a temporary file left, are kept.
 inline std::map<QString, QByteArray> treeOf(const QString& root) {
   std::map<QString, QByteArray> files;
   QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
