@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+
 #include "imaging/StripPrivate.h"
 #include "pages/StandalonePage.h"
 #include "platform/Files.h"
@@ -44,7 +46,9 @@ bool copyPicture(const QString& source, const QString& destination, bool stripPr
   if (file.open(QIODevice::ReadOnly))
     bytes = file.readAll();
   if (file.error() != QFileDevice::NoError) {  // opening or reading
-    *reason = QStringLiteral("Impossible de lire « %1 » : %2").arg(source, file.errorString());
+    const int err = errno;                     // the French reason, as for a plain copy
+    *reason = QStringLiteral("Impossible de lire « %1 » : %2")
+                  .arg(source, platform::fileErrorReason(err, file.errorString()));
     return false;
   }
   const imaging::Stripped stripped = imaging::stripPrivate(bytes);

@@ -370,7 +370,7 @@ TEST_F(Passes, DamagedRecordGivesTheSameGallery) {
   run(job(list));
   const auto bytesOf = [&] {
     std::map<QString, QByteArray> files;
-    for (const QString& name : {"noel.php", "picnoel/a.jpg", "mininoel/b.jpg"})
+    for (const char* name : {"noel.php", "picnoel/a.jpg", "mininoel/b.jpg"})
       files[name] = imaging::test::readAll(dest + name);
     return files;
   };
