@@ -119,27 +119,23 @@ class ExifWriter {
   QByteArray raw(std::size_t at, std::size_t size) const {
     return QByteArray(reinterpret_cast<const char*>(tiff_.data() + at), qsizetype(size));
   }
-  void putU16(std::uint16_t v) {
-    char b[2];
+  void putU16(std::uint16_t v) { put(v); }
+  void putU32(std::uint32_t v) { put(v); }
+  void patchU32(qsizetype at, std::uint32_t v) { store(v, out_.data() + at); }
+
+  // In the block's own byte order.
+  template <typename T>
+  void store(T v, char* at) const {
     if (tiff_.bigEndian())
-      qToBigEndian(v, b);
+      qToBigEndian(v, at);
     else
-      qToLittleEndian(v, b);
-    out_.append(b, 2);
+      qToLittleEndian(v, at);
   }
-  void putU32(std::uint32_t v) {
-    char b[4];
-    if (tiff_.bigEndian())
-      qToBigEndian(v, b);
-    else
-      qToLittleEndian(v, b);
-    out_.append(b, 4);
-  }
-  void patchU32(qsizetype at, std::uint32_t v) {
-    if (tiff_.bigEndian())
-      qToBigEndian(v, out_.data() + at);
-    else
-      qToLittleEndian(v, out_.data() + at);
+  template <typename T>
+  void put(T v) {
+    char b[sizeof(T)];
+    store(v, b);
+    out_.append(b, qsizetype(sizeof(T)));
   }
 
   const TiffView& tiff_;
