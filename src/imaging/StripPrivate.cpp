@@ -13,8 +13,6 @@ namespace pixolane::imaging {
 
 namespace {
 
-constexpr std::uint16_t kExifPointer = 0x8769;
-constexpr std::uint16_t kGpsPointer = 0x8825;
 constexpr std::uint16_t kInteropPointer = 0xA005;
 
 // Tags that say where, who or which camera: they go wherever they stand.
@@ -65,7 +63,7 @@ class ExifWriter {
     std::vector<Kept> kept;
     for (const TiffEntry& e : tiff_.entries(from)) {
       const bool followed =
-          (depth == 0 && e.tag == kExifPointer) || (depth == 1 && e.tag == kInteropPointer);
+          (depth == 0 && e.tag == kExifPointerTag) || (depth == 1 && e.tag == kInteropPointer);
       if (kPrivateTags.count(e.tag) || kStaleOffsets.count(e.tag))
         continue;
       const auto sub = followed ? tiff_.pointer(e) : std::nullopt;
@@ -190,8 +188,7 @@ qsizetype scanEnd(const QByteArray& jpeg, qsizetype from) {
 bool hasGpsPosition(const QByteArray& exifBlock) {
   const TiffView tiff(reinterpret_cast<const unsigned char*>(exifBlock.constData()),
                       std::size_t(exifBlock.size()));
-  const auto pointer = tiff.find(tiff.firstDirectory(), kGpsPointer);
-  const auto gps = pointer ? tiff.pointer(*pointer) : std::nullopt;
+  const auto gps = tiff.subDirectory(kGpsPointerTag);
   if (!gps)
     return false;
   for (const TiffEntry& e : tiff.entries(*gps)) {
