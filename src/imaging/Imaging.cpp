@@ -215,8 +215,7 @@ bool validTarget(PixelSize size) {
 
 // The target in the source's stored orientation.
 PixelSize storedTarget(const Internals::PictureData& picture, PixelSize upright) {
-  const bool swap = picture.width != picture.storedWidth || picture.height != picture.storedHeight;
-  return swap ? PixelSize{upright.height, upright.width} : upright;
+  return swapsSides(picture.orientation) ? PixelSize{upright.height, upright.width} : upright;
 }
 
 void keep(Pixels pixels, PixelSize decoded, Scratch& out) {
