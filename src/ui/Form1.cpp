@@ -4,18 +4,21 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QWebEngineView>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include "imaging/StripPrivate.h"
 #include "job/Launch.h"
 #include "job/SavedLocation.h"
 #include "run/Naming.h"
 #include "ui/Controls.h"
+#include "ui/Desktop.h"
 #include "ui/FitCaptions.h"
 #include "ui/Form2.h"
 #include "ui/Form4.h"
@@ -251,9 +254,19 @@ void Form1::showPage(const QString& pagePath) {
 }
 
 void Form1::runForm2(GalleryJob job) {
+  Services services = services_;
+  if (!services.openDocument) {
+    // The desktop may say later that it cannot open the document: this
+    // window, which tells the end of the run, tells that too.
+    services.openDocument = [this](const QString& path) {
+      return openWithDesktop(path, this, [this, path] {
+        announce(services_, this, Message{QMessageBox::Warning, kTitle, cannotOpenText(path)});
+      });
+    };
+  }
   auto* window = new Form2(
       std::move(job), [this](const QString& page) { WebBrowser1->load(QUrl::fromLocalFile(page)); },
-      services_, this);
+      std::move(services), this);
   connect(window, &QDialog::finished, this, [this, window] {
     window->deleteLater();
     runEnded(*window);
@@ -346,16 +359,31 @@ void Form1::Command6_Click() {
   }
   GalleryJob run = job_;
   run.ModeApercu = 0;
-  // Copies go out as they are: ask before publishing where photos were taken.
-  if (!job::isSet(run.Check3)) {
-    if (const int located = imaging::countWithGpsPosition(run.List1))
-      run.stripPrivate = askYesNo(services_, this,
-                                  QStringLiteral("%1 images contiennent leur position GPS. "
-                                                 "La retirer des copies ?")
-                                      .arg(located),
-                                  kTitle);
+  if (job::isSet(run.Check3)) {
+    runForm2(std::move(run));
+    return;
   }
-  runForm2(std::move(run));
+  // Copies go out as they are: ask before publishing where photos were taken.
+  // Every listed file's header is read, which takes a while on a long list:
+  // on a worker, the window held still meanwhile.
+  centralWidget()->setEnabled(false);
+  auto* counting = new QFutureWatcher<int>(this);
+  const QFuture<int> located = QtConcurrent::run(imaging::countWithGpsPosition, run.List1);
+  connect(counting, &QFutureWatcher<int>::finished, this,
+          [this, counting, run = std::move(run)]() mutable {
+            counting->deleteLater();
+            centralWidget()->setEnabled(true);
+            if (!isVisible())
+              return;  // closed meanwhile
+            if (const int n = counting->result())
+              run.stripPrivate = askYesNo(services_, this,
+                                          QStringLiteral("%1 images contiennent leur position "
+                                                         "GPS. La retirer des copies ?")
+                                              .arg(n),
+                                          kTitle);
+            runForm2(std::move(run));
+          });
+  counting->setFuture(located);
 }
 
 }  // namespace pixolane::ui

@@ -8,7 +8,6 @@
 #include <QTimer>
 
 #include "ui/Controls.h"
-#include "ui/Desktop.h"
 #include "ui/Messages.h"
 #include "ui/RunBridge.h"
 
@@ -36,16 +35,6 @@ Form2::Form2(GalleryJob job, Navigate navigate, Services services, QWidget* pare
   RunOptions options = services_.runOptions;
   if (!options.openDocument)
     options.openDocument = services_.openDocument;
-  if (!options.openDocument) {
-    // The desktop may say later that it cannot open the document: the
-    // opener's window tells the user then.
-    QWidget* teller = parent ? parent : this;
-    options.openDocument = [services = services_, teller](const QString& path) {
-      return openWithDesktop(path, teller, [services, teller, path] {
-        announce(services, teller, Message{QMessageBox::Warning, kTitle, cannotOpenText(path)});
-      });
-    };
-  }
   run_ = std::make_unique<run::ProcessingRun>(std::move(job), *bridge_, std::move(options));
 
   Pb = named(new QProgressBar(this), QStringLiteral("Pb"), QStringLiteral("Progression"));
@@ -105,19 +94,18 @@ void Form2::runReturned() {
   worker_->wait();
   worker_.reset();
   Command1->setEnabled(false);
-  emit runFinished();
   if (asking_) {
     // The run ended while the stop question was up: it closes once answered.
     returnedWhileAsking_ = true;
     return;
   }
-  const run::RunReport& report = run_->report();
-  finish(!report.cancelled && !report.stopped);
+  finish();
 }
 
-void Form2::finish(bool completed) {
+void Form2::finish() {
+  const run::RunReport& report = run_->report();
   if (isVisible())
-    done(completed ? QDialog::Accepted : QDialog::Rejected);
+    done(!report.cancelled && !report.stopped ? QDialog::Accepted : QDialog::Rejected);
 }
 
 void Form2::Form_Unload() {
@@ -135,8 +123,7 @@ void Form2::Annuler_Click() {
   asking_ = false;
   if (returnedWhileAsking_) {
     // Too late to stop: the run is complete and its result stands.
-    const run::RunReport& report = run_->report();
-    finish(!report.cancelled && !report.stopped);
+    finish();
     return;
   }
   if (stop && worker_) {

@@ -46,7 +46,6 @@ class Form2 : public QDialog {
   const job::GalleryJob& job() const { return run_->job(); }
   const run::RunReport& report() const { return run_->report(); }
   bool ran() const { return run_->ran(); }
-  bool running() const { return worker_ != nullptr; }
   // The user asked to stop and said Yes.
   bool cancelRequested() const;
   // What the unload did about the ".html" document (once closed).
@@ -58,17 +57,14 @@ class Form2 : public QDialog {
   // the run has returned.
   void done(int result) override;
 
- signals:
-  // The run has returned (before the window closes).
-  void runFinished();
-
  private:
   void Form_Load();
   void Timer1_Timer();
   void Form_Unload();
   void Annuler_Click();
   void runReturned();
-  void finish(bool completed);
+  // Closes the window once the run has returned: accepted when it completed.
+  void finish();
 
   const Services services_;
   Navigate navigate_;

@@ -152,8 +152,9 @@ ListPage::ListPage(QStringList& entries, QWidget* parent) : QWidget(parent) {
   connect(Command4, &QPushButton::clicked, this, &ListPage::addClicked);
   connect(Command1, &QPushButton::clicked, this, &ListPage::removeClicked);
 
-  growth_ = Growth{{List1, 0, 0, 1, 1},  {Command7, 0, 1, 0, 1}, {Command8, 0, 1, 0, 1},
-                   {Label1, 0, 1, 0, 1}, {Command4, 1, 1, 1, 1}, {Command1, 1, 1, 1, 1}};
+  growth_ = Growth{{List1, 0, 0, 1, 1},   {Command7, 0, 1, 0, 1},  {Command8, 0, 1, 0, 1},
+                   {Label1, 0, 1, 0, 1},  {Command10, 1, 1, 1, 1}, {Command4, 1, 1, 1, 1},
+                   {Command1, 1, 1, 1, 1}};
   showCutNamesInTooltips(List1);
   List1->viewport()->installEventFilter(new DropTarget(List1->viewport(), this));
   connect(Command10, &QPushButton::clicked, this, &ListPage::Command10_Click);

@@ -563,10 +563,11 @@ TEST_F(Form1Test, ControlsHaveDistinctNamesAndMnemonicsThatDoNotCollide) {
     std::map<QString, QString> keys;
     for (const QString& caption : captions) {
       const QString key = QKeySequence::mnemonic(caption).toString();
-      if (!key.isEmpty())
+      if (!key.isEmpty()) {
         EXPECT_TRUE(keys.emplace(key, caption).second)
             << key.toStdString() << ": " << keys[key].toStdString() << " / "
             << caption.toStdString();
+      }
     }
     EXPECT_GT(keys.size(), 8u) << tab;
   }

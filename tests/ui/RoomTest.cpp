@@ -36,6 +36,8 @@ TEST_F(RoomTest, EnlargedWindowGivesItsListsTheRoomAndCutNamesATooltip) {
   const int listMargin = page->width() - c.List1->geometry().right();
   const int buttonMargin = page->width() - c.Command1->geometry().right();
   const int addToRemove = c.Command1->x() - c.Command4->x();
+  const auto* byDate = form.findChild<QWidget*>("Command10");
+  const QPoint byDateToAdd = c.Command4->pos() - byDate->pos();
   const int underList = c.Command4->y() - c.List1->geometry().bottom();
 
   // A name cut at the design width shows whole in a tooltip.
@@ -54,6 +56,7 @@ TEST_F(RoomTest, EnlargedWindowGivesItsListsTheRoomAndCutNamesATooltip) {
   EXPECT_EQ(page->width() - c.List1->geometry().right(), listMargin);
   EXPECT_EQ(page->width() - c.Command1->geometry().right(), buttonMargin);
   EXPECT_EQ(c.Command1->x() - c.Command4->x(), addToRemove);
+  EXPECT_EQ(c.Command4->pos() - byDate->pos(), byDateToAdd);  // "Trier par date" follows
   EXPECT_EQ(c.Command4->y() - c.List1->geometry().bottom(), underList);
   EXPECT_EQ(c.WebBrowser1->geometry(), c.SSTab1->geometry());
 }
