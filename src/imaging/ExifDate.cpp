@@ -12,7 +12,6 @@ namespace pixolane::imaging {
 
 namespace {
 
-constexpr std::uint16_t kExifPointer = 0x8769;
 constexpr std::uint16_t kDateTimeOriginal = 0x9003;
 constexpr std::uint16_t kSubSecTimeOriginal = 0x9291;
 
@@ -85,8 +84,7 @@ QByteArray readExifBlock(const QString& path) {
 QByteArray dateTakenKey(const QByteArray& exifBlock) {
   const TiffView tiff(reinterpret_cast<const unsigned char*>(exifBlock.constData()),
                       std::size_t(exifBlock.size()));
-  const auto pointer = tiff.find(tiff.firstDirectory(), kExifPointer);
-  const auto exif = pointer ? tiff.pointer(*pointer) : std::nullopt;
+  const auto exif = tiff.subDirectory(kExifPointerTag);
   if (!exif)
     return {};
   QByteArray date, subSec;

@@ -7,8 +7,6 @@
 
 #include <memory>
 
-#include "imaging/EngineVersion.h"  // kEngineVersion
-
 namespace pixolane::imaging {
 
 constexpr int kTwipsPerPixel = 15;

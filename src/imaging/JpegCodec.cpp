@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <type_traits>
 
 #include <sys/stat.h>
 
@@ -69,54 +70,45 @@ bool guarded(ErrorManager& errors, const Step& step) {
   return true;
 }
 
-struct Decompressor {
-  jpeg_decompress_struct d{};
+// The owner of one codec, either way: its error manager, and the codec
+// released on every way out (jpeg_destroy serves both kinds).
+template <typename Codec>
+struct CodecOwner {
+  Codec codec{};
   ErrorManager errors{};
   bool created = false;
 
-  Decompressor() {
+  CodecOwner() {
     jpeg_std_error(&errors.pub);
     errors.pub.error_exit = onFatal;
     errors.pub.emit_message = onMessage;
-    d.err = &errors.pub;
+    codec.err = &errors.pub;
   }
-  ~Decompressor() {
+  ~CodecOwner() {
     if (created) {
-      jpeg_destroy_decompress(&d);
+      jpeg_destroy(reinterpret_cast<j_common_ptr>(&codec));
     }
   }
-  Decompressor(const Decompressor&) = delete;
-  Decompressor& operator=(const Decompressor&) = delete;
+  CodecOwner(const CodecOwner&) = delete;
+  CodecOwner& operator=(const CodecOwner&) = delete;
 
   template <typename Step>
   bool run(const Step& step) {
     return guarded(errors, step);
   }
   bool create() {
-    created = run([this] { jpeg_create_decompress(&d); });
+    created = run([this] {
+      if constexpr (std::is_same_v<Codec, jpeg_decompress_struct>) {
+        jpeg_create_decompress(&codec);
+      } else {
+        jpeg_create_compress(&codec);
+      }
+    });
     return created;
   }
 };
-
-struct Compressor {
-  jpeg_compress_struct c{};
-  ErrorManager errors{};
-  bool created = false;
-
-  Compressor() {
-    jpeg_std_error(&errors.pub);
-    errors.pub.error_exit = onFatal;
-    errors.pub.emit_message = onMessage;
-    c.err = &errors.pub;
-  }
-  ~Compressor() {
-    if (created) {
-      jpeg_destroy_compress(&c);
-    }
-  }
-  Compressor(const Compressor&) = delete;
-  Compressor& operator=(const Compressor&) = delete;
-};
+using Decompressor = CodecOwner<jpeg_decompress_struct>;
+using Compressor = CodecOwner<jpeg_compress_struct>;
 
 // The samples libjpeg gives for a header; false for a layout it cannot give.
 bool layoutOf(const jpeg_decompress_struct& d, SampleLayout& layout) {
@@ -254,7 +246,7 @@ struct Source {
 JpegDecode decode(const Source& source, int shrink, JpegRows& sink) {
   FileSource fileSource;  // outlives the codec that reads from it
   Decompressor j;
-  jpeg_decompress_struct& d = j.d;
+  jpeg_decompress_struct& d = j.codec;
   if (!j.create()) {
     return JpegDecode::Failed;
   }
@@ -413,7 +405,7 @@ bool readJpegHeader(const QString& path, JpegHeader& header) {
   if (!j.create()) {
     return false;
   }
-  jpeg_decompress_struct& d = j.d;
+  jpeg_decompress_struct& d = j.codec;
   useFile(d, source, file.get(), 64 << 10);
   if (!j.run([&] {
         jpeg_save_markers(&d, JPEG_APP0 + 1, 0xffff);
@@ -538,10 +530,9 @@ bool encodeJpeg(const Pixels& pixels, int quality, bool progressive, EncodedJpeg
   bool written = false;
   {
     Compressor k;
-    jpeg_compress_struct& c = k.c;
-    k.created = guarded(k.errors, [&] { jpeg_create_compress(&c); });
-    written = k.created &&
-              guarded(k.errors, [&] { compress(c, pixels, quality, progressive, &buffer, &size); });
+    jpeg_compress_struct& c = k.codec;
+    written =
+        k.create() && k.run([&] { compress(c, pixels, quality, progressive, &buffer, &size); });
   }
   if (buffer != first.get()) {
     // libjpeg's own buffer, now ours; the first one is freed by its owner.

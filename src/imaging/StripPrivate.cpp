@@ -13,8 +13,6 @@ namespace pixolane::imaging {
 
 namespace {
 
-constexpr std::uint16_t kExifPointer = 0x8769;
-constexpr std::uint16_t kGpsPointer = 0x8825;
 constexpr std::uint16_t kInteropPointer = 0xA005;
 
 // Tags that say where, who or which camera: they go wherever they stand.
@@ -65,7 +63,7 @@ class ExifWriter {
     std::vector<Kept> kept;
     for (const TiffEntry& e : tiff_.entries(from)) {
       const bool followed =
-          (depth == 0 && e.tag == kExifPointer) || (depth == 1 && e.tag == kInteropPointer);
+          (depth == 0 && e.tag == kExifPointerTag) || (depth == 1 && e.tag == kInteropPointer);
       if (kPrivateTags.count(e.tag) || kStaleOffsets.count(e.tag))
         continue;
       const auto sub = followed ? tiff_.pointer(e) : std::nullopt;
@@ -119,27 +117,23 @@ class ExifWriter {
   QByteArray raw(std::size_t at, std::size_t size) const {
     return QByteArray(reinterpret_cast<const char*>(tiff_.data() + at), qsizetype(size));
   }
-  void putU16(std::uint16_t v) {
-    char b[2];
+  void putU16(std::uint16_t v) { put(v); }
+  void putU32(std::uint32_t v) { put(v); }
+  void patchU32(qsizetype at, std::uint32_t v) { store(v, out_.data() + at); }
+
+  // In the block's own byte order.
+  template <typename T>
+  void store(T v, char* at) const {
     if (tiff_.bigEndian())
-      qToBigEndian(v, b);
+      qToBigEndian(v, at);
     else
-      qToLittleEndian(v, b);
-    out_.append(b, 2);
+      qToLittleEndian(v, at);
   }
-  void putU32(std::uint32_t v) {
-    char b[4];
-    if (tiff_.bigEndian())
-      qToBigEndian(v, b);
-    else
-      qToLittleEndian(v, b);
-    out_.append(b, 4);
-  }
-  void patchU32(qsizetype at, std::uint32_t v) {
-    if (tiff_.bigEndian())
-      qToBigEndian(v, out_.data() + at);
-    else
-      qToLittleEndian(v, out_.data() + at);
+  template <typename T>
+  void put(T v) {
+    char b[sizeof(T)];
+    store(v, b);
+    out_.append(b, qsizetype(sizeof(T)));
   }
 
   const TiffView& tiff_;
@@ -194,8 +188,7 @@ qsizetype scanEnd(const QByteArray& jpeg, qsizetype from) {
 bool hasGpsPosition(const QByteArray& exifBlock) {
   const TiffView tiff(reinterpret_cast<const unsigned char*>(exifBlock.constData()),
                       std::size_t(exifBlock.size()));
-  const auto pointer = tiff.find(tiff.firstDirectory(), kGpsPointer);
-  const auto gps = pointer ? tiff.pointer(*pointer) : std::nullopt;
+  const auto gps = tiff.subDirectory(kGpsPointerTag);
   if (!gps)
     return false;
   for (const TiffEntry& e : tiff.entries(*gps)) {

@@ -111,4 +111,9 @@ std::optional<std::size_t> TiffView::pointer(const TiffEntry& entry) const {
   return at;
 }
 
+std::optional<std::size_t> TiffView::subDirectory(std::uint16_t tag) const {
+  const auto entry = find(firstDirectory(), tag);
+  return entry ? pointer(*entry) : std::nullopt;
+}
+
 }  // namespace pixolane::imaging

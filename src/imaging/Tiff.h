@@ -10,6 +10,10 @@
 
 namespace pixolane::imaging {
 
+// Entries of the first directory that point to a sub-directory.
+constexpr std::uint16_t kExifPointerTag = 0x8769;
+constexpr std::uint16_t kGpsPointerTag = 0x8825;
+
 struct TiffEntry {
   std::uint16_t tag = 0;
   std::uint16_t type = 0;
@@ -41,6 +45,8 @@ class TiffView {
   std::optional<TiffEntry> find(std::size_t directory, std::uint16_t tag) const;
   // The offset a LONG or IFD entry points to (a sub-directory), when inside.
   std::optional<std::size_t> pointer(const TiffEntry& entry) const;
+  // The sub-directory the first directory's `tag` entry points to.
+  std::optional<std::size_t> subDirectory(std::uint16_t tag) const;
 
  private:
   const unsigned char* data_;

@@ -6,7 +6,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include "imaging/Imaging.h"
 #include "imaging/Pixels.h"
 
 namespace pixolane::imaging {

@@ -227,6 +227,14 @@ TEST_F(ImagingTest, ExifOrientationSixComesOutUpright) {
   EXPECT_LT(meanOf(out, 0, 0, 110, 150, 90), 15);
   EXPECT_EQ(out.get_typeof(VIPS_META_EXIF_NAME), 0u);
   EXPECT_EQ(written.indexOf("Exif"), -1);
+
+  // A square photograph turned by its orientation is drawn at the size asked.
+  VImage square = stored.crop(50, 0, 300, 300).copy();
+  square.set(VIPS_META_ORIENTATION, 6);
+  saveJpeg(square, path("square.jpg"));
+  Scratch drawn;
+  ASSERT_TRUE(PaintPicture(Picture::LoadPicture(path("square.jpg")), {150, 200}, drawn));
+  EXPECT_EQ(drawn.size(), (PixelSize{150, 200}));
 }
 
 // A picture whose numbers are in a wide-gamut space must be converted, not

@@ -16,7 +16,9 @@
 namespace pixolane::imaging::test {
 
 inline void initVips() {
-  static const bool ready = VIPS_INIT("test_imaging") == 0;
+  // No operation cache: the tests write out.jpg again and again, and a cached
+  // load would hand back the first picture written under that name.
+  static const bool ready = VIPS_INIT("test_imaging") == 0 && (vips_cache_set_max(0), true);
   (void)ready;
 }
 
