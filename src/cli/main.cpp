@@ -147,8 +147,7 @@ int main(int argc, char** argv) {
     return kInterrupted;
   }
   if (report.declined) {
-    printLine(stderr,
-              QStringLiteral("Rien n'a été écrit : la page existante n'a pas été remplacée."));
+    printLine(stderr, run::declinedMessage());
     return kRefused;
   }
   if (report.stopped)

@@ -61,4 +61,8 @@ Unload ProcessingRun::Form_Unload() {
   return opened ? Unload::Opened : Unload::Failed;
 }
 
+QString declinedMessage() {
+  return QStringLiteral("Rien n'a été écrit : la page existante n'a pas été remplacée.");
+}
+
 }  // namespace pixolane::run

@@ -88,6 +88,9 @@ class ProcessingRun {
   bool ran_ = false;
 };
 
+// What both faces say when the user declined to replace a page of theirs.
+QString declinedMessage();
+
 // The whole-number reading of a combo box's text ("1" -> 1, anything else -> 0).
 std::int16_t columnsFromCombo(const QString& text);
 

@@ -303,10 +303,7 @@ void Form1::runEnded(const Form2& window) {
 void Form1::tellGalleryEnd(const Form2& window) {
   const run::RunReport& report = lastReport_;
   if (report.declined) {
-    announce(
-        services_, this,
-        Message{QMessageBox::Information, kTitle,
-                QStringLiteral("Rien n'a été écrit : la page existante n'a pas été remplacée.")});
+    announce(services_, this, Message{QMessageBox::Information, kTitle, run::declinedMessage()});
     return;
   }
   if (report.stopped)
