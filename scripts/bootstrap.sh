@@ -35,12 +35,21 @@ pixolane_install() {
   fi
 }
 
+# Where ccache is installed, compilations are shared between build folders
+# (and between checkouts, with its base_dir set).
+pixolane_launcher() {
+  if command -v ccache >/dev/null; then
+    echo "-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
+  fi
+}
+
 pixolane_build() {
   local gen=()
   if [ ! -f build/CMakeCache.txt ] && command -v ninja >/dev/null; then
     gen=(-G Ninja)
   fi
-  cmake -S . -B build "${gen[@]}" -DCMAKE_BUILD_TYPE=Release
+  # shellcheck disable=SC2046
+  cmake -S . -B build "${gen[@]}" $(pixolane_launcher) -DCMAKE_BUILD_TYPE=Release
   cmake --build build --parallel "$(nproc)"
 }
 
@@ -53,7 +62,8 @@ pixolane_build_sanitized() {
   if [ ! -f build-asan/CMakeCache.txt ] && command -v ninja >/dev/null; then
     gen=(-G Ninja)
   fi
-  cmake -S . -B build-asan "${gen[@]}" -DCMAKE_BUILD_TYPE=Debug -DPIXOLANE_SANITIZE=address,undefined
+  # shellcheck disable=SC2046
+  cmake -S . -B build-asan "${gen[@]}" $(pixolane_launcher) -DCMAKE_BUILD_TYPE=Debug -DPIXOLANE_SANITIZE=address,undefined
   # shellcheck disable=SC2086
   cmake --build build-asan --parallel "$(nproc)" --target $PIXOLANE_SANITIZED_TARGETS
 }
