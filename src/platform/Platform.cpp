@@ -1,5 +1,6 @@
 #include "platform/Platform.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -52,6 +53,21 @@ QString savedLocationFile() {
 QString previewFolder() {
   const QString dir = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
   return withSeparator(dir + QStringLiteral("/temp"));
+}
+
+QString galleryDataFolder(const QString& destination, const QString& pageName) {
+  // The destination as one spelling: "a/b", "a/b/" and "a/./b" are one gallery.
+  QString folder = QDir::cleanPath(QFileInfo(destination).absoluteFilePath());
+  const QString canonical = QFileInfo(folder).canonicalFilePath();
+  if (!canonical.isEmpty())
+    folder = canonical;
+  QCryptographicHash hash(QCryptographicHash::Sha256);
+  hash.addData(folder.toUtf8());
+  hash.addData(QByteArray(1, '\0'));
+  hash.addData(pageName.toUtf8());
+  const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+  return withSeparator(dir + QStringLiteral("/galeries/") +
+                       QString::fromLatin1(hash.result().toHex().left(32)));
 }
 
 QStringList drives() {

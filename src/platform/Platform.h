@@ -24,6 +24,13 @@ QString savedLocationFile();
 // Per-user folder shared by every preview, with a trailing separator.
 QString previewFolder();
 
+// Per-user folder that holds what the program keeps about one gallery (its
+// record, what was published where), with a trailing separator. Never inside
+// the destination, which is the web folder: one folder per destination and
+// page name, named by a digest of both so that no local path shows in it.
+// Not created here.
+QString galleryDataFolder(const QString& destination, const QString& pageName);
+
 // Drives as the source picker lists them: drive letters' roots on Windows,
 // mounted volumes' roots elsewhere, "/" first.
 QStringList drives();

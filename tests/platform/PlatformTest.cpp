@@ -21,6 +21,12 @@ TEST(Platform, PerUserFoldersAndDrives) {
   EXPECT_TRUE(platform::savedLocationFile().endsWith(QDir::toNativeSeparators("/SauvPath.sav")));
   EXPECT_TRUE(platform::previewFolder().endsWith(QDir::toNativeSeparators("/temp/")));
   EXPECT_TRUE(platform::savedLocationFile().contains("qttest"));
+  // One folder per gallery, whatever the destination's spelling, none inside it.
+  const QString data = platform::galleryDataFolder("/tmp/site/", "gal");
+  EXPECT_TRUE(data.contains("qttest"));
+  EXPECT_FALSE(data.startsWith("/tmp/site"));
+  EXPECT_EQ(data, platform::galleryDataFolder("/tmp/./site", "gal"));
+  EXPECT_NE(data, platform::galleryDataFolder("/tmp/site/", "gal2"));
   QStringList drives = platform::drives();
   ASSERT_FALSE(drives.isEmpty());
   EXPECT_EQ(drives.first(), platform::defaultLocation());
