@@ -55,7 +55,7 @@ pixolane_build() {
 
 # The terminal and core tests, built with AddressSanitizer and
 # UndefinedBehaviorSanitizer (the window tests stay on the plain build).
-PIXOLANE_SANITIZED_TARGETS="pixolane-cli test_platform test_job test_imaging test_pages test_run test_cli"
+PIXOLANE_SANITIZED_TARGETS="pixolane-cli test_platform test_job test_imaging test_pages test_run test_publish test_cli"
 
 pixolane_build_sanitized() {
   local gen=()
