@@ -95,6 +95,11 @@ void FtpTransport::reset() {
   curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, discard);
   if (address_.protocol == Protocol::Ftps) {
     curl_easy_setopt(curl_, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+    // Servers that require the data connection to resume the control
+    // connection's TLS session (vsftpd's default) refuse, now and then, the
+    // sessions of TLS 1.3, whose tickets come after the handshake.
+    curl_easy_setopt(curl_, CURLOPT_SSLVERSION,
+                     long(CURL_SSLVERSION_TLSv1_2 | CURL_SSLVERSION_MAX_TLSv1_2));
     if (acceptedCertificate_) {
       curl_easy_setopt(curl_, CURLOPT_SSL_VERIFYPEER, 0L);
       curl_easy_setopt(curl_, CURLOPT_SSL_VERIFYHOST, 0L);
