@@ -19,6 +19,9 @@ struct CliOptions {
   bool force = false;    // draw everything again
   bool dryRun = false;   // say what a run would do, touch nothing
   bool prune = false;    // delete what earlier runs made for pictures no longer listed
+  QString publishAddress;      // --publish / --publish-only
+  bool publishOnly = false;    // publish the gallery as it is on disk, no run
+  bool acceptHostKey = false;  // trust an unknown server key or certificate
   bool help = false;     // -h, --help
   bool version = false;  // -v, --version
 };
