@@ -29,6 +29,11 @@ size_t discard(char*, size_t size, size_t count, void*) {
   return size * count;
 }
 
+size_t keep(char* data, size_t size, size_t count, void* into) {
+  static_cast<QByteArray*>(into)->append(data, qsizetype(size * count));
+  return size * count;
+}
+
 int sendProgress(void* data, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent) {
   const auto* progress = static_cast<const SendProgress*>(data);
   return (*progress && !(*progress)(qint64(sent))) ? 1 : 0;
@@ -50,6 +55,7 @@ class FtpTransport : public Transport {
             QString* error) override;
   bool rename(const QString& from, const QString& to, QString* error) override;
   bool remove(const QString& remote, QString* error) override;
+  bool list(const QString& folder, QStringList* names, QString* error) override;
 
  private:
   QByteArray url(const QString& relative) const;
@@ -240,6 +246,28 @@ bool FtpTransport::remove(const QString& remote, QString* error) {
   reset();
   curl_easy_setopt(curl_, CURLOPT_NOBODY, 1L);
   return perform(remote, &ignored, QString()) == CURLE_REMOTE_FILE_NOT_FOUND;
+}
+
+bool FtpTransport::list(const QString& folder, QStringList* names, QString* error) {
+  names->clear();
+  QByteArray listing;
+  reset();
+  curl_easy_setopt(curl_, CURLOPT_DIRLISTONLY, 1L);  // NLST: names only, one a line
+  curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, keep);
+  curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &listing);
+  const CURLcode code = perform(folder.isEmpty() ? QString() : folder + '/', error,
+                                QStringLiteral("Impossible de lire le dossier"));
+  if (code == CURLE_REMOTE_ACCESS_DENIED || code == CURLE_REMOTE_FILE_NOT_FOUND ||
+      code == CURLE_FTP_COULDNT_RETR_FILE)
+    return true;  // no such folder yet
+  if (code != CURLE_OK)
+    return false;
+  for (const QByteArray& line : listing.split('\n')) {
+    const QString name = QString::fromUtf8(line.trimmed()).section('/', -1);
+    if (!name.isEmpty())
+      *names << name;
+  }
+  return true;
 }
 
 }  // namespace

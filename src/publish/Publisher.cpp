@@ -244,11 +244,23 @@ PublishReport publishGallery(const QString& destination, const QString& pageName
   const QString data = platform::galleryDataFolder(destination, pageName);
   const QString publicationPath = Publication::pathFor(data, address.text());
   Publication published = Publication::load(publicationPath, address.text());
-  const Plan plan = planPublication(gallery.files, published);
   if (!transport.open(&report.error))
     return report;
   if (savedAddress(data) != address.text())
     saveAddress(data, address.text());
+  // A file no longer on the server (emptied by hand, a restored site) is sent
+  // again, and not counted as the program's any more.
+  QHash<QString, QStringList> listings;
+  for (auto it = published.files.begin(); it != published.files.end();) {
+    const QString folder = parentOf(it.key());
+    if (!listings.contains(folder) && !transport.list(folder, &listings[folder], &report.error))
+      return report;
+    if (listings.value(folder).contains(it.key().section('/', -1)))
+      ++it;
+    else
+      it = published.files.erase(it);
+  }
+  const Plan plan = planPublication(gallery.files, published);
   return runPlan(transport, plan, published, publicationPath, view);
 }
 

@@ -39,6 +39,7 @@ class SftpTransport : public Transport {
             QString* error) override;
   bool rename(const QString& from, const QString& to, QString* error) override;
   bool remove(const QString& remote, QString* error) override;
+  bool list(const QString& folder, QStringList* names, QString* error) override;
 
  private:
   QByteArray remotePath(const QString& relative) const { return (base_ + relative).toUtf8(); }
@@ -328,6 +329,26 @@ bool SftpTransport::remove(const QString& remote, QString* error) {
     return true;
   *error = sftpError(QStringLiteral("Impossible de retirer"), remote);
   return false;
+}
+
+bool SftpTransport::list(const QString& folder, QStringList* names, QString* error) {
+  names->clear();
+  const QByteArray path = remotePath(folder.isEmpty() ? QStringLiteral(".") : folder);
+  sftp_dir dir = sftp_opendir(sftp_, base_.isEmpty() && folder.isEmpty() ? "." : path.constData());
+  if (!dir) {
+    const int code = sftp_get_error(sftp_);
+    if (code == SSH_FX_NO_SUCH_FILE || code == SSH_FX_NO_SUCH_PATH)
+      return true;
+    *error = sftpError(QStringLiteral("Impossible de lire le dossier"), folder);
+    return false;
+  }
+  while (sftp_attributes entry = sftp_readdir(sftp_, dir)) {
+    if (entry->type == SSH_FILEXFER_TYPE_REGULAR)
+      *names << QString::fromUtf8(entry->name);
+    sftp_attributes_free(entry);
+  }
+  sftp_closedir(dir);
+  return true;
 }
 
 }  // namespace

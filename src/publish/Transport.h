@@ -4,6 +4,7 @@
 // publication folder, '/' between folders. Errors come back as French text.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -30,6 +31,8 @@ class Transport {
   virtual bool rename(const QString& from, const QString& to, QString* error) = 0;
   // Removes a file; one already gone counts as removed.
   virtual bool remove(const QString& remote, QString* error) = 0;
+  // The names in a folder (a missing folder has none).
+  virtual bool list(const QString& folder, QStringList* names, QString* error) = 0;
 };
 
 // The questions a connection may need answered by the user. An empty

@@ -62,6 +62,14 @@ class FakeTransport : public Transport {
     s_.checkPage();
     return true;
   }
+  bool list(const QString& folder, QStringList* names, QString* error) override {
+    names->clear();
+    for (const auto& [path, bytes] : s_.files) {
+      if (path.section('/', 0, -2) == folder)
+        *names << path.section('/', -1);
+    }
+    return step(error);
+  }
   bool remove(const QString& remote, QString* error) override {
     if (!step(error))
       return false;
@@ -136,6 +144,11 @@ TEST(Publisher, SendsOnlyWhatChangedPagesLastAndRemovesOnlyItsOwnFiles) {
             "send .noel.php.pixolane-envoi");
   EXPECT_EQ(server.log.indexOf("remove mininoel/c.jpg"), server.log.size() - 2);
   EXPECT_EQ(server.files.count("picnoel/autre.jpg"), 1u);
+  EXPECT_EQ(withoutForeign(server.files), gallery.files());
+
+  // A file gone from the server (removed by hand) is sent again.
+  server.files.erase("mininoel/b.jpg");
+  EXPECT_EQ(publishTo(server, gallery).sent, 1);
   EXPECT_EQ(withoutForeign(server.files), gallery.files());
   EXPECT_FALSE(server.brokenPageSeen);
 }
