@@ -99,8 +99,10 @@ QList<QCommandLineOption> optionTable() {
         "ou ftps://... ; n'envoie que ce qui a changé (mot de passe : demandé, ou "
         "PIXOLANE_PASSWORD)",
         "URL"),
-      O("publish-only", "publier la galerie telle qu'elle est sur le disque (-d et -n), sans "
-                        "exécution", "URL"),
+      O("publish-only",
+        "publier la galerie telle qu'elle est sur le disque (-d et -n), sans "
+        "exécution",
+        "URL"),
       O("accept-host-key",
         "accepter une clé de serveur SSH inconnue ou un certificat TLS non vérifié"),
       O("quiet", "pas d'affichage de progression"),

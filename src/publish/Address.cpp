@@ -31,8 +31,8 @@ AddressParse parseAddress(const QString& text) {
   if (trimmed.isEmpty() || !url.isValid() || url.host().isEmpty() ||
       (scheme != "sftp" && scheme != "ftp" && scheme != "ftps")) {
     result.error = QStringLiteral(
-        "Adresse de publication invalide : « %1 ». Forme attendue : "
-        "sftp://utilisateur@serveur/dossier/, ftp://... ou ftps://...")
+                       "Adresse de publication invalide : « %1 ». Forme attendue : "
+                       "sftp://utilisateur@serveur/dossier/, ftp://... ou ftps://...")
                        .arg(trimmed);
     return result;
   }

@@ -13,7 +13,7 @@ struct Address {
   Protocol protocol = Protocol::Sftp;
   QString user;  // empty: the local user (SFTP) or "anonymous" (FTP)
   QString host;
-  int port = 0;  // the protocol's own when 0
+  int port = 0;    // the protocol's own when 0
   QString folder;  // decoded, always ending with '/'
 
   int effectivePort() const;

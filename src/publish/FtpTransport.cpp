@@ -139,15 +139,17 @@ CURLcode FtpTransport::perform(const QString& relative, QString* error, const QS
       *error = QStringLiteral("Le serveur %1 n'accepte pas FTPS (TLS explicite).").arg(host);
       break;
     case CURLE_PEER_FAILED_VERIFICATION:
-      *error = QStringLiteral("Le certificat du serveur %1 n'est pas valable : %2").arg(host, detail);
+      *error =
+          QStringLiteral("Le certificat du serveur %1 n'est pas valable : %2").arg(host, detail);
       break;
     case CURLE_REMOTE_ACCESS_DENIED:
       *error = QStringLiteral("%1 « %2 » sur le serveur : permission refusée.").arg(what, relative);
       break;
     case CURLE_UPLOAD_FAILED:
     case CURLE_SEND_ERROR:
-      *error = QStringLiteral("Échec de l'envoi de « %1 » : le serveur a refusé l'écriture "
-                              "(disque plein, quota atteint ou permission refusée ?) : %2")
+      *error = QStringLiteral(
+                   "Échec de l'envoi de « %1 » : le serveur a refusé l'écriture "
+                   "(disque plein, quota atteint ou permission refusée ?) : %2")
                    .arg(relative, detail);
       break;
     case CURLE_ABORTED_BY_CALLBACK:
@@ -155,9 +157,8 @@ CURLcode FtpTransport::perform(const QString& relative, QString* error, const QS
       break;
     default:
       *error = QStringLiteral("%1 « %2 » sur le serveur : %3")
-                   .arg(what, relative, detail.isEmpty()
-                                            ? QString::fromUtf8(curl_easy_strerror(code))
-                                            : detail);
+                   .arg(what, relative,
+                        detail.isEmpty() ? QString::fromUtf8(curl_easy_strerror(code)) : detail);
   }
   return code;
 }
@@ -180,7 +181,8 @@ bool FtpTransport::open(QString* error) {
     reset();
     curl_easy_setopt(curl_, CURLOPT_NOBODY, 1L);
     curl_easy_setopt(curl_, CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR));
-    const CURLcode code = perform(QString(), error, QStringLiteral("Impossible d'ouvrir le dossier"));
+    const CURLcode code =
+        perform(QString(), error, QStringLiteral("Impossible d'ouvrir le dossier"));
     if (code == CURLE_OK)
       return true;
     if (code != CURLE_PEER_FAILED_VERIFICATION || acceptedCertificate_ ||
@@ -211,8 +213,8 @@ bool FtpTransport::send(const QByteArray& bytes, const QString& remote,
   return perform(remote, error, QStringLiteral("Impossible d'écrire")) == CURLE_OK;
 }
 
-bool FtpTransport::commandsIn(const QString& relative, const QStringList& commands,
-                              QString* error, const QString& what) {
+bool FtpTransport::commandsIn(const QString& relative, const QStringList& commands, QString* error,
+                              const QString& what) {
   const qsizetype slash = relative.lastIndexOf('/');
   const QString folder = slash < 0 ? QString() : relative.left(slash + 1);
   reset();

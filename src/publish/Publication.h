@@ -17,7 +17,7 @@ struct PublishedFile {
 };
 
 struct Publication {
-  QString address;  // Address::text()
+  QString address;                      // Address::text()
   QHash<QString, PublishedFile> files;  // relative path -> as sent
 
   // A missing, damaged or foreign file loads empty (everything is then sent

@@ -71,8 +71,8 @@ GalleryFiles galleryFiles(const QString& destination, const QString& pageName) {
     file.sha256 = sha256Of(file.absolute, &ok);
     file.size = info.size();
     if (!ok) {
-      result.error = QStringLiteral("Impossible de lire « %1 ».")
-                         .arg(QDir::toNativeSeparators(file.absolute));
+      result.error =
+          QStringLiteral("Impossible de lire « %1 ».").arg(QDir::toNativeSeparators(file.absolute));
       result.files.clear();
       return result;
     }
@@ -162,8 +162,9 @@ PublishReport runPlan(Transport& transport, const Plan& plan, Publication& publi
   };
   auto stop = [&]() {
     report.cancelled = true;
-    return fail(QStringLiteral("Publication interrompue : la page du serveur ne montre que des "
-                               "fichiers présents ; « Publier » la termine."));
+    return fail(
+        QStringLiteral("Publication interrompue : la page du serveur ne montre que des "
+                       "fichiers présents ; « Publier » la termine."));
   };
   auto remember = [&](QString* error) { return published.save(publicationPath, error); };
 
@@ -191,13 +192,14 @@ PublishReport runPlan(Transport& transport, const Plan& plan, Publication& publi
                       .arg(QDir::toNativeSeparators(file.absolute)));
     const QString temporary = temporaryName(file.path);
     bool cancelled = false;
-    const bool sent = transport.send(bytes, temporary,
-                                     [&](qint64 done) {
-                                       show(done);
-                                       cancelled = view.cancelled();
-                                       return !cancelled;
-                                     },
-                                     &error);
+    const bool sent = transport.send(
+        bytes, temporary,
+        [&](qint64 done) {
+          show(done);
+          cancelled = view.cancelled();
+          return !cancelled;
+        },
+        &error);
     if (!sent || !transport.rename(temporary, file.path, &error)) {
       // The temporary file goes; the final name keeps what it had.
       QString ignored;
@@ -206,9 +208,9 @@ PublishReport runPlan(Transport& transport, const Plan& plan, Publication& publi
         return stop();
       return fail(error);
     }
-    published.files.insert(file.path, PublishedFile{
-                                          bytes.size(),
-                                          QCryptographicHash::hash(bytes, QCryptographicHash::Sha256)});
+    published.files.insert(
+        file.path,
+        PublishedFile{bytes.size(), QCryptographicHash::hash(bytes, QCryptographicHash::Sha256)});
     ++report.sent;
     report.bytesSent += bytes.size();
     ++progress.filesDone;

@@ -62,8 +62,9 @@ bool SftpTransport::connectAndCheckHost(QString* error) {
     *error = QStringLiteral("Impossible de préparer la connexion SSH.");
     return false;
   }
-  const QString sshFolder =
-      prompts_.sshFolder.isEmpty() ? QDir::homePath() + QStringLiteral("/.ssh") : prompts_.sshFolder;
+  const QString sshFolder = prompts_.sshFolder.isEmpty()
+                                ? QDir::homePath() + QStringLiteral("/.ssh")
+                                : prompts_.sshFolder;
   const QByteArray host = address_.host.toUtf8(), dir = sshFolder.toUtf8();
   const QByteArray knownHosts = (sshFolder + QStringLiteral("/known_hosts")).toUtf8();
   const unsigned port = unsigned(address_.effectivePort());
@@ -150,8 +151,9 @@ bool SftpTransport::authenticate(QString* error) {
   char* user = nullptr;
   ssh_options_get(session_, SSH_OPTIONS_USER, &user);
   *error = loginRefusedMessage(QString::fromUtf8(user)) +
-           QStringLiteral(" Ni l'agent SSH ni les clés du dossier ~/.ssh (id_ed25519, "
-                          "id_ecdsa, id_rsa) n'ont été acceptés.");
+           QStringLiteral(
+               " Ni l'agent SSH ni les clés du dossier ~/.ssh (id_ed25519, "
+               "id_ecdsa, id_rsa) n'ont été acceptés.");
   ssh_string_free_char(user);
   return false;
 }
@@ -302,9 +304,9 @@ bool SftpTransport::posixRename(const QByteArray& from, const QByteArray& to, QS
   if (uchar(reply.at(0)) == 101 && status == SSH_FX_OK)
     return true;
   *error = QStringLiteral("Le serveur refuse de renommer « %1 » (%2).")
-               .arg(QString::fromUtf8(to),
-                    status == SSH_FX_PERMISSION_DENIED ? QStringLiteral("permission refusée")
-                                                       : QStringLiteral("code %1").arg(status));
+               .arg(QString::fromUtf8(to), status == SSH_FX_PERMISSION_DENIED
+                                               ? QStringLiteral("permission refusée")
+                                               : QStringLiteral("code %1").arg(status));
   return false;
 }
 

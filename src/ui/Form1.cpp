@@ -23,11 +23,11 @@
 #include "ui/Form2.h"
 #include "ui/Form4.h"
 #include "ui/GalleryPage.h"
-#include "ui/PublicationBox.h"
-#include "ui/PublishWindow.h"
 #include "ui/ListPage.h"
 #include "ui/Messages.h"
 #include "ui/PicturePage.h"
+#include "ui/PublicationBox.h"
+#include "ui/PublishWindow.h"
 #include "ui/SourcePicker.h"
 
 namespace pixolane::ui {

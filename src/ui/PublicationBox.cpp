@@ -14,8 +14,8 @@ namespace pixolane::ui {
 PublicationBox::PublicationBox(QWidget* parent) : QGroupBox(QStringLiteral("Publication"), parent) {
   setObjectName(QStringLiteral("Publication"));
   setAccessibleName(title());
-  auto* label = named(new QLabel(QStringLiteral("Adre&sse"), this), QStringLiteral("LabelPublication"),
-                      QStringLiteral("Adresse"));
+  auto* label = named(new QLabel(QStringLiteral("Adre&sse"), this),
+                      QStringLiteral("LabelPublication"), QStringLiteral("Adresse"));
   label->setGeometry(8, 20, 230, 20);
   address_ = named(new QLineEdit(this), QStringLiteral("AdressePublication"),
                    QStringLiteral("Adresse de publication"));
@@ -42,8 +42,7 @@ bool PublicationBox::publishAfterRun() const {
 void PublicationBox::setGallery(const QString& destination, const QString& pageName) {
   if (destination.trimmed().isEmpty() || pageName.trimmed().isEmpty())
     return;
-  const QString saved =
-      publish::savedAddress(platform::galleryDataFolder(destination, pageName));
+  const QString saved = publish::savedAddress(platform::galleryDataFolder(destination, pageName));
   if (!saved.isEmpty())
     address_->setText(saved);
 }

@@ -39,7 +39,8 @@ PublishWindow::PublishWindow(QString destination, QString pageName, publish::Add
   setWindowModality(Qt::WindowModal);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(QStringLiteral("Vers %1").arg(address_.text()), this));
-  files_ = named(new QLabel(this), QStringLiteral("PublicationFichiers"), QStringLiteral("Fichiers"));
+  files_ =
+      named(new QLabel(this), QStringLiteral("PublicationFichiers"), QStringLiteral("Fichiers"));
   current_ = named(new QLabel(this), QStringLiteral("PublicationFichier"),
                    QStringLiteral("Fichier en cours"));
   bar_ = new QProgressBar(this);
@@ -106,8 +107,7 @@ void PublishWindow::work() {
     prompts.password = [this](const QString& address) -> std::optional<QString> {
       if (keyringPassword_)
         return keyringPassword_;
-      return onUiThread<std::optional<QString>>([&] { return askPassword(address); },
-                                                std::nullopt);
+      return onUiThread<std::optional<QString>>([&] { return askPassword(address); }, std::nullopt);
     };
     const std::unique_ptr<publish::Transport> transport =
         services_.makeTransport ? services_.makeTransport(address_, prompts)
@@ -120,8 +120,8 @@ void PublishWindow::work() {
         if (shown.isValid() && shown.elapsed() < 100 && p.filesDone < p.filesTotal)
           return;
         shown.start();
-        QMetaObject::invokeMethod(window, [w = window, p] { w->showProgress(p); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            window, [w = window, p] { w->showProgress(p); }, Qt::QueuedConnection);
       }
       bool cancelled() override { return window->stopping_; }
     } view;

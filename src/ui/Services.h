@@ -23,8 +23,8 @@ struct Message {
   QMessageBox::Icon icon = QMessageBox::Information;
   QString title;
   QString text;
-  QString details;  // shown on demand, in a scrolling area
-  QString action;   // the caption of a button beside OK, if any
+  QString details;       // shown on demand, in a scrolling area
+  QString action;        // the caption of a button beside OK, if any
   QString secondAction;  // a second such button ("Publier")
 };
 

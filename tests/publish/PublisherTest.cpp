@@ -99,7 +99,8 @@ struct CountingView : PublishView {
 
 const Address kAddress = parseAddress("sftp://web@example.org/galerie/").address;
 
-PublishReport publishTo(FakeServer& server, const TestGallery& gallery, PublishView* view = nullptr) {
+PublishReport publishTo(FakeServer& server, const TestGallery& gallery,
+                        PublishView* view = nullptr) {
   FakeTransport transport(server);
   CountingView quiet;
   return publishGallery(gallery.destination, gallery.page, kAddress, transport,
@@ -121,7 +122,8 @@ TEST(Publisher, SendsOnlyWhatChangedPagesLastAndRemovesOnlyItsOwnFiles) {
   gallery.write({{"a.jpg", "aaaa"}, {"b.jpg", "bb"}, {"c.jpg", "cccccc"}});
   PublishReport first = publishTo(server, gallery);
   ASSERT_TRUE(first.ok) << first.error.toStdString();
-  EXPECT_EQ(first.summary().toStdString(), "Galerie publiée : 7 fichiers envoyés (125 octets), 0 inchangé, 0 retiré.");
+  EXPECT_EQ(first.summary().toStdString(),
+            "Galerie publiée : 7 fichiers envoyés (125 octets), 0 inchangé, 0 retiré.");
   EXPECT_EQ(server.files, gallery.files());
   // Every file under its temporary name, then renamed; the page last.
   ASSERT_EQ(server.log.size(), 14);
@@ -133,7 +135,8 @@ TEST(Publisher, SendsOnlyWhatChangedPagesLastAndRemovesOnlyItsOwnFiles) {
   server.log.clear();
   const PublishReport again = publishTo(server, gallery);
   EXPECT_TRUE(server.log.isEmpty());
-  EXPECT_EQ(again.summary().toStdString(), "Galerie publiée : 0 fichier envoyé (0 octet), 7 inchangés, 0 retiré.");
+  EXPECT_EQ(again.summary().toStdString(),
+            "Galerie publiée : 0 fichier envoyé (0 octet), 7 inchangés, 0 retiré.");
 
   // Same size, other bytes: the digest sees it. c goes: the page changes too.
   gallery.write({{"a.jpg", "AAAA"}, {"b.jpg", "bb"}});
@@ -159,7 +162,8 @@ TEST(Publisher, SendsOnlyWhatChangedPagesLastAndRemovesOnlyItsOwnFiles) {
 TEST(Publisher, AnInterruptedPublicationIsFinishedByTheNextOne) {
   for (const bool byUser : {false, true}) {
     for (int stopAt = 0;; ++stopAt) {
-      SCOPED_TRACE(QStringLiteral("%1 at %2").arg(byUser ? "cancel" : "failure").arg(stopAt).toStdString());
+      SCOPED_TRACE(
+          QStringLiteral("%1 at %2").arg(byUser ? "cancel" : "failure").arg(stopAt).toStdString());
       QTemporaryDir tmp;
       TestGallery gallery{tmp.path() + '/'};
       gallery.write({{"a.jpg", "a1"}, {"b.jpg", "b1"}, {"c.jpg", "c1"}});

@@ -140,8 +140,8 @@ class Sftp : public ::testing::Test {
     }
     for (const char* type : {"ed25519", "rsa"}) {
       QDir().mkpath(d + "client-" + type);
-      if (!run("ssh-keygen", {"-q", "-t", type, "-N", "", "-f",
-                              d + "client-" + type + "/id_" + type})) {
+      if (!run("ssh-keygen",
+               {"-q", "-t", type, "-N", "", "-f", d + "client-" + type + "/id_" + type})) {
         server_->why = "ssh-keygen a échoué";
         return;
       }
@@ -153,16 +153,17 @@ class Sftp : public ::testing::Test {
       QDir().mkpath("/run/sshd");  // sshd's privilege separation, as its service makes it
     server_->port = freePort();
     server_->readOnlyPort = freePort();
-    write(d + "sshd_config", QStringLiteral("Port %1\nPort %2\nListenAddress 127.0.0.1\n"
-                                            "HostKey %3host_key\nAuthorizedKeysFile %3authorized_keys\n"
-                                            "StrictModes no\nPidFile %3sshd.pid\nUsePAM no\n"
-                                            "PasswordAuthentication no\nKbdInteractiveAuthentication no\n"
-                                            "PermitRootLogin yes\nSubsystem sftp internal-sftp\n"
-                                            "Match LocalPort %2\n  ForceCommand internal-sftp -R\n")
-                                 .arg(server_->port)
-                                 .arg(server_->readOnlyPort)
-                                 .arg(d)
-                                 .toUtf8());
+    write(d + "sshd_config",
+          QStringLiteral("Port %1\nPort %2\nListenAddress 127.0.0.1\n"
+                         "HostKey %3host_key\nAuthorizedKeysFile %3authorized_keys\n"
+                         "StrictModes no\nPidFile %3sshd.pid\nUsePAM no\n"
+                         "PasswordAuthentication no\nKbdInteractiveAuthentication no\n"
+                         "PermitRootLogin yes\nSubsystem sftp internal-sftp\n"
+                         "Match LocalPort %2\n  ForceCommand internal-sftp -R\n")
+              .arg(server_->port)
+              .arg(server_->readOnlyPort)
+              .arg(d)
+              .toUtf8());
     server_->process.setProcessChannelMode(QProcess::MergedChannels);
     server_->process.start("/usr/sbin/sshd", {"-D", "-e", "-f", d + "sshd_config"});
     if (!server_->process.waitForStarted() || !accepting(server_->port))
@@ -231,15 +232,14 @@ class Ftp : public ::testing::Test {
     QDir().mkpath(d + "lecture");
     server_->port = freePort();
     write(d + "server.py",
-          QStringLiteral(
-              "from pyftpdlib.authorizers import DummyAuthorizer\n"
-              "from pyftpdlib.handlers import FTPHandler\n"
-              "from pyftpdlib.servers import FTPServer\n"
-              "a = DummyAuthorizer()\n"
-              "a.add_user('marie', 'secret', '%1site', perm='elradfmwMT')\n"
-              "a.add_user('lecteur', 'secret', '%1lecture', perm='elr')\n"
-              "FTPHandler.authorizer = a\n"
-              "FTPServer(('127.0.0.1', %2), FTPHandler).serve_forever()\n")
+          QStringLiteral("from pyftpdlib.authorizers import DummyAuthorizer\n"
+                         "from pyftpdlib.handlers import FTPHandler\n"
+                         "from pyftpdlib.servers import FTPServer\n"
+                         "a = DummyAuthorizer()\n"
+                         "a.add_user('marie', 'secret', '%1site', perm='elradfmwMT')\n"
+                         "a.add_user('lecteur', 'secret', '%1lecture', perm='elr')\n"
+                         "FTPHandler.authorizer = a\n"
+                         "FTPServer(('127.0.0.1', %2), FTPHandler).serve_forever()\n")
               .arg(d)
               .arg(server_->port)
               .toUtf8());

@@ -177,7 +177,8 @@ TEST_F(RunWindowTest, PublishesAfterTheRunOrFromItsNotice) {
   create();
   ASSERT_TRUE(QTest::qWaitFor([this] { return log.messages.size() == 4; }, 30000));
   EXPECT_EQ(log.messages[2].secondAction, "Publier");
-  EXPECT_EQ(log.messages[3].text, "Galerie publiée : 0 fichier envoyé (0 octet), 7 inchangés, 0 retiré.");
+  EXPECT_EQ(log.messages[3].text,
+            "Galerie publiée : 0 fichier envoyé (0 octet), 7 inchangés, 0 retiré.");
 }
 
 TEST_F(RunWindowTest, PreviewShowsThePageInTheBrowserAndParaGoesBack) {
