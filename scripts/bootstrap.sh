@@ -2,6 +2,7 @@
 # it can, then configures and builds in build/ (Release, incremental); ./test
 # also builds the core's tests with the sanitizers in build-asan/.
 PIXOLANE_PACKAGES="cmake g++ ninja-build pkg-config clang-format qt6-base-dev qt6-webengine-dev \
+libcurl4-openssl-dev libssh-dev qtkeychain-qt6-dev openssh-server openssh-client vsftpd python3-pyftpdlib openssl \
 libgl-dev libvips-dev libjpeg-dev liblcms2-dev libvips-tools libgtest-dev imagemagick \
 libjpeg-turbo-progs libimage-exiftool-perl hyperfine xvfb xauth fonts-dejavu-core \
 qt6-translations-l10n desktop-file-utils appstream dpkg-dev file lintian"
