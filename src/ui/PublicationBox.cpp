@@ -22,7 +22,7 @@ PublicationBox::PublicationBox(QWidget* parent) : QGroupBox(QStringLiteral("Publ
   address_->setPlaceholderText(QStringLiteral("sftp://utilisateur@serveur/dossier/"));
   address_->setGeometry(8, 40, 235, 24);
   label->setBuddy(address_);
-  const QString after = QStringLiteral("Publier a&près création");
+  const QString after = QStringLiteral("Pub&lier après création");
   afterRun_ = named(new QCheckBox(after, this), QStringLiteral("PublierApresCreation"), after);
   afterRun_->setGeometry(8, 70, 235, 22);
   const QString now = QStringLiteral("Pu&blier");

@@ -25,6 +25,7 @@ struct FakeServer {
   QStringList log;
   int operations = 0;
   int failFrom = -1;
+  bool diskFull = false;  // a send writes part of the file, then fails
   bool brokenPageSeen = false;
 
   void checkPage() {
@@ -46,7 +47,11 @@ class FakeTransport : public Transport {
     if (!step(error))
       return false;
     s_.log << "send " + remote;
-    s_.files[remote] = bytes;
+    s_.files[remote] = s_.diskFull ? bytes.left(1) : bytes;
+    if (s_.diskFull) {
+      *error = "disque plein";
+      return false;
+    }
     if (progress && !progress(bytes.size())) {
       *error = "stopped";
       return false;
@@ -148,6 +153,15 @@ TEST(Publisher, SendsOnlyWhatChangedPagesLastAndRemovesOnlyItsOwnFiles) {
   EXPECT_EQ(server.log.indexOf("remove mininoel/c.jpg"), server.log.size() - 2);
   EXPECT_EQ(server.files.count("picnoel/autre.jpg"), 1u);
   EXPECT_EQ(withoutForeign(server.files), gallery.files());
+
+  // A full disk: the file stays as it was, its temporary copy goes.
+  const auto before = server.files;
+  gallery.write({{"a.jpg", "AAAAA"}, {"b.jpg", "bb"}});
+  server.diskFull = true;
+  EXPECT_EQ(publishTo(server, gallery).error, "disque plein");
+  EXPECT_EQ(server.files, before);
+  server.diskFull = false;
+  EXPECT_EQ(publishTo(server, gallery).sent, 2);
 
   // A file gone from the server (removed by hand) is sent again.
   server.files.erase("mininoel/b.jpg");
