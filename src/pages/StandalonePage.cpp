@@ -266,12 +266,10 @@ QByteArray standalonePage(const StandalonePageData& data) {
                 QLatin1Char('"');
       item += QStringLiteral("><img src=\"") + address(mini + cell.fileName) + QLatin1Char('"');
       if (!cell.webFileName.isEmpty() && cell.webWidth > 0)
-        item += QStringLiteral(" srcset=\"%1 %2w, %3 %4w\" sizes=\"%5\"")
-                    .arg(candidate(mini + cell.fileName))
-                    .arg(cell.width)
-                    .arg(candidate(mini + cell.webFileName))
-                    .arg(cell.webWidth)
-                    .arg(sizes);
+        // Joined, not .arg()ed: an address may hold "%2C".
+        item += QStringLiteral(" srcset=\"") + candidate(mini + cell.fileName) +
+                QStringLiteral(" %1w, ").arg(cell.width) + candidate(mini + cell.webFileName) +
+                QStringLiteral(" %1w\" sizes=\"").arg(cell.webWidth) + sizes + QLatin1Char('"');
       // The first screenful loads at once; the rest as the visitor scrolls.
       item += QStringLiteral(" alt=\"") + legend +
               QStringLiteral("\" width=\"%1\" height=\"%2\"%3></a>")
