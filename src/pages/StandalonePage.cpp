@@ -190,8 +190,8 @@ QByteArray standaloneMarker() {
 }
 
 QString frenchDate(const QDate& date) {
-  static const char* const kMonths[] = {"janvier", "février", "mars",      "avril",
-                                        "mai",     "juin",    "juillet",   "août",
+  static const char* const kMonths[] = {"janvier",   "février", "mars",     "avril",
+                                        "mai",       "juin",    "juillet",  "août",
                                         "septembre", "octobre", "novembre", "décembre"};
   if (!date.isValid())
     return {};
@@ -257,13 +257,13 @@ QByteArray standalonePage(const StandalonePageData& data) {
     line(QStringLiteral("<ul class=\"galerie\">"));
     int shown = 0;
     for (const StandaloneCell& cell : data.cells) {
-      const QString legend = escapeText(cell.caption.isEmpty() ? baseName(cell.fileName)
-                                                               : cell.caption);
-      QString item = QStringLiteral("<li><a href=\"") + address(pic + cell.fileName) +
-                     QLatin1Char('"');
+      const QString legend =
+          escapeText(cell.caption.isEmpty() ? baseName(cell.fileName) : cell.caption);
+      QString item =
+          QStringLiteral("<li><a href=\"") + address(pic + cell.fileName) + QLatin1Char('"');
       if (cell.taken.isValid())
-        item += QStringLiteral(" data-date=\"") + escapeText(frenchDate(cell.taken)) +
-                QLatin1Char('"');
+        item +=
+            QStringLiteral(" data-date=\"") + escapeText(frenchDate(cell.taken)) + QLatin1Char('"');
       item += QStringLiteral("><img src=\"") + address(mini + cell.fileName) + QLatin1Char('"');
       if (!cell.webFileName.isEmpty() && cell.webWidth > 0)
         // Joined, not .arg()ed: an address may hold "%2C".

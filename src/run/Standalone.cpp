@@ -46,8 +46,7 @@ void writeStandalone(const job::GalleryJob& job, const OutputLayout& layout,
       out.taken = web.captions[i].taken;
       imaging::CImageInfo info;
       if ((web.written[i] || web.reused[i]) &&
-          info.ReadImageInfo(web.paths[i]) == imaging::CImageInfo::Status::Ok &&
-          info.Width() > 0) {
+          info.ReadImageInfo(web.paths[i]) == imaging::CImageInfo::Status::Ok && info.Width() > 0) {
         out.webFileName = NomPic(web.paths[i], layout.sep);
         out.webWidth = info.Width();
       }

@@ -16,8 +16,8 @@ QString webThumbnailName(const QString& fileName) {
 }
 
 WebThumbnails planWebThumbnails(const GalleryJob& job, const OutputLayout& layout,
-                                const QString& destination, const GalleryRecord& record,
-                                bool force, RerunPlan& plan) {
+                                const QString& destination, const GalleryRecord& record, bool force,
+                                RerunPlan& plan) {
   const QChar sep = layout.sep;
   const QStringList& list = job.List1;
   const auto n = size_t(list.size());
@@ -47,10 +47,9 @@ WebThumbnails planWebThumbnails(const GalleryJob& job, const OutputLayout& layou
     web.sources[i] = plan.entries[i].source;
     const RecordEntry* recorded = record.find(recordName(destination, web.paths[i], sep));
     // Names that collide are always drawn, so the later picture wins.
-    web.reused[i] = !force && recorded &&
-                    names.value(NomPic(list.at(qsizetype(i)), sep).toCaseFolded()) == 1 &&
-                    outputUnchanged(*recorded, fileIdentity(web.paths[i]), web.sources[i],
-                                    web.settings);
+    web.reused[i] =
+        !force && recorded && names.value(NomPic(list.at(qsizetype(i)), sep).toCaseFolded()) == 1 &&
+        outputUnchanged(*recorded, fileIdentity(web.paths[i]), web.sources[i], web.settings);
   }
   plan.orphans.erase(std::remove_if(plan.orphans.begin(), plan.orphans.end(),
                                     [&](const QString& path) { return ours.contains(path); }),
@@ -73,10 +72,10 @@ StepEnd webThumbnailStep(const GalleryJob& job, const StepSettings& settings, Ru
           return;
         QString reason;
         const imaging::Picture picture = imaging::Picture::LoadPicture(source);
-        web.written[size_t(i)] = picture.ok() ? imaging::writeWebThumbnail(
-                                                    picture, job.LargeurMini, job.HauteurMini,
-                                                    state.scratch, path, &reason)
-                                              : (reason = picture.error(), false);
+        web.written[size_t(i)] =
+            picture.ok() ? imaging::writeWebThumbnail(picture, job.LargeurMini, job.HauteurMini,
+                                                      state.scratch, path, &reason)
+                         : (reason = picture.error(), false);
         if (!web.written[size_t(i)])
           failed(i, reason);
       },

@@ -44,8 +44,8 @@ struct WebThumbnails {
 // run writes the standalone page, the files of listed pictures are theirs, not
 // orphans: they are taken out of `plan.orphans`.
 WebThumbnails planWebThumbnails(const job::GalleryJob& job, const OutputLayout& layout,
-                                const QString& destination, const GalleryRecord& record,
-                                bool force, RerunPlan& plan);
+                                const QString& destination, const GalleryRecord& record, bool force,
+                                RerunPlan& plan);
 
 // The step after the thumbnails, for pictures whose thumbnail is on disk
 // (`hasThumbnail`): reads each caption and draws the files not kept. A file

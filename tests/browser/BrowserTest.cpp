@@ -270,8 +270,9 @@ TEST_F(Browser, StandalonePageOnAPhoneAndItsViewer) {
   view->page()->triggerAction(QWebEnginePage::Back);
   EXPECT_TRUE(QTest::qWaitFor(
       [&] {
-        return evaluate("!document.querySelector('.visionneuse') && location.hash === '' && "
-                        "document.title")
+        return evaluate(
+                   "!document.querySelector('.visionneuse') && location.hash === '' && "
+                   "document.title")
                    .toString() == "Été";
       },
       10000));
