@@ -22,17 +22,24 @@ const QByteArray kXmpId("http://ns.adobe.com/xap/1.0/\0", 29);
 const QByteArray kPhotoshopId("Photoshop 3.0\0", 14);
 
 // UTF-8 when the bytes are valid UTF-8, Latin-1 otherwise (older cameras and
-// programs wrote their own 8-bit text); cut at the first zero, trimmed.
+// programs wrote their own 8-bit text); cut at the first zero, trimmed. The
+// bytes are one segment's at most (64 KiB), decoded whole so that a cut never
+// splits a character and turns valid UTF-8 into Latin-1.
 QString decodeText(QByteArray bytes) {
   const qsizetype zero = bytes.indexOf('\0');
   if (zero >= 0)
     bytes.truncate(zero);
-  bytes.truncate(std::min<qsizetype>(bytes.size(), kCaptionMaxChars * 4));
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString text = utf8(bytes);
   if (utf8.hasError())
     text = QString::fromLatin1(bytes);
-  return text.trimmed().left(kCaptionMaxChars).trimmed();
+  text = text.trimmed();
+  if (text.size() > kCaptionMaxChars) {
+    text.truncate(kCaptionMaxChars);
+    if (text.back().isHighSurrogate())  // never half a character
+      text.chop(1);
+  }
+  return text.trimmed();
 }
 
 // What cameras write into ImageDescription when the photographer wrote nothing.
