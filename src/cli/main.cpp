@@ -107,6 +107,10 @@ int main(int argc, char** argv) {
     }
     return int(kStopped);
   };
+  if (!options.publishAddress.isEmpty() && job.ModeApercu == -1) {
+    printLine(stderr, QStringLiteral("--publish : un aperçu ne se publie pas."));
+    return kRefused;
+  }
   if (options.publishOnly) {
     if (job.Text3.trimmed().isEmpty() || job.Text4.trimmed().isEmpty()) {
       printLine(stderr, QStringLiteral("--publish-only : indiquez la galerie par -d et -n."));

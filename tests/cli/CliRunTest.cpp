@@ -284,6 +284,7 @@ TEST_F(Cli, RefusedLaunchesExitWith2AndWriteNothing) {
       {{"-d", dest(), "-n", "g", at("src/absent.jpg")}, "Fichier introuvable : "},
       {{"-d", dest(), "-n", "g", "-q", "0", one}, "Option -q : qualité de 1 à 100"},
       {{"-d", dest(), "--publish-only", "ftp://h/"}, "--publish-only : indiquez la galerie"},
+      {{"--preview", "--publish", "ftp://h/", one}, "--publish : un aperçu ne se publie pas."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.join(' ').toStdString());
