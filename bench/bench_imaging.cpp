@@ -1,8 +1,8 @@
 // Times the imaging road on a 12-megapixel, high-detail JPEG: an 800 x 600
 // output, a 140-pixel thumbnail and both from one decode, next to the time
 // djpeg needs just to decode the same file at 1/2 and 1/8 scale (the scales
-// the engine decodes them at, leaving the resampler a shrink of 2 or more). With --huge it also draws a 100-megapixel
-// JPEG and reports the peak memory, which must stay far below its 300 MB of
+// the engine decodes them at, leaving the resampler a shrink of 2 or more). With --huge it also
+// draws a 100-megapixel JPEG and reports the peak memory, which must stay far below its 300 MB of
 // pixels.
 //
 //   bench_imaging [--runs N] [--huge]

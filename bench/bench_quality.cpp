@@ -203,8 +203,8 @@ int scales(int argc, char** argv) {
       continue;
     }
     for (const PixelSize box : {PixelSize{800, 600}, PixelSize{140, 140}}) {
-      const PixelSize size = proportionalSurfaceSize(header.width * 15.0, header.height * 15.0,
-                                                     box.width, box.height);
+      const PixelSize size =
+          proportionalSurfaceSize(header.width * 15.0, header.height * 15.0, box.width, box.height);
       std::vector<double> ref;
       std::printf("%-28.28s %4dx%-4d", QFileInfo(argv[i]).fileName().toLocal8Bit().constData(),
                   size.width, size.height);
@@ -292,8 +292,8 @@ int main(int argc, char** argv) {
       // picture: the largest that leaves the resampler a shrink of 2.
       const PixelSize full =
           proportionalSurfaceSize(header.width * 15.0, header.height * 15.0, 800, 600);
-      const double factor = std::min(double(header.width) / full.width,
-                                     double(header.height) / full.height);
+      const double factor =
+          std::min(double(header.width) / full.width, double(header.height) / full.height);
       const int shrink = factor >= 16 ? 8 : factor >= 8 ? 4 : factor >= 4 ? 2 : 1;
       Pixels decoded;
       SampleLayout layout;
