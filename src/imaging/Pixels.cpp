@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 #include <vector>
 
@@ -11,6 +12,10 @@ namespace {
 
 typedef float Float4 __attribute__((vector_size(16)));
 typedef int Int4 __attribute__((vector_size(16)));
+typedef double Double4 __attribute__((vector_size(32)));
+// Unaligned (element alignment) over plain floats: a std::vector of a vector
+// type this wide would not be aligned for it.
+typedef float Float8 __attribute__((vector_size(32), aligned(4), may_alias));
 
 // The inner loops, one table per build.
 struct ResampleKernels {
@@ -23,7 +28,7 @@ struct ResampleKernels {
   void (*blendColumnsGrey)(const float* row, const int* first, const float* weights, int count,
                            int width, std::uint8_t* out);
   void (*blendColumnsRgb)(const float* row, int inWidth, const int* first, const float* weights,
-                          int count, int width, Float4* quads, std::uint8_t* out);
+                          int count, int width, Float8* pairs, std::uint8_t* out);
 };
 
 namespace plain {
@@ -144,7 +149,7 @@ struct Resampler::State {
   std::vector<float> ring;           // the last rows.count block rows, in floats
   std::vector<const float*> window;  // the rows one output reads
   std::vector<float> acc;
-  std::vector<Float4> quads;
+  std::vector<float> pairs;  // 8 per pixel: the column pass's pixel pairs
   int next = 0;  // next output row
 
   State(const ResampleKernels& kernels, int w, int h, int b, int outW, int outH)
@@ -167,7 +172,7 @@ struct Resampler::State {
     ring.resize(std::size_t(rows.count) * boxBytes);
     window.resize(std::size_t(rows.count));
     acc.resize(boxBytes);
-    quads.resize(bands == 3 ? std::size_t(boxWidth) : 0);
+    pairs.resize(bands == 3 ? std::size_t(boxWidth) * 8 : 0);
   }
 
   bool blocked() const { return kx > 1 || ky > 1; }
@@ -207,7 +212,7 @@ struct Resampler::State {
     std::uint8_t* dest = &out.data[std::size_t(y) * out.rowBytes()];
     if (bands == 3) {
       k.blendColumnsRgb(acc.data(), boxWidth, columns.first.data(), columns.weights.data(),
-                        columns.count, out.width, quads.data(), dest);
+                        columns.count, out.width, reinterpret_cast<Float8*>(pairs.data()), dest);
     } else {
       k.blendColumnsGrey(acc.data(), columns.first.data(), columns.weights.data(), columns.count,
                          out.width, dest);
