@@ -19,11 +19,10 @@ typedef float Float8 __attribute__((vector_size(32), aligned(4), may_alias));
 
 // The inner loops, one table per build.
 struct ResampleKernels {
-  void (*toFloats)(const std::uint8_t* src, std::size_t n, float* dest);
   void (*addRow)(const std::uint8_t* src, std::size_t n, std::uint32_t* sums);
   void (*boxRow)(const std::uint32_t* columns, int inWidth, int bands, int kx, int rows,
                  std::uint8_t* dest);
-  void (*blendRows)(const float* const* rows, const float* weights, int count, std::size_t n,
+  void (*blendRows)(const std::uint8_t* const* rows, const float* weights, int count, std::size_t n,
                     float* acc);
   void (*blendColumnsGrey)(const float* row, const int* first, const float* weights, int count,
                            int width, std::uint8_t* out);
@@ -146,8 +145,8 @@ struct Resampler::State {
   int inBlock = 0;                   // source rows summed into the current block row
   std::vector<std::uint32_t> sums;   // column sums of the current block row
   std::vector<std::uint8_t> block;   // the block row, as bytes
-  std::vector<float> ring;           // the last rows.count block rows, in floats
-  std::vector<const float*> window;  // the rows one output reads
+  std::vector<std::uint8_t> ring;           // the last rows.count block rows
+  std::vector<const std::uint8_t*> window;  // the rows one output reads
   std::vector<float> acc;
   std::vector<float> pairs;  // 8 per pixel: the column pass's pixel pairs
   int next = 0;  // next output row
@@ -194,7 +193,7 @@ struct Resampler::State {
   // A block row is in: draw every output row whose source rows all are.
   void blockRow(const std::uint8_t* row) {
     const std::size_t boxBytes = std::size_t(boxWidth) * std::size_t(bands);
-    k.toFloats(row, boxBytes, &ring[std::size_t(blocks % rows.count) * boxBytes]);
+    std::copy(row, row + boxBytes, &ring[std::size_t(blocks % rows.count) * boxBytes]);
     ++blocks;
     while (next < out.height && rows.first[std::size_t(next)] + rows.count <= blocks) {
       draw(next++);
