@@ -6,6 +6,10 @@
 #include <numbers>
 #include <vector>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace pixolane::imaging {
 
 namespace {
@@ -38,9 +42,12 @@ namespace plain {
 #define PIXOLANE_AVX2_KERNELS 1
 #pragma GCC push_options
 #pragma GCC target("avx2")
+// (The pragma does not define __AVX2__: the loops are told so here.)
+#define PIXOLANE_KERNELS_AVX2 1
 namespace wide {
 #include "imaging/ResampleKernels.inc"
 }  // namespace wide
+#undef PIXOLANE_KERNELS_AVX2
 #pragma GCC pop_options
 #endif
 
