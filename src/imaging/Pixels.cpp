@@ -17,13 +17,14 @@ namespace {
 typedef float Float4 __attribute__((vector_size(16)));
 typedef int Int4 __attribute__((vector_size(16)));
 typedef double Double4 __attribute__((vector_size(32)));
+typedef std::uint32_t UInt4 __attribute__((vector_size(16)));
 // Unaligned (element alignment) over plain floats: a std::vector of a vector
 // type this wide would not be aligned for it.
 typedef float Float8 __attribute__((vector_size(32), aligned(4), may_alias));
 
 // The inner loops, one table per build.
 struct ResampleKernels {
-  void (*addRow)(const std::uint8_t* src, std::size_t n, std::uint32_t* sums);
+  void (*addRow)(const std::uint8_t* src, std::size_t n, bool first, std::uint32_t* sums);
   void (*boxRow)(const std::uint32_t* columns, int inWidth, int bands, int kx, int rows,
                  std::uint8_t* dest);
   void (*blendRows)(const std::uint8_t* const* rows, const float* weights, int count, std::size_t n,
@@ -128,6 +129,35 @@ Taps makeTaps(int inSize, double extent, int outSize) {
   return taps;
 }
 
+// makeTaps through a small cache per thread: a run draws the same two or
+// three sizes from photographs of the same size again and again, and the
+// weights (two sines a tap) cost as much as a tenth of the resampling.
+Taps tapsFor(int inSize, double extent, int outSize) {
+  struct Entry {
+    int inSize;
+    double extent;
+    int outSize;
+    Taps taps;
+  };
+  thread_local std::vector<Entry> recent;
+  thread_local std::size_t next = 0;
+  for (const Entry& e : recent) {
+    if (e.inSize == inSize && e.extent == extent && e.outSize == outSize) {
+      return e.taps;
+    }
+  }
+  Taps taps = makeTaps(inSize, extent, outSize);
+  constexpr std::size_t kKept = 8;
+  Entry entry{inSize, extent, outSize, taps};
+  if (recent.size() < kKept) {
+    recent.push_back(std::move(entry));
+  } else {
+    recent[next] = std::move(entry);
+    next = (next + 1) % kKept;
+  }
+  return taps;
+}
+
 // The block side that leaves the Lanczos stage a shrink between 2 and 4.
 int boxFactor(int inSize, int outSize) {
   return std::max(1, inSize / (2 * outSize));
@@ -150,7 +180,7 @@ struct Resampler::State {
   int pushed = 0;                    // source rows taken
   int blocks = 0;                    // block rows made
   int inBlock = 0;                   // source rows summed into the current block row
-  std::vector<std::uint32_t> sums;   // column sums of the current block row
+  std::vector<std::uint32_t> sums;   // column sums of the current block row (and one spare)
   std::vector<std::uint8_t> block;   // the block row, as bytes
   std::vector<std::uint8_t> ring;           // the last rows.count block rows
   std::vector<const std::uint8_t*> window;  // the rows one output reads
@@ -167,12 +197,13 @@ struct Resampler::State {
         ky(boxFactor(h, outH)),
         boxWidth((w + kx - 1) / kx),
         boxHeight((h + ky - 1) / ky),
-        rows(makeTaps(boxHeight, double(h) / ky, outH)),
-        columns(makeTaps(boxWidth, double(w) / kx, outW)),
+        rows(tapsFor(boxHeight, double(h) / ky, outH)),
+        columns(tapsFor(boxWidth, double(w) / kx, outW)),
         out(Pixels::sized(outW, outH, b)) {
     const std::size_t boxBytes = std::size_t(boxWidth) * std::size_t(bands);
     if (blocked()) {
-      sums.assign(std::size_t(inWidth) * std::size_t(bands), 0u);
+      // The spare sum lets boxRow read a pixel's three sums as four.
+      sums.assign(std::size_t(inWidth) * std::size_t(bands) + 1, 0u);
       block.resize(boxBytes);
     }
     ring.resize(std::size_t(rows.count) * boxBytes);
@@ -188,10 +219,9 @@ struct Resampler::State {
       blockRow(row);
       return;
     }
-    k.addRow(row, sums.size(), sums.data());
+    k.addRow(row, std::size_t(inWidth) * std::size_t(bands), inBlock == 0, sums.data());
     if (++inBlock == ky || pushed + 1 == inHeight) {
       k.boxRow(sums.data(), inWidth, bands, kx, inBlock, block.data());
-      std::fill(sums.begin(), sums.end(), 0u);
       inBlock = 0;
       blockRow(block.data());
     }
