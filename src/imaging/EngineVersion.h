@@ -5,7 +5,8 @@
 // 2: every JPEG through libjpeg, embedded profiles and CMYK converted by Little
 // CMS, other formats drawn by the same resampler.
 // 3: JPEGs decoded at a DCT scale that leaves the resampler a shrink of 2 or
-// more, the resampler blending four rows at a time.
+// more, the resampler blending four rows at a time and two column taps per
+// vector.
 namespace pixolane::imaging {
 
 inline constexpr int kEngineVersion = 3;
