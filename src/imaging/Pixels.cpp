@@ -147,6 +147,11 @@ Taps tapsFor(int inSize, double extent, int outSize) {
     }
   }
   Taps taps = makeTaps(inSize, extent, outSize);
+  // Only the usual sizes (800 outputs of 16 taps are 12,800 weights): a
+  // huge enlargement's weights are not worth keeping for the thread's life.
+  if (taps.weights.size() > 65536) {
+    return taps;
+  }
   constexpr std::size_t kKept = 8;
   Entry entry{inSize, extent, outSize, taps};
   if (recent.size() < kKept) {
