@@ -97,11 +97,15 @@ QString GalleryRecord::pathFor(const QString& destination, const QString& pageNa
 }
 
 GalleryRecord GalleryRecord::load(const QString& path) {
-  GalleryRecord record;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
-    return record;
-  QList<QByteArray> lines = file.readAll().split('\n');
+    return {};
+  return parse(file.readAll());
+}
+
+GalleryRecord GalleryRecord::parse(const QByteArray& bytes) {
+  GalleryRecord record;
+  QList<QByteArray> lines = bytes.split('\n');
   // A whole record is header, entries, "end <count>" and the final line break.
   if (lines.size() < 3 || lines.first() != kHeader || !lines.last().isEmpty())
     return record;
@@ -120,6 +124,10 @@ GalleryRecord GalleryRecord::load(const QString& path) {
 }
 
 bool GalleryRecord::save(const QString& path, QString* error) const {
+  return platform::writeFileAtomically(path, toBytes(), error);
+}
+
+QByteArray GalleryRecord::toBytes() const {
   QByteArray bytes = kHeader + '\n';
   for (const RecordEntry& e : entries_) {
     bytes += escaped(e.output) + '\t' + QByteArray::number(e.size) + '\t' +
@@ -129,7 +137,7 @@ bool GalleryRecord::save(const QString& path, QString* error) const {
              QByteArray::number(e.sourceId.mtimeNs) + '\t' + escaped(e.settings) + '\n';
   }
   bytes += kEnd + QByteArray::number(qint64(entries_.size())) + '\n';
-  return platform::writeFileAtomically(path, bytes, error);
+  return bytes;
 }
 
 const RecordEntry* GalleryRecord::find(const QString& output) const {

@@ -9,6 +9,7 @@
 // (size or modification time) no longer vouches for it.
 //
 // Not thread-safe: a run fills it on its own thread, after its steps.
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QtGlobal>
@@ -51,8 +52,12 @@ class GalleryRecord {
 
   // A missing, unreadable, damaged or foreign record loads empty.
   static GalleryRecord load(const QString& path);
+  // The same from the file's bytes.
+  static GalleryRecord parse(const QByteArray& bytes);
   // Written whole through the platform writer; "Impossible d'écrire..." on failure.
   bool save(const QString& path, QString* error = nullptr) const;
+  // The bytes `save` writes.
+  QByteArray toBytes() const;
 
   const RecordEntry* find(const QString& output) const;
   // Adds the entry, or replaces the one for the same output.
