@@ -211,6 +211,7 @@ Stripped stripPrivate(const QByteArray& jpeg) {
   QByteArray out = jpeg.left(2);
   out.reserve(n);
   qsizetype pos = 2;
+  bool scan = false;  // without one there is no picture to publish
   while (pos < n) {
     if (uchar(jpeg[pos]) != 0xFF)
       return {};
@@ -222,7 +223,7 @@ Stripped stripPrivate(const QByteArray& jpeg) {
     const uchar marker = uchar(jpeg[at + 1]);
     if (marker == 0xD9) {
       out.append(jpeg.mid(pos, at + 2 - pos));
-      return {true, out};  // what follows the picture's end (previews) goes
+      return {scan, scan ? out : QByteArray()};  // what follows the picture's end (previews) goes
     }
     if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
       out.append(jpeg.mid(pos, at + 2 - pos));
@@ -248,6 +249,7 @@ Stripped stripPrivate(const QByteArray& jpeg) {
       }
       pos = end;
     } else if (marker == 0xDA) {
+      scan = true;
       const qsizetype dataEnd = scanEnd(jpeg, end);
       out.append(jpeg.mid(pos, dataEnd - pos));
       pos = dataEnd;
@@ -257,7 +259,7 @@ Stripped stripPrivate(const QByteArray& jpeg) {
       pos = end;
     }
   }
-  return {true, out};  // a picture cut short keeps what it has
+  return {scan, scan ? out : QByteArray()};  // a picture cut short keeps what it has
 }
 
 }  // namespace pixolane::imaging

@@ -17,7 +17,7 @@ bool hasGpsPosition(const QByteArray& exifBlock);
 int countWithGpsPosition(const QStringList& paths);
 
 struct Stripped {
-  bool ok = false;  // false: not a JPEG this can read; `bytes` is then empty
+  bool ok = false;  // false: not a JPEG this can read, or no picture in it; `bytes` empty
   QByteArray bytes;
 };
 
