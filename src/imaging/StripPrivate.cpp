@@ -95,6 +95,10 @@ class ExifWriter {
     for (const auto& [field, e] : outside) {
       if (out_.size() % 2)
         out_.append('\0');  // values start on a word boundary
+      // Checked as it grows: entries may all name one large value, and the
+      // copies of a 64 KB block would then take hundreds of megabytes.
+      if (out_.size() + qsizetype(e->valueSize) > kMaxExifBody)
+        return false;
       patchU32(field, std::uint32_t(out_.size()));
       out_.append(raw(e->valueAt, e->valueSize));
     }
