@@ -25,16 +25,16 @@ mkdir -p "$work/findings" "$work/logs"
 pids=()
 for t in "${targets[@]}"; do
   mkdir -p "$work/corpus/$t"
-  dict=()
+  # The same dictionaries and lengths as the regression tests (fuzz/CMakeLists.txt).
   case $t in
-    gallery_record) dict=(-dict=fuzz/record.dict) ;;
-    escaping) ;;
-    *) dict=(-dict=fuzz/jpeg.dict) ;;
+    gallery_record) options=(-dict=fuzz/record.dict -max_len=4096) ;;
+    escaping) options=(-max_len=1024) ;;
+    *) options=(-dict=fuzz/jpeg.dict -max_len=16384) ;;
   esac
   # A unit slower than the timeout is a finding too; the machine may be shared,
   # so it is generous.
-  nice -n 19 "$work/fuzz_$t" -max_total_time="$seconds" -timeout=30 -max_len=16384 \
-    -print_final_stats=1 "${dict[@]}" -artifact_prefix="$work/findings/$t-" \
+  nice -n 19 "$work/fuzz_$t" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=1536 \
+    -print_final_stats=1 "${options[@]}" -artifact_prefix="$work/findings/$t-" \
     "$work/corpus/$t" "fuzz/corpus/$t" >"$work/logs/$t.log" 2>&1 &
   pids+=($!)
 done
