@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Whole pages with that text wherever the user's words go.
   pages::GalleryPageData gallery;
   gallery.pageName = text;
-  gallery.sitePath = {text, text, text, text, text};
+  gallery.sitePath = {QString(), text};
   gallery.Check5 = 1;
   gallery.cells = {{text, 10, 10}};
   for (const char c : pages::galleryPage(gallery))
