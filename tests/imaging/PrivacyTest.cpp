@@ -168,7 +168,8 @@ TEST(StripPrivate, EveryKindOfPrivateTagGoesThePictureStays) {
     EXPECT_TRUE(stripped.bytes.endsWith(pictureData(readAll(photo))));
   }
   EXPECT_FALSE(stripPrivate("GIF89a").ok);
-  EXPECT_FALSE(stripPrivate(QByteArray("\xFF\xD8\xFF\xE1\x40\x00Exif", 10)).ok);  // cut short
+  EXPECT_FALSE(stripPrivate(QByteArray("\xFF\xD8\xFF\xE1\x40\x00Exif", 10)).ok);      // cut short
+  EXPECT_FALSE(stripPrivate(QByteArray("\xFF\xD8\xFF\xFE\x00\x03x\xFF\xD9", 9)).ok);  // no picture
 }
 
 }  // namespace
