@@ -1,6 +1,7 @@
 #include "ui/Messages.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QPushButton>
 
 namespace pixolane::ui {
@@ -11,9 +12,12 @@ void showMessage(const Services& services, QWidget* parent, QMessageBox::Icon ic
     services.message(parent, Message{icon, title, text, details});
     return;
   }
-  QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
-  box.setDetailedText(details);
-  box.exec();
+  // Not waited for: the caller goes on and no event loop runs inside it.
+  auto* box = new QMessageBox(icon, title, text, QMessageBox::Ok, parent);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setDetailedText(details);
+  nameBoxParts(box);
+  box->open();
 }
 
 Message errorListMessage(const QStringList& entries, const QStringList& reasons, int shown) {
@@ -34,23 +38,42 @@ Message errorListMessage(const QStringList& entries, const QStringList& reasons,
   return message;
 }
 
-void announce(const Services& services, QWidget* parent, const Message& message,
-              std::function<void()> onAction) {
+QMessageBox* announce(const Services& services, QWidget* parent, const Message& message,
+                      std::function<void()> onAction) {
   if (services.messageWithAction) {
     if (services.messageWithAction(parent, message) && onAction)
       onAction();
-    return;
+    return nullptr;
   }
   auto* box = new QMessageBox(message.icon, message.title, message.text, QMessageBox::Ok, parent);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setDetailedText(message.details);
   QPushButton* action =
       message.action.isEmpty() ? nullptr : box->addButton(message.action, QMessageBox::AcceptRole);
+  // Return acknowledges; the action is a choice of its own.
+  box->setDefaultButton(QMessageBox::Ok);
+  nameBoxParts(box);
   QObject::connect(box, &QMessageBox::buttonClicked, box,
                    [action, onAction = std::move(onAction)](QAbstractButton* button) {
                      if (action && button == action && onAction)
                        onAction();
                    });
+  box->open();
+  return box;
+}
+
+void announceThen(const Services& services, QWidget* parent, const Message& message,
+                  std::function<void()> closed) {
+  if (services.message) {
+    services.message(parent, message);
+    closed();
+    return;
+  }
+  auto* box = new QMessageBox(message.icon, message.title, message.text, QMessageBox::Ok, parent);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setDetailedText(message.details);
+  nameBoxParts(box);
+  QObject::connect(box, &QDialog::finished, box, [closed = std::move(closed)] { closed(); });
   box->open();
 }
 
@@ -110,13 +133,36 @@ QString cannotOpenText(const QString& path) {
   return QStringLiteral("Le bureau n'a pas pu ouvrir « %1 ».").arg(QDir::toNativeSeparators(path));
 }
 
-bool askYesNo(const Services& services, QWidget* parent, const QString& text,
-              const QString& title) {
-  if (services.question)
-    return services.question(parent, Message{QMessageBox::NoIcon, title, text});
-  QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
-  box.setDefaultButton(QMessageBox::Yes);
-  return box.exec() == QMessageBox::Yes;
+void askYesNo(const Services& services, QWidget* parent, const QString& text,
+              const QString& title, std::function<void(bool yes)> answered) {
+  if (services.question) {
+    answered(services.question(parent, Message{QMessageBox::NoIcon, title, text}));
+    return;
+  }
+  auto* box =
+      new QMessageBox(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setDefaultButton(QMessageBox::Yes);
+  nameBoxParts(box);
+  // Closing the box by its close box or Esc answers No.
+  QObject::connect(box, &QDialog::finished, box, [answered = std::move(answered)](int result) {
+    answered(result == QMessageBox::Yes);
+  });
+  box->open();
+}
+
+void nameBoxParts(QMessageBox* box) {
+  const QString kind = box->icon() == QMessageBox::Information ? QStringLiteral("Information")
+                       : box->icon() == QMessageBox::Warning   ? QStringLiteral("Avertissement")
+                       : box->icon() == QMessageBox::Critical  ? QStringLiteral("Erreur")
+                       : box->icon() == QMessageBox::Question  ? QStringLiteral("Question")
+                                                               : QString();
+  box->setAccessibleName(box->windowTitle());
+  box->setAccessibleDescription(box->text());
+  if (auto* icon = box->findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label"))) {
+    icon->setAccessibleName(kind);
+    icon->setVisible(!kind.isEmpty());
+  }
 }
 
 }  // namespace pixolane::ui

@@ -78,8 +78,8 @@ PicturePage::PicturePage(GalleryJob& job, const Services& services, QWidget* par
 }
 
 PicturePage::~PicturePage() {
-  // The compression preview is a top-level window of its own; it goes with
-  // the program.
+  // The compression preview belongs to the main window, which may outlive
+  // this room.
   delete apercu_;
 }
 
@@ -394,7 +394,7 @@ void PicturePage::HScroll1_Change() {
 
 void PicturePage::Command9_Click() {
   if (!apercu_)
-    apercu_ = new Apercu(job_, apercuPosition_, nullptr);
+    apercu_ = new Apercu(job_, apercuPosition_, window());  // above the main window, closed with it
   apercu_->show();
   apercu_->raise();
   apercu_->activateWindow();

@@ -64,8 +64,7 @@ SourcePicker::SourcePicker(const Services& services, QWidget* parent)
 }
 
 SourcePicker::~SourcePicker() {
-  // The picture window is a top-level window of its own (so that it outlives
-  // a closed main window); it goes with the program.
+  // The picture window belongs to the main window, which may outlive this room.
   delete form3_;
 }
 
@@ -136,10 +135,13 @@ void SourcePicker::File1_Click() {
   const QListWidgetItem* item = File1->currentItem();
   if (!item)
     return;
-  if (!form3_)
-    form3_ = new Form3(nullptr);
+  if (!form3_) {
+    // The main window's own window: kept above it and closed with it.
+    form3_ = new Form3(window());
+  }
   form3_->showPicture(platform::withFinalSeparator(Dir1->path()) + item->text());
   form3_->show();
+  form3_->raise();
 }
 
 void SourcePicker::Command2_Click() {
