@@ -113,6 +113,8 @@ Form1::Form1(Services services, QWidget* parent)
   connect(tab0_, &ListPage::removeClicked, this, &Form1::Command1_Click);
   connect(tab2_, &GalleryPage::launchClicked, this, &Form1::Command6_Click);
   connect(tab0_, &ListPage::dropped, this, &Form1::List1_Drop);
+  connect(tab0_, &ListPage::holdWindow, this,
+          [this](bool held) { centralWidget()->setEnabled(!held); });
 
   // A quarter of the extra width goes to the picker's column, the rest to the
   // tabs and the browser.
@@ -213,6 +215,11 @@ void Form1::Command4_Click() {
 }
 
 void Form1::List1_Drop(const DroppedItems& items) {
+  // The same rule as "Ajouter": the pictures of one folder.
+  if (const QString refused = dropRefusal(job_.List1, items.pictures); !refused.isEmpty()) {
+    announce(services_, this, Message{QMessageBox::Information, kTitle, refused});
+    return;
+  }
   if (!items.ignored.isEmpty()) {
     const qsizetype shown = 5;
     QString names = QStringList(items.ignored.mid(0, shown)).join(QStringLiteral(", "));

@@ -141,7 +141,6 @@ void SourcePicker::File1_Click() {
   }
   form3_->showPicture(platform::withFinalSeparator(Dir1->path()) + item->text());
   form3_->show();
-  form3_->raise();
 }
 
 void SourcePicker::Command2_Click() {
