@@ -440,8 +440,18 @@ TEST_F(Form1Test, LaunchChecksInOrder) {
   c.Text3->setText(" ");
   EXPECT_EQ(launch(), "Veuillez renseigner le dossier de sortie");
   EXPECT_TRUE(c.Text3->hasFocus());  // the box to fill, not the button
-  EXPECT_EQ(windows, 0);
   EXPECT_EQ(form.job().LargeurCible, 640);
+  // A destination that cannot be written is said before any question.
+  c.Text2->setText("700");
+  c.Check3->setChecked(false);  // copies: the GPS question would come next
+  const QString notAFolder = QDir(dir_->path()).filePath("img0.jpg/galerie/");
+  c.Text3->setText(notAFolder);
+  EXPECT_EQ(launch(), "Le dossier " + QDir::toNativeSeparators(notAFolder) +
+                          " n'est pas accessible en écriture : un élément du chemin n'est pas un "
+                          "dossier");
+  EXPECT_TRUE(log.questions.empty());
+  EXPECT_TRUE(c.Text3->hasFocus());
+  EXPECT_EQ(windows, 0);
 }
 
 TEST_F(Form1Test, SortByDateStandalonePageAndTheGpsQuestionBeforeACopy) {
