@@ -189,7 +189,10 @@ void Form1::resizeEvent(QResizeEvent* event) {
   growth_.apply(by);
   const int picker = shareOf(std::max(0, by.width()), kPickerShare);
   Frame1->grow({picker, by.height()});
-  tab0_->grow({by.width() - picker, by.height()});
+  const QSize tabs(by.width() - picker, by.height());
+  tab0_->grow(tabs);
+  tab1_->grow(tabs);
+  tab2_->grow(tabs);
 }
 
 void Form1::Form_QueryUnload() {

@@ -72,6 +72,22 @@ PicturePage::PicturePage(GalleryJob& job, const Services& services, QWidget* par
   buildQuality();
   buildThumbnails();
   connectHandlers();
+  // Rows widen with the page; the second and third columns of options keep
+  // to a third and two thirds of its width.
+  constexpr double kThird = 1.0 / 3, kTwoThirds = 2.0 / 3;
+  growth_ = Growth{{Option5, kThird, 0, kThird, 0},
+                   {Option2, kThird, 0, kThird, 0},
+                   {Text1, kThird, 0, kThird, 0},
+                   {Label2, kThird, 0, kThird, 0},
+                   {Text2, kThird, 0, kThird, 0},
+                   {Option3, kTwoThirds, 0, kTwoThirds, 0},
+                   {Option7, kTwoThirds, 0, kTwoThirds, 0},
+                   {Frame3, 0, 0, 1, 0},
+                   {HScroll1, 0, 0, 1, 0},
+                   {Command9, 1, 0, 1, 0},
+                   {Frame2, 0, 0, 1, 0},
+                   {opt[3], kThird, 0, kThird, 0},
+                   {opt[1], kTwoThirds, 0, kTwoThirds, 0}};
   job_.Check2 = checkValue(Check2);
   job_.Check6 = checkValue(Check6);
   job_.Combo1 = Combo1->currentText();

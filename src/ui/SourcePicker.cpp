@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QToolButton>
@@ -94,6 +95,19 @@ QStringList SourcePicker::selectedPaths() const {
       paths.append(folder + File1->item(i)->text());
   }
   return paths;
+}
+
+bool SourcePicker::event(QEvent* event) {
+  if (event->type() != QEvent::Shortcut)
+    return QGroupBox::event(event);
+  // A locked picker has only its check box and buttons to offer.
+  for (QWidget* target : {static_cast<QWidget*>(Dir1), static_cast<QWidget*>(Check1)}) {
+    if (target->isEnabled()) {
+      target->setFocus(Qt::ShortcutFocusReason);
+      break;
+    }
+  }
+  return true;
 }
 
 void SourcePicker::setLocked(bool locked) {

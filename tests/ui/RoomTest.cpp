@@ -39,6 +39,9 @@ TEST_F(RoomTest, EnlargedWindowGivesItsListsTheRoomAndCutNamesATooltip) {
   const auto* byDate = form.findChild<QWidget*>("Command10");
   const QPoint byDateToAdd = c.Command4->pos() - byDate->pos();
   const int underList = c.Command4->y() - c.List1->geometry().bottom();
+  EXPECT_EQ(c.HScroll1->geometry(), QRect(12, 26, 499, 18));
+  EXPECT_EQ(c.Text6[4]->geometry(), QRect(432, 150, 92, 24));
+  const int scrollMargin = c.Frame3->width() - c.HScroll1->geometry().right();
 
   // A name cut at the design width shows whole in a tooltip.
   const QRect item = c.File1->visualItemRect(c.File1->item(0));
@@ -59,6 +62,13 @@ TEST_F(RoomTest, EnlargedWindowGivesItsListsTheRoomAndCutNamesATooltip) {
   EXPECT_EQ(c.Command4->pos() - byDate->pos(), byDateToAdd);  // "Trier par date" follows
   EXPECT_EQ(c.Command4->y() - c.List1->geometry().bottom(), underList);
   EXPECT_EQ(c.WebBrowser1->geometry(), c.SSTab1->geometry());
+  // Tabs 2 and 3 widen their rows; the site folders stay in order, side by side.
+  EXPECT_EQ(c.Frame3->width() - c.HScroll1->geometry().right(), scrollMargin);
+  EXPECT_EQ(c.Text3->geometry().right() + 7, c.Command5->x());
+  EXPECT_EQ(c.Command5->geometry().right(), c.Text5->geometry().right());
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(c.Text6[i + 1]->x() - c.Text6[i]->geometry().right(), 15) << i;
+  EXPECT_EQ(c.Text6[4]->geometry().right(), c.Text5->geometry().right() - 7);
 }
 
 TEST_F(RoomTest, DroppedFilesAndFoldersAreAddedAndTheRestIsNamed) {
