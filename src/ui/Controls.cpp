@@ -81,6 +81,10 @@ void tabStopOnChecked(const QList<QAbstractButton*>& group) {
   update();
 }
 
+void keepAbove(QWidget* window) {
+  window->setWindowFlags((window->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
+}
+
 int checkValue(const QCheckBox* box) {
   return box->isChecked() ? 1 : 0;
 }

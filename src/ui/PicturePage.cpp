@@ -409,8 +409,10 @@ void PicturePage::HScroll1_Change() {
 }
 
 void PicturePage::Command9_Click() {
-  if (!apercu_)
+  if (!apercu_) {
     apercu_ = new Apercu(job_, apercuPosition_, window());  // above the main window, closed with it
+    keepAbove(apercu_);
+  }
   apercu_->show();
   apercu_->raise();
   apercu_->activateWindow();

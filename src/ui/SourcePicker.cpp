@@ -152,6 +152,9 @@ void SourcePicker::File1_Click() {
   if (!form3_) {
     // The main window's own window: kept above it and closed with it.
     form3_ = new Form3(window());
+    // Beside the picker, so that the folder and file lists stay in sight.
+    form3_->move(mapToGlobal(QPoint(width() + 8, 0)));
+    keepAbove(form3_);
   }
   form3_->showPicture(platform::withFinalSeparator(Dir1->path()) + item->text());
   form3_->show();
