@@ -43,6 +43,18 @@ using job::restoreSavedLocation;
 
 namespace {
 constexpr QSize kDesignSize(752, 549);
+// Pictures outside a link take the focus too, and every picture without a
+// text says its file name.
+constexpr char kReachablePictures[] = R"js(
+Array.from(document.images).forEach(function (img) {
+  if (!img.closest('a')) img.tabIndex = 0;
+  if (!img.alt) {
+    var src = img.getAttribute('src') || '';
+    try { src = decodeURIComponent(src); } catch (e) {}
+    img.setAttribute('aria-label', src.split('/').pop());
+  }
+});
+)js";
 constexpr double kPickerShare = 0.25;
 }  // namespace
 
@@ -109,6 +121,14 @@ Form1::Form1(Services services, QWidget* parent)
       named(new QWebEngineView(central), QStringLiteral("WebBrowser1"), previewBrowserName({}));
   WebBrowser1->setGeometry(200, 8, 545, 537);
 
+  connect(WebBrowser1, &QWebEngineView::loadFinished, this, [this](bool ok) {
+    // The page shown is one Tab stop named as the browser, and each of its
+    // pictures one more, named after its file; the files stay as written.
+    if (QWidget* page = WebBrowser1->focusProxy())
+      page->setAccessibleName(WebBrowser1->accessibleName());
+    if (ok)
+      WebBrowser1->page()->runJavaScript(QString::fromLatin1(kReachablePictures));
+  });
   connect(tab0_, &ListPage::addClicked, this, &Form1::Command4_Click);
   connect(tab0_, &ListPage::removeClicked, this, &Form1::Command1_Click);
   connect(tab2_, &GalleryPage::launchClicked, this, &Form1::Command6_Click);
