@@ -54,7 +54,8 @@ QString destinationWriteProblem(const QString& destination) {
   if (!info.isDir())
     return problem(destination, fileErrorReason(ENOTDIR, {}));
   QDir dir(folder);
-  const QString trial = QStringLiteral(".pixolane-essai-%1").arg(QCoreApplication::applicationPid());
+  const QString trial =
+      QStringLiteral(".pixolane-essai-%1").arg(QCoreApplication::applicationPid());
   if (!dir.mkdir(trial))
     return problem(destination, fileErrorReason(EACCES, {}));
   dir.rmdir(trial);

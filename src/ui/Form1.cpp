@@ -20,11 +20,11 @@
 #include "pages/Pages.h"
 #include "platform/Writable.h"
 #include "run/Naming.h"
+#include "ui/Apercu.h"
 #include "ui/Controls.h"
 #include "ui/Desktop.h"
 #include "ui/FitCaptions.h"
 #include "ui/Form2.h"
-#include "ui/Apercu.h"
 #include "ui/Form3.h"
 #include "ui/Form4.h"
 #include "ui/GalleryPage.h"
@@ -65,9 +65,9 @@ QString previewBrowserName(const QString& galleryTitle) {
 }
 
 QString privateDataQuestion(int located) {
-  const QString where = located == 1
-                            ? QStringLiteral("1 image contient sa position GPS.")
-                            : QStringLiteral("%1 images contiennent leur position GPS.").arg(located);
+  const QString where =
+      located == 1 ? QStringLiteral("1 image contient sa position GPS.")
+                   : QStringLiteral("%1 images contiennent leur position GPS.").arg(located);
   return where + QStringLiteral(
                      "\nRetirer des copies cette position et les autres données privées "
                      "(numéros de série de l'appareil, nom du propriétaire ou de l'auteur, "
@@ -313,8 +313,8 @@ void Form1::showPage(const VisitorView& view) {
   constexpr qint64 kInlineLimit = 2 * 1024 * 1024;  // the browser's limit for given content
   if (!view.file.endsWith(QStringLiteral(".html"), Qt::CaseInsensitive) &&
       page.size() < kInlineLimit && page.open(QIODevice::ReadOnly)) {
-    const QString base = QDir(QDir::fromNativeSeparators(view.baseFolder))
-                             .filePath(QFileInfo(view.file).fileName());
+    const QString base =
+        QDir(QDir::fromNativeSeparators(view.baseFolder)).filePath(QFileInfo(view.file).fileName());
     WebBrowser1->setContent(page.readAll(), QStringLiteral("text/html;charset=windows-1252"),
                             QUrl::fromLocalFile(base));
   } else {

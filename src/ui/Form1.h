@@ -115,7 +115,7 @@ class Form1 : public QMainWindow {
   Growth growth_;
   job::GalleryJob job_;
   run::RunReport lastReport_;
-  VisitorView lastGallery_;         // what the last run wrote, for the browser
+  VisitorView lastGallery_;          // what the last run wrote, for the browser
   QPointer<QMessageBox> endNotice_;  // the end-of-run box while it is up
 
   SourcePicker* Frame1 = nullptr;

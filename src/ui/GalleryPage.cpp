@@ -36,8 +36,8 @@ GalleryPage::GalleryPage(GalleryJob& job, const Services& services, QWidget* par
 
   // The boxes widen with the page, the five site folders a fifth each; the
   // rows below keep their places, so a group added under them fits as well.
-  growth_ = Growth{{Text5, 0, 0, 1, 0}, {Text3, 0, 0, 1, 0}, {Command5, 1, 0, 1, 0},
-                   {Text4, 0, 0, 0.5, 0}};
+  growth_ = Growth{
+      {Text5, 0, 0, 1, 0}, {Text3, 0, 0, 1, 0}, {Command5, 1, 0, 1, 0}, {Text4, 0, 0, 0.5, 0}};
   for (int i = 0; i < 5; ++i) {
     growth_.add({Text6[i], i / 5.0, 0, (i + 1) / 5.0, 0});
     if (i < 4)

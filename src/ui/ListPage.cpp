@@ -78,23 +78,26 @@ QString dropRefusal(const QStringList& listed, const QStringList& pictures) {
     return QDir::toNativeSeparators(QFileInfo(QDir::fromNativeSeparators(path)).path());
   };
   const QString folder = folderOf(listed.isEmpty() ? pictures.value(0) : listed.first());
-  const QString one = QStringLiteral("La liste de traitement ne prend que les images d'un seul dossier");
+  const QString one =
+      QStringLiteral("La liste de traitement ne prend que les images d'un seul dossier");
   QStringList folders;
   for (const QString& picture : pictures) {
     const QString from = folderOf(picture);
     if (from == folder || folders.contains(from))
       continue;
     if (!listed.isEmpty()) {
-      return one + QStringLiteral(", ici %1 : « %2 » vient d'un autre dossier. Videz la liste "
-                                  "pour changer de dossier.")
+      return one + QStringLiteral(
+                       ", ici %1 : « %2 » vient d'un autre dossier. Videz la liste "
+                       "pour changer de dossier.")
                        .arg(folder, QFileInfo(picture).fileName());
     }
     folders << from;
   }
   if (folders.isEmpty())
     return {};
-  return one + QStringLiteral(" : les images déposées viennent de %1 dossiers. Déposez-les un "
-                              "dossier à la fois.")
+  return one + QStringLiteral(
+                   " : les images déposées viennent de %1 dossiers. Déposez-les un "
+                   "dossier à la fois.")
                    .arg(folders.size() + 1);
 }
 

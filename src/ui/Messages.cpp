@@ -133,8 +133,8 @@ QString cannotOpenText(const QString& path) {
   return QStringLiteral("Le bureau n'a pas pu ouvrir « %1 ».").arg(QDir::toNativeSeparators(path));
 }
 
-void askYesNo(const Services& services, QWidget* parent, const QString& text,
-              const QString& title, std::function<void(bool yes)> answered) {
+void askYesNo(const Services& services, QWidget* parent, const QString& text, const QString& title,
+              std::function<void(bool yes)> answered) {
   if (services.question) {
     answered(services.question(parent, Message{QMessageBox::NoIcon, title, text}));
     return;

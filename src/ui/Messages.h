@@ -32,7 +32,7 @@ Message errorListMessage(const QStringList& entries, const QStringList& reasons,
 // from a slot) and the box acts when the user answers. Returns the box while
 // it is up (none when the services answered).
 QMessageBox* announce(const Services& services, QWidget* parent, const Message& message,
-              std::function<void()> onAction = {});
+                      std::function<void()> onAction = {});
 
 // A box with OK that does not wait: `closed` is called once the user has
 // closed it.
@@ -59,8 +59,8 @@ QString cannotOpenText(const QString& path);
 // Yes/No question, Yes the default, no icon. It does not wait: `answered`
 // gets true for Yes once the user has answered (at once when the services
 // answer for the desktop).
-void askYesNo(const Services& services, QWidget* parent, const QString& text,
-              const QString& title, std::function<void(bool yes)> answered);
+void askYesNo(const Services& services, QWidget* parent, const QString& text, const QString& title,
+              std::function<void(bool yes)> answered);
 
 // Gives a box's parts their names for screen readers: its icon says what
 // kind of message it is, and an empty icon place is hidden.

@@ -471,9 +471,10 @@ TEST_F(Form1Test, SortByDateStandalonePageAndTheGpsQuestionBeforeACopy) {
   test::runToEnd(form, [this] { form.Command6_Click(); });
   ASSERT_EQ(log.questions.size(), 1u);
   // The question says what a Yes removes besides the position.
-  EXPECT_TRUE(log.questions[0].text.startsWith("1 image contient sa position GPS.\nRetirer des "
-                                               "copies cette position et les autres données "
-                                               "privées (numéros de série"));
+  EXPECT_TRUE(
+      log.questions[0].text.startsWith("1 image contient sa position GPS.\nRetirer des "
+                                       "copies cette position et les autres données "
+                                       "privées (numéros de série"));
   EXPECT_TRUE(ran.stripPrivate);
   EXPECT_EQ(ran.Check7, 1);
   EXPECT_TRUE(QFileInfo::exists(out.path() + "/g.html"));

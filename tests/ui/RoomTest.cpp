@@ -86,7 +86,8 @@ TEST_F(RoomTest, DroppedFilesAndFoldersAreAddedAndTheRestIsNamed) {
   dropOn({QUrl::fromLocalFile(dir_->filePath(kLongName)), QUrl::fromLocalFile(sub)});
   EXPECT_TRUE(form.job().List1.isEmpty());
   ASSERT_EQ(log.messages.size(), 1u);
-  EXPECT_TRUE(log.messages[0].text.contains("viennent de 2 dossiers")) << log.messages[0].text.toStdString();
+  EXPECT_TRUE(log.messages[0].text.contains("viennent de 2 dossiers"))
+      << log.messages[0].text.toStdString();
 
   dropOn({QUrl::fromLocalFile(sub), QUrl::fromLocalFile(sub + "/notes.txt"),
           QUrl("https://exemple.fr/a.jpg")});
@@ -107,7 +108,8 @@ TEST_F(RoomTest, DroppedFilesAndFoldersAreAddedAndTheRestIsNamed) {
   ASSERT_EQ(log.messages.size(), 3u);
   EXPECT_EQ(log.messages[2].text,
             "La liste de traitement ne prend que les images d'un seul dossier, ici " + native(sub) +
-                " : « " + kLongName + " » vient d'un autre dossier. Videz la liste pour changer "
+                " : « " + kLongName +
+                " » vient d'un autre dossier. Videz la liste pour changer "
                 "de dossier.");
 }
 
