@@ -20,6 +20,7 @@
 #include "run/Standalone.h"
 #include "run/Step.h"
 #include "run/ThumbnailStore.h"
+#include "run/WebThumbnails.h"
 
 namespace pixolane::run {
 
@@ -143,7 +144,7 @@ pages::Layout pageLayout(const GalleryJob& job, const Outcomes& outcomes,
 }
 
 void Generation_Html(ProcessingRun& run, const OutputLayout& layout, const Outcomes& outcomes,
-                     bool standalone, RunReport& report) {
+                     const WebThumbnails& web, RunReport& report) {
   const GalleryJob& job = run.job();
   run.view().setStatus(QStringLiteral("Génération du fichier php..."));
   pages::GalleryPageData data;
@@ -157,8 +158,8 @@ void Generation_Html(ProcessingRun& run, const OutputLayout& layout, const Outco
     report.pagePath = layout.page;
   else
     report.addError(error);
-  if (standalone && !report.pagePath.isEmpty())
-    writeStandalone(job, layout.document, data.cells, report);
+  if (web.active && !report.pagePath.isEmpty())
+    writeStandalone(job, layout, data.cells, web, report);
 }
 
 bool stopForFolders(const FolderOutcome& outcome, RunView& view, RunReport& report) {
@@ -256,8 +257,8 @@ QStringList pruneOrphans(const RerunPlan& plan, const GalleryRecord& record,
 // wrote that is still there as they left it.
 void finishGallery(ProcessingRun& run, const OutputLayout& layout, const QString& destination,
                    const Outcomes& outcomes, const std::vector<GivenUp>& givenUp,
-                   const RerunPlan& plan, const GalleryRecord& record, const QString& recordFile,
-                   RunReport& report) {
+                   const RerunPlan& plan, const WebThumbnails& web, const GalleryRecord& record,
+                   const QString& recordFile, RunReport& report) {
   const GalleryJob& job = run.job();
   const QChar sep = layout.sep;
   QStringList pruned;
@@ -265,6 +266,7 @@ void finishGallery(ProcessingRun& run, const OutputLayout& layout, const QString
     QSet<QString> linked;
     for (const QString& source : job.List1)
       linked << layout.photoOf(source).toCaseFolded() << layout.thumbnailOf(source).toCaseFolded();
+    linkWebThumbnails(web, linked);
     QString failed;
     if (!deleteGivenUp(givenUp, linked, &failed))
       report.addError(QStringLiteral("Impossible d'effacer ") + failed);
@@ -293,6 +295,7 @@ void finishGallery(ProcessingRun& run, const OutputLayout& layout, const QString
     if (outcomes.thumbnailWritten[i] || outcomes.thumbnailReused[i])
       put(layout.thumbnailOf(source), entry, entry.thumbnailSettings);
   }
+  recordWebThumbnails(web, job, destination, sep, kept);
   if (!report.pagePath.isEmpty())
     kept.put(GalleryRecord::entryFor(recordName(destination, layout.page, sep), layout.page));
   if (!report.standalonePath.isEmpty())
@@ -354,7 +357,9 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
   if (stopForFolders(folders, view, stopped))
     return stopped;
 
-  const RerunPlan plan = planRerun(job, layout, destination, record, run.options().force);
+  RerunPlan plan = planRerun(job, layout, destination, record, run.options().force);
+  WebThumbnails web =
+      planWebThumbnails(job, layout, destination, record, run.options().force, plan);
 
   Outcomes outcomes(job.List1.size());
   StepEnd end =
@@ -370,6 +375,11 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
       });
   if (end.completed())
     end = thumbnailStep(run, layout, thumbnailStatus, outcomes);
+  if (end.completed() && web.active)
+    end = webThumbnailStep(
+        job, step(run, QStringLiteral("Miniatures haute densité et légendes"), true), view, web,
+        [&](int i) { return outcomes.thumbnailWritten[i] || outcomes.thumbnailReused[i]; },
+        [&](int i, const QString& reason) { outcomes.fail(i, job.List1.at(i), reason); });
   RunReport report = finishPass(run, outcomes, end, [&](RunReport& report) {
     // The pictures' names must be durable before a page links them.
     QString error;
@@ -378,11 +388,18 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
       report.addError(error);
       return;
     }
-    Generation_Html(run, layout, outcomes, isOne(job.Check7), report);
+    Generation_Html(run, layout, outcomes, web, report);
     if (!report.pagePath.isEmpty() && !platform::syncFolder(destination, &error))
       report.addError(error);
   });
-  finishGallery(run, layout, destination, outcomes, folders.givenUp, plan, record, recordFile,
+  // A picture whose high-density thumbnail alone was drawn was drawn.
+  for (size_t i = 0; i < web.written.size(); ++i) {
+    if (web.written[i] && outcomes.pictureReused[i] && outcomes.thumbnailReused[i]) {
+      --report.unchanged;
+      ++report.drawn;
+    }
+  }
+  finishGallery(run, layout, destination, outcomes, folders.givenUp, plan, web, record, recordFile,
                 report);
   if (!report.pagePath.isEmpty())
     view.setStatus(drawnAndUnchanged(report.drawn, report.unchanged));

@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "run/Folders.h"
 #include "run/Passes.h"
+#include "run/WebThumbnails.h"
 
 namespace pixolane::run {
 
@@ -220,13 +221,18 @@ DryRun dryRun(const GalleryJob& job, QChar sep, bool force, bool replace, bool p
   const OutputLayout layout = outputLayout(job.Text3, job.Text4, sep);
   const QString destination = platform::withFinalSeparator(job.Text3, sep);
   const GalleryRecord record = GalleryRecord::load(GalleryRecord::pathFor(destination, job.Text4));
-  const RerunPlan plan = planRerun(job, layout, destination, record, force);
+  RerunPlan plan = planRerun(job, layout, destination, record, force);
+  const WebThumbnails web = planWebThumbnails(job, layout, destination, record, force, plan);
   DryRun result;
   QSet<QString> kept;
   for (qsizetype i = 0; i < job.List1.size(); ++i) {
     const QString& source = job.List1.at(i);
-    (plan.entries[size_t(i)].unchanged() ? result.unchanged : result.toDraw) << source;
+    const QString& webPath = web.paths[size_t(i)];
+    const bool webKept = !web.active || webPath.isEmpty() || web.reused[size_t(i)];
+    (plan.entries[size_t(i)].unchanged() && webKept ? result.unchanged : result.toDraw) << source;
     kept << layout.photoOf(source) << layout.thumbnailOf(source);
+    if (!webPath.isEmpty())
+      kept << webPath;
   }
   if (replace) {
     for (const QString& folder : {layout.photosFolder, layout.thumbnailsFolder}) {
