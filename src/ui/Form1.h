@@ -110,6 +110,8 @@ class Form1 : public QMainWindow {
   // The desktop could not open `path`: said in the end-of-run box while it
   // is up, in a box of its own after.
   void tellCannotOpen(const QString& path);
+  // Sends the gallery to the address of the "Publication" group.
+  void publishGallery(const QString& destination, const QString& pageName);
 
   const Services services_;
   Growth growth_;

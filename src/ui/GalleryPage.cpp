@@ -9,6 +9,7 @@
 #include "run/Naming.h"
 #include "ui/ChoisirDossier.h"
 #include "ui/Controls.h"
+#include "ui/PublicationBox.h"
 
 namespace pixolane::ui {
 
@@ -34,10 +35,18 @@ GalleryPage::GalleryPage(GalleryJob& job, const Services& services, QWidget* par
   job_.Check5 = checkValue(Check5);
   job_.Check7 = checkValue(Check7);
 
-  // The boxes widen with the page, the five site folders a fifth each; the
-  // rows below keep their places, so a group added under them fits as well.
-  growth_ = Growth{
-      {Text5, 0, 0, 1, 0}, {Text3, 0, 0, 1, 0}, {Command5, 1, 0, 1, 0}, {Text4, 0, 0, 0.5, 0}};
+  // The publication address follows the gallery named here.
+  auto gallery = [this] { Publication->setGallery(Text3->text(), Text4->text()); };
+  connect(Text3, &QLineEdit::editingFinished, this, gallery);
+  connect(Text4, &QLineEdit::editingFinished, this, gallery);
+
+  // The boxes widen with the page, the five site folders a fifth each, the
+  // publication group beside the page name; nothing moves down.
+  growth_ = Growth{{Text5, 0, 0, 1, 0},
+                   {Text3, 0, 0, 1, 0},
+                   {Command5, 1, 0, 1, 0},
+                   {Text4, 0, 0, 0.5, 0},
+                   {Publication, 0.5, 0, 1, 0}};
   for (int i = 0; i < 5; ++i) {
     growth_.add({Text6[i], i / 5.0, 0, (i + 1) / 5.0, 0});
     if (i < 4)
@@ -108,6 +117,9 @@ void GalleryPage::buildOptions() {
   Command6 = named(new QPushButton(create, this), QStringLiteral("Command6"), create);
   Command6->setGeometry(8, 340, 220, 34);
   Command6->setEnabled(false);
+
+  Publication = new PublicationBox(this);
+  Publication->setGeometry(280, 246, 251, 130);
 }
 
 void GalleryPage::setLaunchEnabled(bool enabled) {
@@ -135,6 +147,7 @@ void GalleryPage::Command5_Click() {
   const std::array<QString, 5> boxes = extractSiteFolders(destination, current);
   for (int i = 0; i < 5; ++i)
     Text6[i]->setText(boxes[i]);
+  Publication->setGallery(Text3->text(), Text4->text());
 }
 
 }  // namespace pixolane::ui

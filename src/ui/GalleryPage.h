@@ -18,6 +18,8 @@ class QPushButton;
 
 namespace pixolane::ui {
 
+class PublicationBox;
+
 class GalleryPage : public QWidget {
   Q_OBJECT
 
@@ -28,6 +30,7 @@ class GalleryPage : public QWidget {
   void setLaunchEnabled(bool enabled);
   // The page is `by` larger than its design size: the text boxes widen.
   void grow(QSize by) { growth_.apply(by); }
+  PublicationBox* publication() const { return Publication; }
   // A refused launch: the focus goes to the box to fill (page name, destination).
   void focusField(job::LaunchField field);
 
@@ -58,6 +61,7 @@ class GalleryPage : public QWidget {
   QCheckBox* Check5 = nullptr;
   QCheckBox* Check7 = nullptr;  // "Page autonome (.html)"
   QPushButton* Command6 = nullptr;
+  PublicationBox* Publication = nullptr;
 };
 
 }  // namespace pixolane::ui

@@ -32,7 +32,8 @@ Message errorListMessage(const QStringList& entries, const QStringList& reasons,
 // from a slot) and the box acts when the user answers. Returns the box while
 // it is up (none when the services answered).
 QMessageBox* announce(const Services& services, QWidget* parent, const Message& message,
-                      std::function<void()> onAction = {});
+                      std::function<void()> onAction = {},
+                      std::function<void()> onSecondAction = {});
 
 // A box with OK that does not wait: `closed` is called once the user has
 // closed it.
