@@ -5,6 +5,7 @@
 #include <QSet>
 
 #include "imaging/EngineVersion.h"
+#include "imaging/StripPrivate.h"
 #include "platform/Platform.h"
 #include "run/Folders.h"
 #include "run/Passes.h"
@@ -114,8 +115,9 @@ QString pictureSettings(const GalleryJob& job, bool drawnTogether) {
   // A copy kept from a run that did not strip it would publish what this run
   // was asked to remove.
   if (!job::isSet(job.Check3))
-    return job.stripPrivate ? QStringLiteral("copie sans données privées")
-                            : QStringLiteral("copie");
+    return job.stripPrivate
+               ? QStringLiteral("copie sans données privées %1").arg(imaging::kStripVersion)
+               : QStringLiteral("copie");
   const bool boxFits = job.LargeurMini <= job.LargeurCible && job.HauteurMini <= job.HauteurCible;
   return QStringLiteral("image %1 qualité %2 %3 %4%5")
       .arg(geometry(job))
