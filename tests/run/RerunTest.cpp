@@ -13,6 +13,7 @@
 #include <map>
 
 #include "run/GalleryRecord.h"
+#include "run/Plan.h"
 #include "run/ProcessingRun.h"
 #include "run/Rerun.h"
 #include "support/FakeView.h"
@@ -163,6 +164,20 @@ TEST(Rerun, KeepsWhatIsUnchangedDrawsTheRestAndMatchesAFreshRun) {
          writeFile(record, bytes.left(bytes.size() / 2));
        },
        all, 3, 0},
+      {"card plugged in again: another device number, nothing drawn",
+       [](Gallery& g) {
+         const QString record = GalleryRecord::pathFor(g.dest, "noel");
+         const GalleryRecord recorded = GalleryRecord::load(record);
+         GalleryRecord remounted;
+         for (RecordEntry e : recorded.entries()) {
+           e.sourceId.device += 1;
+           remounted.put(e);
+         }
+         ASSERT_TRUE(remounted.save(record));
+       },
+       {},
+       0,
+       3},
       {"source renamed: its outputs copied",
        [](Gallery& g) {
          ASSERT_TRUE(QFile::rename(g.src + "a.jpg", g.src + "z.jpg"));
@@ -236,11 +251,21 @@ TEST(Rerun, DryRunTouchesNothingAndPruneDeletesOnlyWhatEarlierRunsWroteForDroppe
   g.job.List1.removeLast();  // c.jpg is no longer listed
 
   const auto before = g.stamps();
-  const DryRun pruning = dryRun(g.job, '/', false, false, true);
-  EXPECT_EQ(pruning.toDraw, QStringList{g.src + "b.jpg"});
+  const auto plan = [&](bool force, bool replace, bool prune) {
+    FakeView answers;
+    answers.answers = {replace, replace};
+    RunOptions options = g.options;
+    options.force = force;
+    options.prune = prune;
+    return describe(planGallery(g.job, options, answers, PlanMode::DryRun));
+  };
+  const DryRun pruning = plan(false, false, true);
+  EXPECT_EQ(pruning.toDraw, QStringList{g.src + "b.jpg (photo modifiée)"});
   EXPECT_EQ(pruning.unchanged, QStringList{g.src + "a.jpg"});
-  EXPECT_EQ(pruning.toDelete, (QStringList{g.dest + "picnoel/c.jpg", g.dest + "mininoel/c.jpg"}));
-  const DryRun replacing = dryRun(g.job, '/', true, true, false);
+  const QString why = " (écrit pour une photo qui n'est plus dans la liste)";
+  EXPECT_EQ(pruning.toDelete,
+            (QStringList{g.dest + "picnoel/c.jpg" + why, g.dest + "mininoel/c.jpg" + why}));
+  const DryRun replacing = plan(true, true, false);
   EXPECT_EQ(replacing.toDraw.size(), 2);
   EXPECT_EQ(replacing.toDelete.size(), 3);  // c's two and the user's file
   EXPECT_TRUE(g.stamps() == before);
