@@ -276,3 +276,31 @@ TEST(Rerun, DryRunTouchesNothingAndPruneDeletesOnlyWhatEarlierRunsWroteForDroppe
   EXPECT_EQ(after.count("picnoel/c.jpg") + after.count("mininoel/c.jpg"), 0u);
   EXPECT_EQ(readAll(g.dest + "picnoel/mine.jpg"), "the user's own");
 }
+
+// The record's own rules: any name survives it, and a record cut at a line
+// end, or an entry whose file has the recorded size but another time, does
+// not vouch for anything.
+TEST(GalleryRecord, NamesSurviveAndOnlyAWholeRecordOfTheSameFilesCounts) {
+  QTemporaryDir tmp;
+  const QString file = tmp.filePath("record");
+  GalleryRecord record;
+  RecordEntry entry{"picnoel/a\tb%\n.jpg", 3, 1000, "/photos/a\tb.jpg", {1, 2, 3, 4}, "copie"};
+  record.put(entry);
+  record.put({"mininoel/c.jpg", 5, 2000, "/photos/c.jpg", {1, 5, 6, 7}, "miniature"});
+  ASSERT_TRUE(record.save(file));
+  const QByteArray bytes = readAll(file);
+  const GalleryRecord back = GalleryRecord::parse(bytes);
+  ASSERT_EQ(back.entries().size(), 2u);
+  EXPECT_EQ(back.find(entry.output)->source, entry.source);
+  EXPECT_EQ(bytes.count('\n'), 4);  // the tab and line break in the name are escaped
+  QByteArray cut = bytes;
+  cut.replace("end 2", "end 1");
+  EXPECT_TRUE(GalleryRecord::parse(cut).isEmpty());
+  EXPECT_TRUE(GalleryRecord::parse(bytes.left(bytes.indexOf("mininoel"))).isEmpty());
+
+  writeFile(tmp.filePath("a"), "abc");
+  RecordEntry onDisk = GalleryRecord::entryFor("a", tmp.filePath("a"));
+  EXPECT_TRUE(GalleryRecord::stillOnDisk(onDisk, tmp.filePath("a")));
+  onDisk.mtimeNs += 1;
+  EXPECT_FALSE(GalleryRecord::stillOnDisk(onDisk, tmp.filePath("a")));
+}
