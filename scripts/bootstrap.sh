@@ -4,7 +4,7 @@
 PIXOLANE_PACKAGES="cmake g++ ninja-build pkg-config clang-format qt6-base-dev qt6-webengine-dev \
 libgl-dev libvips-dev libjpeg-dev liblcms2-dev libvips-tools libgtest-dev imagemagick \
 libjpeg-turbo-progs libimage-exiftool-perl hyperfine xvfb xauth fonts-dejavu-core \
-qt6-translations-l10n desktop-file-utils appstream dpkg-dev file lintian"
+qt6-translations-l10n desktop-file-utils appstream dpkg-dev file lintian exfatprogs exfat-fuse"
 
 pixolane_missing_packages() {
   local missing=""

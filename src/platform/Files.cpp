@@ -349,7 +349,20 @@ OwnFile readOwnFile(const QString& path, QByteArray* bytes, QString* error, bool
 #endif
 }
 
+namespace {
+std::function<bool(const QString&)>& caseFoldingProbe() {
+  static std::function<bool(const QString&)> probe;
+  return probe;
+}
+}  // namespace
+
+void setCaseFoldingProbe(std::function<bool(const QString& folder)> probe) {
+  caseFoldingProbe() = std::move(probe);
+}
+
 bool foldsCase(const QString& folder) {
+  if (caseFoldingProbe())
+    return caseFoldingProbe()(folder);
 #ifdef Q_OS_UNIX
   // The probe's name has lower-case letters; its upper-case spelling, absent
   // before, names it afterwards only where the file system folds case. (Inode

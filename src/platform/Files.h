@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace pixolane::platform {
 
 // "Impossible d'écrire <path> : <reason>" when the write failed.
@@ -38,6 +40,8 @@ OwnFile readOwnFile(const QString& path, QByteArray* bytes, QString* error = nul
 // for one file (exFAT, FAT, a case-folding folder). Finds out with a
 // temporary file it removes at once; false when it cannot tell.
 bool foldsCase(const QString& folder);
+// Tests stand in for a folding disk; an empty function restores the probe.
+void setCaseFoldingProbe(std::function<bool(const QString& folder)> probe);
 
 // Why a file operation failed, in French, from the system's error number
 // (`errno`, read right after the failing call); `fallback` when unknown.

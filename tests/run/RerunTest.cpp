@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 
+#include "platform/Files.h"
 #include "run/GalleryRecord.h"
 #include "run/Plan.h"
 #include "run/ProcessingRun.h"
@@ -303,4 +304,24 @@ TEST(GalleryRecord, NamesSurviveAndOnlyAWholeRecordOfTheSameFilesCounts) {
   EXPECT_TRUE(GalleryRecord::stillOnDisk(onDisk, tmp.filePath("a")));
   onDisk.mtimeNs += 1;
   EXPECT_FALSE(GalleryRecord::stillOnDisk(onDisk, tmp.filePath("a")));
+}
+
+// On a destination that folds case (simulated here), names that differ only
+// in case are one file: the earlier picture is an error entry naming the
+// later, and --prune keeps the file the page links under the other spelling.
+TEST(Rerun, ACaseFoldingDestinationLosesNoPictureSilently) {
+  platform::setCaseFoldingProbe([](const QString&) { return true; });
+  Gallery g;
+  writeFile(g.src + "A.jpg", sourceBytes().at("autre.jpg"));
+  g.job.List1 = {g.src + "A.jpg", g.src + "a.jpg"};
+  RunReport report = g.run(g.dest);
+  ASSERT_EQ(report.errors, QStringList{"Une erreur s'est produite... (" + g.src + "A.jpg)"});
+  EXPECT_TRUE(report.reasons.at(0).contains("« " + g.src + "a.jpg »"));
+  EXPECT_FALSE(QFile::exists(g.dest + "picnoel/A.jpg"));
+
+  g.job.List1 = {g.src + "A.jpg"};  // recorded as a.jpg, which on this disk it is
+  g.options.prune = true;
+  report = g.run(g.dest);
+  EXPECT_TRUE(QFile::exists(g.dest + "picnoel/a.jpg"));
+  platform::setCaseFoldingProbe({});
 }
