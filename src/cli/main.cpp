@@ -12,10 +12,10 @@
 #include "cli/TerminalView.h"
 #include "imaging/StripPrivate.h"
 #include "job/Launch.h"
-#include "run/Folders.h"
-#include "run/ProcessingRun.h"
 #include "platform/PictureListing.h"
+#include "run/Folders.h"
 #include "run/Plan.h"
+#include "run/ProcessingRun.h"
 
 using pixolane::job::checkLaunch;
 using pixolane::job::GalleryJob;

@@ -1,10 +1,10 @@
 #include "platform/Files.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QCryptographicHash>
-#include <QDateTime>
 #include <QRegularExpression>
 #include <QSysInfo>
 
@@ -88,9 +88,9 @@ QString temporaryName() {
 // The names temporaryName() makes (and the older ones without a host tag),
 // the writer's pid and host captured: what discardLeftovers may remove.
 const QRegularExpression& temporaryNamePattern() {
-  static const QRegularExpression pattern(
-      QLatin1Char('^') + QRegularExpression::escape(kTemporaryPrefix) +
-      QStringLiteral("(\\d+)-(?:([0-9a-f]{8})-)?[0-9a-z]{6}$"));
+  static const QRegularExpression pattern(QLatin1Char('^') +
+                                          QRegularExpression::escape(kTemporaryPrefix) +
+                                          QStringLiteral("(\\d+)-(?:([0-9a-f]{8})-)?[0-9a-z]{6}$"));
   return pattern;
 }
 
@@ -115,8 +115,8 @@ bool nameUnnamed(int fd, const QString& folder, QByteArray* temporary) {
   const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
   for (int attempt = 0; attempt < 100; ++attempt) {
     *temporary = QFile::encodeName(folder + '/' + temporaryName());
-    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, temporary->constData(),
-                 AT_SYMLINK_FOLLOW) == 0)
+    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, temporary->constData(), AT_SYMLINK_FOLLOW) ==
+        0)
       return true;
     if (errno != EEXIST)
       break;
@@ -429,7 +429,8 @@ int discardLeftovers(const QString& folder) {
     const bool deadHere = match.captured(2) == hostTag() && pid > 0 && pid != ::getpid() &&
                           ::kill(pid, 0) != 0 && errno == ESRCH;
     const QFileInfo info(dir.filePath(name));
-    const bool stale = info.lastModified().secsTo(QDateTime::currentDateTime()) > kLeftoverAgeSeconds;
+    const bool stale =
+        info.lastModified().secsTo(QDateTime::currentDateTime()) > kLeftoverAgeSeconds;
     if (!deadHere && !stale)
       continue;
     removed += QFile::remove(dir.filePath(name)) ? 1 : 0;

@@ -106,10 +106,11 @@ QString fileNameForDisplay(const QByteArray& raw) {
   QString shown;
   for (qsizetype i = 0; i < raw.size();) {
     const uchar lead = uchar(raw[i]);
-    const qsizetype length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2
-                             : lead >= 0xE0 && lead <= 0xEF               ? 3
-                             : lead >= 0xF0 && lead <= 0xF4               ? 4
-                                                                          : 0;
+    const qsizetype length = lead < 0x80                    ? 1
+                             : lead >= 0xC2 && lead <= 0xDF ? 2
+                             : lead >= 0xE0 && lead <= 0xEF ? 3
+                             : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                            : 0;
     const QByteArray sequence = raw.mid(i, length);
     if (length > 0 && sequence.size() == length &&
         QString::fromUtf8(sequence).toUtf8() == sequence &&

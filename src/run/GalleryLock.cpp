@@ -70,8 +70,9 @@ GalleryLock GalleryLock::take(const QString& destination, const QString& pageNam
   }
   *message = QStringLiteral("Une galerie est déjà en cours de création dans ") + shownDestination +
              QStringLiteral(" (« ") + pageName +
-             QStringLiteral(" » ou une autre) : attendez la fin de l'autre création, rien n'a "
-                            "été touché.");
+             QStringLiteral(
+                 " » ou une autre) : attendez la fin de l'autre création, rien n'a "
+                 "été touché.");
   return lock;
 #else
   lock.fd_ = 0;

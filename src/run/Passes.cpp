@@ -249,11 +249,11 @@ bool madeOrKept(const Outcomes& outcomes, int i, OutputKind kind) {
 // the run wrote or kept, with its source and settings, and what earlier runs
 // wrote that is still there as they left it.
 void finishGallery(const GalleryPlan& plan, const QStringList& list, const Outcomes& outcomes,
-                   const RunReport& pageReport, RunReport& report) {
+                   RunReport& report) {
   const QString& destination = plan.destination;
   const QChar sep = plan.layout.sep;
   QSet<QString> gone;  // disk keys of the record names deleted
-  if (!pageReport.pagePath.isEmpty()) {
+  if (!report.pagePath.isEmpty()) {
     QSet<QPair<quint64, quint64>> linked;
     for (int i = 0; i < list.size(); ++i) {
       for (const OutputPlan& out : plan.entries[size_t(i)].outputs) {
@@ -298,9 +298,9 @@ void finishGallery(const GalleryPlan& plan, const QStringList& list, const Outco
     rewritten << plan.names.key(entry.output);
     kept.put(std::move(entry));
   };
-  if (!pageReport.pagePath.isEmpty())
+  if (!report.pagePath.isEmpty())
     putPage(plan.layout.page);
-  if (!pageReport.standalonePath.isEmpty())
+  if (!report.standalonePath.isEmpty())
     putPage(plan.layout.document);
   for (const RecordEntry& entry : plan.record.entries()) {
     const QString key = plan.names.key(entry.output);
@@ -362,7 +362,7 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
     if (!report.pagePath.isEmpty() && !platform::syncFolder(plan.destination, &error))
       report.addError(error);
   });
-  finishGallery(plan, job.List1, outcomes, report, report);
+  finishGallery(plan, job.List1, outcomes, report);
   if (!report.pagePath.isEmpty())
     view.setStatus(drawnAndUnchanged(report.drawn, report.unchanged));
   return report;

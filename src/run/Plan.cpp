@@ -347,8 +347,9 @@ GalleryPlan planGallery(const GalleryJob& job, const RunOptions& options, RunVie
           "nom de fichier illisible (ses octets ne sont pas de l'UTF-8) : renommez le fichier");
     } else if (NomPic(list.at(last), sep) != NomPic(source, sep)) {
       entry.givenUp = QStringLiteral("même nom de fichier que « ") + list.at(last) +
-                      QStringLiteral(" » sur une destination qui ne distingue pas majuscules et "
-                                     "minuscules : seule cette dernière est publiée");
+                      QStringLiteral(
+                          " » sur une destination qui ne distingue pas majuscules et "
+                          "minuscules : seule cette dernière est publiée");
     } else if (options.force) {
       for (OutputPlan& out : entry.outputs)
         out.reason = QStringLiteral("--force");

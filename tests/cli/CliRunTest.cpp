@@ -658,11 +658,11 @@ namespace {
 bool tool(const QString& program, const QStringList& args, QString* output = nullptr) {
   QProcess p;
   p.start(program, args);
-  const bool ok = p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit &&
-                  p.exitCode() == 0;
+  const bool ok =
+      p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
   if (output)
-    *output = QString::fromLocal8Bit(ok ? p.readAllStandardOutput() : p.readAllStandardError())
-                  .trimmed();
+    *output =
+        QString::fromLocal8Bit(ok ? p.readAllStandardOutput() : p.readAllStandardError()).trimmed();
   return ok;
 }
 

@@ -132,9 +132,9 @@ TEST(StripPrivate, EveryKindOfPrivateTagGoesThePictureStays) {
     source += QByteArray("\xFF\xD8\xFF\xE0 trailing preview \xFF\xD9");  // a multi-picture tail
     ASSERT_TRUE(hasGpsPosition(readExifBlock(photo)));
     const QJsonObject before = tagsOf(photo);
-    for (const char* tag : {"GPS:GPSLatitude", "IFD1:ThumbnailImage",
-                            "ExifIFD:MakerNoteUnknownText", "ExifIFD:SerialNumber", "IPTC:By-line",
-                            "ExifIFD:UserComment"})
+    for (const char* tag :
+         {"GPS:GPSLatitude", "IFD1:ThumbnailImage", "ExifIFD:MakerNoteUnknownText",
+          "ExifIFD:SerialNumber", "IPTC:By-line", "ExifIFD:UserComment"})
       ASSERT_TRUE(before.contains(tag)) << tag;  // the photo holds what it should
 
     const Stripped stripped = stripPrivate(source);

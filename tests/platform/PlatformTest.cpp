@@ -56,7 +56,8 @@ TEST(Platform, PicturesInReadingOrder) {
     ASSERT_TRUE(QFile(dir.filePath(QString::fromUtf8(name))).open(QIODevice::WriteOnly)) << name;
   ASSERT_TRUE(QDir(dir.path()).mkdir("dossier.jpg"));
   // A Latin-1 name is listed, escaped, and known as one the program cannot represent.
-  const int fd = ::open(QFile::encodeName(dir.filePath("caf")) + "\xe9.jpg", O_WRONLY | O_CREAT, 0644);
+  const int fd =
+      ::open(QFile::encodeName(dir.filePath("caf")) + "\xe9.jpg", O_WRONLY | O_CREAT, 0644);
   ASSERT_GE(fd, 0);
   ::close(fd);
   // Case and accents folded, digits by value, ties by the exact name.
