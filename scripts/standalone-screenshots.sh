@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Pictures of the standalone page (--standalone) in headless Chromium: the
-# grid on a phone (390 px) and on a wide screen (1366 px), and the viewer open
-# on a phone. The gallery is made by pixolane-cli from the samples and a few
-# soft ImageMagick pictures.
+# grid at 390 (a phone), 768 (a tablet), 1366 and 1920 pixels wide, and the
+# viewer open on a phone ("#3" in the address opens picture 3). The gallery is
+# made by pixolane-cli from the samples (three carry captions) and a few soft
+# ImageMagick pictures.
 #
 #   scripts/standalone-screenshots.sh [OUT_DIR]   (default docs/screenshots)
 #
@@ -24,15 +25,14 @@ done
 "$build/pixolane-cli" -d "$work/site" -n vacances -t "Vacances en Bretagne — été 2026" \
   -s 1024x768 --thumbs medium --names --standalone --quiet "$work/src" >/dev/null
 page="$work/site/vacances.html"
-# The viewer shown as a click on the third thumbnail would show it.
-sed 's|</body>|<script>document.querySelectorAll(".galerie a")[2].click()</script>\n</body>|' \
-  "$page" >"$work/site/viewer.html"
 shot() {  # width height page picture
   flags=(--headless --disable-gpu --hide-scrollbars --virtual-time-budget=3000)
   [ "$(id -u)" = 0 ] && flags+=(--no-sandbox)
   chromium "${flags[@]}" --window-size="$1,$2" --screenshot="$out/$4" "file://$3" 2>/dev/null
 }
-shot 390 844 "$page" standalone-phone.png
-shot 1366 768 "$page" standalone-wide.png
-shot 390 844 "$work/site/viewer.html" standalone-viewer.png
+shot 390 844 "$page" standalone-390.png
+shot 768 1024 "$page" standalone-768.png
+shot 1366 768 "$page" standalone-1366.png
+shot 1920 1080 "$page" standalone-1920.png
+shot 390 844 "$page#3" standalone-viewer-390.png
 echo "screenshots: $out"

@@ -16,33 +16,46 @@ QString address(const QString& path) {
   return colon >= 0 && (slash < 0 || colon < slash) ? QStringLiteral("./") + encoded : encoded;
 }
 
-// The file name without its extension, for the alt text.
+// The file name without its extension: what a picture without a caption is
+// called.
 QString baseName(const QString& fileName) {
   const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
   return dot > 0 ? fileName.left(dot) : fileName;
 }
 
-// The grid's columns are as wide as the widest thumbnail (never wider than a
-// phone's screen), and its pictures stand in a box as tall as the tallest, so
-// the rows line up whatever the pictures' shapes.
+// An address inside srcset, where a comma would split the list.
+QString candidate(const QString& path) {
+  return address(path).replace(QLatin1Char(','), QLatin1String("%2C"));
+}
+
+// The cards are all of one shape (the box of the largest thumbnail, the
+// pictures cropped to it), so rows line up; at least two columns on a phone,
+// wider columns on a wide screen. The colours keep 4.5:1 and more, light or
+// dark. The viewer lets vertical pans and zoom through, takes horizontal
+// swipes for itself, and nothing scrolls the page sideways into the browser's
+// "back" gesture.
 const char* const kStyle = R"css(*,*::before,*::after{box-sizing:border-box}
-html{-webkit-text-size-adjust:100%;text-size-adjust:100%}
-body{margin:0;padding:12px 12px 24px;background:#f2f1ee;color:#1d1d1f;font:16px/1.4 system-ui,-apple-system,"Segoe UI",Roboto,"Helvetica Neue",Arial,sans-serif}
-h1{margin:8px auto 18px;max-width:1600px;font-size:clamp(1.4rem,5vw,2.2rem);font-weight:600;text-align:center;overflow-wrap:anywhere}
-.galerie{list-style:none;margin:0 auto;padding:0;max-width:1600px;display:grid;grid-template-columns:repeat(auto-fill,minmax(min(100%,@CELL@px),1fr));gap:10px}
-.galerie li{margin:0;padding:6px;background:#fff;border-radius:8px;box-shadow:0 1px 3px rgba(0,0,0,.12);display:flex;flex-direction:column;align-items:center;min-width:0}
-.galerie a{display:flex;align-items:center;justify-content:center;width:100%;min-height:@HEIGHT@px;border-radius:4px}
+html{-webkit-text-size-adjust:100%;text-size-adjust:100%;overscroll-behavior-x:none;color-scheme:light dark}
+body{margin:0;padding:12px 12px 24px;background:#f2f1ee;color:#1d1d1f;font:16px/1.4 system-ui,-apple-system,"Segoe UI",Roboto,"Helvetica Neue",Arial,sans-serif;overscroll-behavior-x:none}
+h1{margin:8px auto 18px;max-width:1800px;font-size:clamp(1.4rem,5vw,2.2rem);font-weight:600;text-align:center;overflow-wrap:anywhere}
+.galerie{--c:@CELL@px;list-style:none;margin:0 auto;padding:0;max-width:1800px;display:grid;grid-template-columns:repeat(auto-fill,minmax(min(calc(50% - 5px),var(--c)),1fr));gap:10px}
+@media (min-width:1200px){.galerie{--c:@WIDE@px}}
+.galerie li{margin:0;padding:6px;background:#fff;border-radius:8px;box-shadow:0 1px 3px rgba(0,0,0,.12);min-width:0}
+.galerie a{display:block;border-radius:4px}
 .galerie a:focus-visible{outline:3px solid #1a73e8;outline-offset:2px}
-.galerie img{display:block;max-width:100%;height:auto;border-radius:3px}
+.galerie img{display:block;width:100%;height:auto;aspect-ratio:@RATIO@;object-fit:cover;border-radius:3px;background:#e4e2dd}
 .galerie a:hover img{opacity:.85}
-.nom{margin-top:6px;max-width:100%;font-size:.8rem;color:#555;text-align:center;overflow-wrap:anywhere}
-footer{margin-top:28px;text-align:center;font-size:.75rem;color:#777}
+.nom{display:block;margin-top:6px;font-size:.8rem;color:#4a4a4a;text-align:center;overflow-wrap:anywhere}
+footer{margin-top:28px;text-align:center;font-size:.75rem;color:#5c5c5c}
+@media (prefers-color-scheme:dark){body{background:#161616;color:#ececec}.galerie li{background:#242424;box-shadow:none}.galerie img{background:#333}.nom{color:#c8c8c8}footer{color:#a8a8a8}.galerie a:focus-visible{outline-color:#8ab4f8}}
 body.ouverte{overflow:hidden}
-.visionneuse{position:fixed;top:0;right:0;bottom:0;left:0;z-index:10;display:flex;align-items:center;justify-content:center;padding:56px 8px 12px;background:rgba(12,12,12,.94);color:#eee}
+.visionneuse{position:fixed;top:0;right:0;bottom:0;left:0;z-index:10;display:flex;align-items:center;justify-content:center;padding:56px 8px 12px;background:rgba(12,12,12,.96);color:#eee;touch-action:pan-y pinch-zoom;overscroll-behavior:contain}
 .visionneuse[hidden]{display:none}
 .visionneuse figure{margin:0;display:flex;flex-direction:column;align-items:center;max-width:100%}
-.visionneuse figure img{display:block;max-width:calc(100vw - 16px);max-height:calc(100vh - 120px);width:auto;height:auto;object-fit:contain;box-shadow:0 4px 24px rgba(0,0,0,.5)}
-.visionneuse figcaption{margin-top:10px;font-size:.9rem;text-align:center;overflow-wrap:anywhere}
+.visionneuse figure img{display:block;max-width:calc(100vw - 16px);max-height:calc(100vh - 136px);width:auto;height:auto;object-fit:contain;box-shadow:0 4px 24px rgba(0,0,0,.5)}
+.visionneuse figcaption{margin-top:10px;font-size:.95rem;text-align:center;overflow-wrap:anywhere}
+.visionneuse .date{display:block;font-size:.8rem;color:#c8c8c8}
+.visionneuse .position{position:absolute;top:16px;left:16px;margin:0;font-size:.9rem;color:#ddd}
 .visionneuse button{position:absolute;width:48px;height:48px;padding:0;border:0;border-radius:50%;font:32px/48px sans-serif;color:#fff;background:rgba(255,255,255,.16);cursor:pointer}
 .visionneuse button:hover,.visionneuse button:focus-visible{background:rgba(255,255,255,.32)}
 .visionneuse button:focus-visible{outline:3px solid #8ab4f8}
@@ -52,9 +65,12 @@ body.ouverte{overflow:hidden}
 )css";
 
 // The viewer. Without script the links open the pictures themselves; with
-// it, a click or Enter shows the picture over the page, the arrows and a
-// swipe step, Escape or the close button return to the thumbnail last shown.
-// While open, the focus stays on the viewer's buttons.
+// it, a click or Enter shows the picture over the page with its caption, date
+// and place ("3 / 21"); the arrows and a swipe step, Escape, the close button
+// or the browser's Back close it and give the focus back to the thumbnail of
+// the picture last shown. It is a step in the browser's history, so Back
+// closes it rather than leaving, and "#7" opens picture 7. While open, the
+// focus stays on the viewer's buttons.
 const char* const kScript = R"js((function () {
   var liens = Array.prototype.slice.call(document.querySelectorAll('.galerie a'));
   if (!liens.length) return;
@@ -63,43 +79,69 @@ const char* const kScript = R"js((function () {
   v.hidden = true;
   v.setAttribute('role', 'dialog');
   v.setAttribute('aria-modal', 'true');
-  v.innerHTML = '<figure><img alt=""><figcaption></figcaption></figure>' +
+  v.innerHTML = '<p class="position" aria-live="polite"></p>' +
+    '<figure><img alt=""><figcaption><span class="legende"></span><span class="date"></span></figcaption></figure>' +
     '<button type="button" class="precedente" aria-label="Image précédente">\u2039</button>' +
     '<button type="button" class="suivante" aria-label="Image suivante">\u203a</button>' +
     '<button type="button" class="fermer" aria-label="Fermer">\u00d7</button>';
-  var image = v.querySelector('img'), legende = v.querySelector('figcaption');
+  var image = v.querySelector('img'), legende = v.querySelector('.legende');
+  var date = v.querySelector('.date'), position = v.querySelector('.position');
   var boutons = Array.prototype.slice.call(v.querySelectorAll('button'));
   if (liens.length < 2) boutons.splice(0, 2).forEach(function (b) { b.hidden = true; });
-  var courant = 0;
-  function nom(a) {
-    var h = a.getAttribute('href');
-    try { return decodeURIComponent(h.slice(h.lastIndexOf('/') + 1)); } catch (e) { return h; }
+  var courant = 0, ouverte = false;
+  function adresse() { return location.pathname + location.search; }
+  function numero() {  // the picture "#7" names, or -1
+    var m = /^#([0-9]+)$/.exec(location.hash), n = m ? parseInt(m[1], 10) : 0;
+    return n >= 1 && n <= liens.length ? n - 1 : -1;
   }
   function montrer(i) {
     courant = (i + liens.length) % liens.length;
-    var a = liens[courant];
+    var a = liens[courant], titre = a.querySelector('img').alt;
     image.src = a.href;
-    image.alt = a.querySelector('img').alt;
-    legende.textContent = nom(a);
-    v.setAttribute('aria-label', nom(a));
+    image.alt = titre;
+    legende.textContent = titre;
+    date.textContent = a.getAttribute('data-date') || '';
+    position.textContent = (courant + 1) + ' / ' + liens.length;
+    v.setAttribute('aria-label', titre);
     [courant + 1, courant - 1].forEach(function (j) {
       new Image().src = liens[(j + liens.length) % liens.length].href;
     });
+    if (ouverte) history.replaceState(history.state, '', adresse() + '#' + (courant + 1));
   }
-  function ouvrir(i) {
+  function ouvrir(i, depuisHistoire) {
+    if (!depuisHistoire) history.pushState({ visionneuse: true }, '', adresse() + '#' + (i + 1));
+    ouverte = true;
     montrer(i);
     document.body.appendChild(v);  // in the page only while open
     v.hidden = false;
     document.body.classList.add('ouverte');
     boutons[boutons.length - 1].focus();
   }
-  function fermer() {
+  function cacher() {
+    if (!ouverte) return;
+    ouverte = false;
     v.hidden = true;
     image.removeAttribute('src');
     document.body.removeChild(v);
     document.body.classList.remove('ouverte');
     liens[courant].focus();
   }
+  function fermer() {
+    // The viewer's own step of the history goes back; a page opened on "#7"
+    // keeps its place in the history and loses the number.
+    if (history.state && history.state.visionneuse) {
+      history.back();
+    } else {
+      history.replaceState(null, '', adresse());
+      cacher();
+    }
+  }
+  window.addEventListener('popstate', function () {
+    var n = numero();
+    if (n < 0) cacher();
+    else if (ouverte) montrer(n);
+    else ouvrir(n, true);
+  });
   liens.forEach(function (a, i) {
     a.addEventListener('click', function (e) {
       if (e.button || e.ctrlKey || e.metaKey || e.shiftKey || e.altKey) return;
@@ -112,7 +154,7 @@ const char* const kScript = R"js((function () {
   v.querySelector('.fermer').addEventListener('click', fermer);
   v.addEventListener('click', function (e) { if (e.target === v) fermer(); });
   document.addEventListener('keydown', function (e) {
-    if (v.hidden) return;
+    if (!ouverte) return;
     if (e.key === 'Escape' || e.key === 'Esc') fermer();
     else if (e.key === 'ArrowLeft' || e.key === 'Left') montrer(courant - 1);
     else if (e.key === 'ArrowRight' || e.key === 'Right') montrer(courant + 1);
@@ -124,7 +166,7 @@ const char* const kScript = R"js((function () {
     e.preventDefault();
   });
   document.addEventListener('focusin', function (e) {
-    if (!v.hidden && !v.contains(e.target)) boutons[boutons.length - 1].focus();
+    if (ouverte && !v.contains(e.target)) boutons[boutons.length - 1].focus();
   });
   var x0 = null, y0 = 0;
   v.addEventListener('touchstart', function (e) {
@@ -137,6 +179,7 @@ const char* const kScript = R"js((function () {
     x0 = null;
     if (Math.abs(dx) > 40 && Math.abs(dx) > Math.abs(dy)) montrer(courant + (dx < 0 ? 1 : -1));
   });
+  if (numero() >= 0) ouvrir(numero(), true);
 })();
 )js";
 
@@ -144,6 +187,17 @@ const char* const kScript = R"js((function () {
 
 QByteArray standaloneMarker() {
   return QByteArrayLiteral("<meta name=\"generator\" content=\"Pixolane\">");
+}
+
+QString frenchDate(const QDate& date) {
+  static const char* const kMonths[] = {"janvier",   "février", "mars",     "avril",
+                                        "mai",       "juin",    "juillet",  "août",
+                                        "septembre", "octobre", "novembre", "décembre"};
+  if (!date.isValid())
+    return {};
+  return (date.day() == 1 ? QStringLiteral("1er") : QString::number(date.day())) +
+         QLatin1Char(' ') + QString::fromUtf8(kMonths[date.month() - 1]) + QLatin1Char(' ') +
+         QString::number(date.year());
 }
 
 QByteArray standalonePage(const StandalonePageData& data) {
@@ -158,9 +212,19 @@ QByteArray standalonePage(const StandalonePageData& data) {
       cellHeight = std::max(cellHeight, cell.height);
     }
   }
+  // The card's column: the widest thumbnail and its padding; half as wide
+  // again on a wide screen, where the high-density thumbnails keep it sharp.
+  const int wide = cellWidth * 3 / 2;
   QString style = QString::fromUtf8(kStyle);
   style.replace(QLatin1String("@CELL@"), QString::number(cellWidth + 12));
-  style.replace(QLatin1String("@HEIGHT@"), QString::number(cellHeight));
+  style.replace(QLatin1String("@WIDE@"), QString::number(wide + 12));
+  style.replace(QLatin1String("@RATIO@"), QStringLiteral("%1/%2").arg(cellWidth).arg(cellHeight));
+  // How wide a thumbnail is drawn, for the browser's choice in srcset: at
+  // most half the screen on a phone, a little over its column elsewhere.
+  const QString sizes = QStringLiteral("(min-width:1200px) %1px, (min-width:700px) %2px, 50vw")
+                            .arg(wide * 6 / 5)
+                            .arg(cellWidth * 4 / 3);
+  const qsizetype count = qsizetype(data.cells.size());
 
   QString page;
   const auto line = [&page](const QString& text) {
@@ -173,31 +237,52 @@ QByteArray standalonePage(const StandalonePageData& data) {
   line(QStringLiteral("<meta charset=\"utf-8\">"));
   line(QStringLiteral("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"));
   line(QString::fromLatin1(standaloneMarker()));
+  line(QStringLiteral("<meta name=\"description\" content=\"") + title +
+       (count == 0   ? QStringLiteral(" : galerie de photos")
+        : count == 1 ? QStringLiteral(" : galerie de 1 photo")
+                     : QStringLiteral(" : galerie de %1 photos").arg(count)) +
+       QStringLiteral("\">"));
+  line(QStringLiteral("<meta name=\"color-scheme\" content=\"light dark\">"));
+  // No icon to fetch: a browser would otherwise ask the server for one.
+  line(QStringLiteral("<link rel=\"icon\" href=\"data:,\">"));
   line(QStringLiteral("<title>") + title + QStringLiteral("</title>"));
   page += QStringLiteral("<style>\n") + style + QStringLiteral("</style>\n");
   line(QStringLiteral("</head>"));
   line(QStringLiteral("<body>"));
-  line(QStringLiteral("<h1>") + title + QStringLiteral("</h1>"));
+  line(QStringLiteral("<header><h1>") + title + QStringLiteral("</h1></header>"));
+  line(QStringLiteral("<main>"));
   if (data.cells.empty()) {
     line(QStringLiteral("<p>Aucune image.</p>"));
   } else {
     line(QStringLiteral("<ul class=\"galerie\">"));
-    for (const Cell& cell : data.cells) {
-      QString item = QStringLiteral("<li><a href=\"") + address(pic + cell.fileName) +
-                     QStringLiteral("\"><img src=\"") + address(mini + cell.fileName) +
-                     QStringLiteral("\" alt=\"") + escapeText(baseName(cell.fileName)) +
-                     QStringLiteral(
-                         "\" width=\"%1\" height=\"%2\" loading=\"lazy\" "
-                         "decoding=\"async\"></a>")
-                         .arg(cell.width)
-                         .arg(cell.height);
+    int shown = 0;
+    for (const StandaloneCell& cell : data.cells) {
+      const QString legend =
+          escapeText(cell.caption.isEmpty() ? baseName(cell.fileName) : cell.caption);
+      QString item =
+          QStringLiteral("<li><a href=\"") + address(pic + cell.fileName) + QLatin1Char('"');
+      if (cell.taken.isValid())
+        item +=
+            QStringLiteral(" data-date=\"") + escapeText(frenchDate(cell.taken)) + QLatin1Char('"');
+      item += QStringLiteral("><img src=\"") + address(mini + cell.fileName) + QLatin1Char('"');
+      if (!cell.webFileName.isEmpty() && cell.webWidth > 0)
+        // Joined, not .arg()ed: an address may hold "%2C".
+        item += QStringLiteral(" srcset=\"") + candidate(mini + cell.fileName) +
+                QStringLiteral(" %1w, ").arg(cell.width) + candidate(mini + cell.webFileName) +
+                QStringLiteral(" %1w\" sizes=\"").arg(cell.webWidth) + sizes + QLatin1Char('"');
+      // The first screenful loads at once; the rest as the visitor scrolls.
+      item += QStringLiteral(" alt=\"") + legend +
+              QStringLiteral("\" width=\"%1\" height=\"%2\"%3></a>")
+                  .arg(cell.width)
+                  .arg(cell.height)
+                  .arg(++shown > 8 ? QStringLiteral(" loading=\"lazy\"") : QString());
       if (data.Check5 != 0)
-        item += QStringLiteral("<span class=\"nom\">") + escapeText(cell.fileName) +
-                QStringLiteral("</span>");
+        item += QStringLiteral("<span class=\"nom\">") + legend + QStringLiteral("</span>");
       line(item + QStringLiteral("</li>"));
     }
     line(QStringLiteral("</ul>"));
   }
+  line(QStringLiteral("</main>"));
   line(QStringLiteral("<footer>Galerie créée avec Pixolane</footer>"));
   page += QStringLiteral("<script>\n") + QString::fromUtf8(kScript) + QStringLiteral("</script>\n");
   line(QStringLiteral("</body>"));

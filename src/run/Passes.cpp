@@ -21,6 +21,7 @@
 #include "run/Standalone.h"
 #include "run/Step.h"
 #include "run/ThumbnailStore.h"
+#include "run/WebThumbnails.h"
 
 namespace pixolane::run {
 
@@ -144,7 +145,7 @@ pages::Layout pageLayout(const GalleryJob& job, const Outcomes& outcomes,
 }
 
 void Generation_Html(ProcessingRun& run, const OutputLayout& layout, const Outcomes& outcomes,
-                     bool standalone, RunReport& report) {
+                     const WebThumbnails& web, RunReport& report) {
   const GalleryJob& job = run.job();
   run.view().setStatus(QStringLiteral("Génération du fichier php..."));
   pages::GalleryPageData data;
@@ -158,8 +159,8 @@ void Generation_Html(ProcessingRun& run, const OutputLayout& layout, const Outco
     report.pagePath = layout.page;
   else
     report.addError(error);
-  if (standalone && !report.pagePath.isEmpty())
-    writeStandalone(job, layout.document, data.cells, report);
+  if (web.active && !report.pagePath.isEmpty())
+    writeStandalone(job, layout, data.cells, web, report);
 }
 
 bool stopForFolders(const FolderOutcome& outcome, RunView& view, RunReport& report) {
@@ -238,9 +239,16 @@ bool reuseOutput(const OutputPlan& plan) {
   return false;
 }
 
-bool madeOrKept(const Outcomes& outcomes, int i, OutputKind kind) {
-  return kind == OutputKind::Picture ? outcomes.pictureWritten[i] || outcomes.pictureReused[i]
-                                     : outcomes.thumbnailWritten[i] || outcomes.thumbnailReused[i];
+bool madeOrKept(const Outcomes& outcomes, const WebThumbnails& web, int i, OutputKind kind) {
+  switch (kind) {
+    case OutputKind::Picture:
+      return outcomes.pictureWritten[i] || outcomes.pictureReused[i];
+    case OutputKind::Thumbnail:
+      return outcomes.thumbnailWritten[i] || outcomes.thumbnailReused[i];
+    case OutputKind::WebThumbnail:
+      return web.written[size_t(i)] || web.reused[size_t(i)];
+  }
+  return false;
 }
 
 // After the steps, whatever their outcome: once the page is in place, the
@@ -249,7 +257,7 @@ bool madeOrKept(const Outcomes& outcomes, int i, OutputKind kind) {
 // the run wrote or kept, with its source and settings, and what earlier runs
 // wrote that is still there as they left it.
 void finishGallery(const GalleryPlan& plan, const QStringList& list, const Outcomes& outcomes,
-                   RunReport& report) {
+                   const WebThumbnails& web, RunReport& report) {
   const QString& destination = plan.destination;
   const QChar sep = plan.layout.sep;
   QSet<QString> gone;  // disk keys of the record names deleted
@@ -257,7 +265,7 @@ void finishGallery(const GalleryPlan& plan, const QStringList& list, const Outco
     QSet<QPair<quint64, quint64>> linked;
     for (int i = 0; i < list.size(); ++i) {
       for (const OutputPlan& out : plan.entries[size_t(i)].outputs) {
-        const FileIdentity id = fileIdentity(out.path);
+        const FileIdentity id = fileIdentity(out.path);  // none for an empty path
         if (id.exists())
           linked.insert({id.device, id.inode});
       }
@@ -285,8 +293,8 @@ void finishGallery(const GalleryPlan& plan, const QStringList& list, const Outco
   for (int i = 0; i < list.size(); ++i) {
     const EntryPlan& entry = plan.entries[size_t(i)];
     // Kept outputs too: their source may now be listed from elsewhere.
-    for (const OutputKind kind : {OutputKind::Picture, OutputKind::Thumbnail}) {
-      if (madeOrKept(outcomes, i, kind))
+    for (const OutputKind kind : kOutputKindsAll) {
+      if (madeOrKept(outcomes, web, i, kind))
         put(entry.output(kind).path, entry, entry.output(kind).settings);
     }
   }
@@ -327,6 +335,7 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
   if (stopForFolders(plan.stop, view, stopped))
     return stopped;
   const OutputLayout& layout = plan.layout;
+  WebThumbnails web = planWebThumbnails(job, plan);
 
   Outcomes outcomes(job.List1.size());
   for (int i = 0; i < job.List1.size(); ++i) {
@@ -345,11 +354,18 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
           return;
         outcomes.thumbnailReused[i] = reuseOutput(entry.output(OutputKind::Thumbnail));
         outcomes.pictureReused[i] = reuseOutput(entry.output(OutputKind::Picture));
+        const OutputPlan& webThumbnail = entry.output(OutputKind::WebThumbnail);
+        web.reused[size_t(i)] = webThumbnail.wanted && reuseOutput(webThumbnail);
         if (!outcomes.pictureReused[i] || !outcomes.thumbnailReused[i])
           first(i, state, layout, outcomes);
       });
   if (end.completed())
     end = thumbnailStep(run, layout, thumbnailStatus, outcomes);
+  if (end.completed() && web.active)
+    end = webThumbnailStep(
+        job, step(run, QStringLiteral("Miniatures haute densité et légendes"), true), view, web,
+        [&](int i) { return outcomes.thumbnailWritten[i] || outcomes.thumbnailReused[i]; },
+        [&](int i, const QString& reason) { outcomes.fail(i, job.List1.at(i), reason); });
   RunReport report = finishPass(run, outcomes, end, [&](RunReport& report) {
     // The pictures' names must be durable before a page links them.
     QString error;
@@ -358,11 +374,18 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
       report.addError(error);
       return;
     }
-    Generation_Html(run, layout, outcomes, isOne(job.Check7), report);
+    Generation_Html(run, layout, outcomes, web, report);
     if (!report.pagePath.isEmpty() && !platform::syncFolder(plan.destination, &error))
       report.addError(error);
   });
-  finishGallery(plan, job.List1, outcomes, report);
+  // A picture whose high-density thumbnail alone was drawn was drawn.
+  for (size_t i = 0; i < web.written.size(); ++i) {
+    if (web.written[i] && outcomes.pictureReused[i] && outcomes.thumbnailReused[i]) {
+      --report.unchanged;
+      ++report.drawn;
+    }
+  }
+  finishGallery(plan, job.List1, outcomes, web, report);
   if (!report.pagePath.isEmpty())
     view.setStatus(drawnAndUnchanged(report.drawn, report.unchanged));
   return report;

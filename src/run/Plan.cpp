@@ -13,6 +13,7 @@
 #include "run/Passes.h"
 #include "run/Rerun.h"
 #include "run/Standalone.h"
+#include "run/WebThumbnails.h"
 
 namespace pixolane::run {
 
@@ -20,8 +21,6 @@ using job::GalleryJob;
 using job::isOne;
 
 namespace {
-
-constexpr OutputKind kKinds[] = {OutputKind::Picture, OutputKind::Thumbnail};
 
 QString folderOf(const QString& output) {
   return output.section(u'/', 0, -2);
@@ -187,7 +186,7 @@ bool EntryPlan::unchanged() const {
   if (!givenUp.isEmpty())
     return false;
   for (const OutputPlan& out : outputs) {
-    if (!out.reused())
+    if (out.wanted && !out.reused())
       return false;
   }
   return true;
@@ -206,6 +205,8 @@ QString outputPathOf(const OutputLayout& layout, OutputKind kind, const QString&
       return layout.photoOf(source);
     case OutputKind::Thumbnail:
       return layout.thumbnailOf(source);
+    case OutputKind::WebThumbnail:
+      return layout.thumbnailsFolder + layout.sep + webThumbnailName(NomPic(source, layout.sep));
   }
   return {};
 }
@@ -216,6 +217,8 @@ QString settingsOf(const GalleryJob& job, OutputKind kind, bool drawnTogether) {
       return pictureSettings(job, drawnTogether);
     case OutputKind::Thumbnail:
       return thumbnailSettings(job, drawnTogether);
+    case OutputKind::WebThumbnail:
+      return webThumbnailSettings(job);
   }
   return {};
 }
@@ -303,6 +306,14 @@ GalleryPlan planGallery(const GalleryJob& job, const RunOptions& options, RunVie
     lastWithKey[key] = i;
     ++uses[key];
   }
+  // A high-density thumbnail whose name would be a listed picture's own is
+  // not made: that picture's thumbnail wins.
+  const auto pathOf = [&](OutputKind kind, const QString& source) {
+    const QString path = outputPathOf(layout, kind, source);
+    if (kind == OutputKind::WebThumbnail && lastWithKey.contains(plan.names.key(NomPic(path, sep))))
+      return QString();
+    return path;
+  };
   QSet<QString> produced;  // disk keys of what the new page links
   for (int i = 0; i < list.size(); ++i) {
     const QString& source = list.at(i);
@@ -311,8 +322,10 @@ GalleryPlan planGallery(const GalleryJob& job, const RunOptions& options, RunVie
     const int last = lastWithKey.value(plan.names.key(NomPic(source, sep)));
     if (NomPic(list.at(last), sep) != NomPic(source, sep))
       continue;  // given up for a later entry below
-    for (const OutputKind kind : kKinds)
-      produced << planner.keyOf(outputPathOf(layout, kind, source));
+    for (const OutputKind kind : kOutputKindsAll) {
+      if (const QString path = pathOf(kind, source); !path.isEmpty())
+        produced << planner.keyOf(path);
+    }
   }
   for (const RecordEntry& entry : plan.record.entries())
     planner.recorded.insert(plan.names.key(entry.output), &entry);
@@ -335,10 +348,11 @@ GalleryPlan planGallery(const GalleryJob& job, const RunOptions& options, RunVie
     const QString& source = list.at(i);
     entry.sourcePath = source;
     entry.source = fileIdentity(source);
-    for (const OutputKind kind : kKinds) {
+    for (const OutputKind kind : kOutputKindsAll) {
       OutputPlan& out = entry.output(kind);
-      out.path = outputPathOf(layout, kind, source);
+      out.path = pathOf(kind, source);
       out.settings = settingsOf(job, kind, i < together);
+      out.wanted = !out.path.isEmpty() && (kind != OutputKind::WebThumbnail || isOne(job.Check7));
     }
     const QString key = plan.names.key(NomPic(source, sep));
     const int last = lastWithKey.value(key);
@@ -358,8 +372,10 @@ GalleryPlan planGallery(const GalleryJob& job, const RunOptions& options, RunVie
       for (OutputPlan& out : entry.outputs)
         out.reason = QStringLiteral("nom partagé avec une autre photo");
     } else {
-      for (OutputPlan& out : entry.outputs)
-        planner.planOutput(entry, out);
+      for (OutputPlan& out : entry.outputs) {
+        if (out.wanted)
+          planner.planOutput(entry, out);
+      }
     }
   }
 
@@ -401,7 +417,7 @@ DryRun describe(const GalleryPlan& plan) {
     }
     QStringList why;
     for (const OutputPlan& o : entry.outputs) {
-      if (!o.reused() && !why.contains(o.reason))
+      if (o.wanted && !o.reused() && !why.contains(o.reason))
         why << o.reason;
     }
     out.toDraw << entry.sourcePath + QStringLiteral(" (") + why.join(QStringLiteral(", ")) + ')';

@@ -11,9 +11,10 @@
 //
 // Outputs of an entry are a small table indexed by `OutputKind`. A new kind
 // of output (another file per picture) is one more value there, its path in
-// `outputPathOf` and its settings key in `settingsOf`; the plan then keeps,
-// draws, gives up, prunes and records it like the others, and the pass that
-// draws it reads its `OutputPlan`.
+// `outputPathOf`, its settings key in `settingsOf` and whether this run makes
+// it in `wantedOutput`; the plan then keeps, draws, gives up, prunes and
+// records it like the others, and the pass that draws it reads its
+// `OutputPlan`.
 #include <QString>
 #include <QStringList>
 
@@ -30,8 +31,10 @@
 
 namespace pixolane::run {
 
-enum class OutputKind { Picture, Thumbnail };
-inline constexpr int kOutputKinds = 2;
+enum class OutputKind { Picture, Thumbnail, WebThumbnail };
+inline constexpr int kOutputKinds = 3;
+inline constexpr OutputKind kOutputKindsAll[] = {OutputKind::Picture, OutputKind::Thumbnail,
+                                                 OutputKind::WebThumbnail};
 
 enum class Action {
   Draw,  // made by this run
@@ -40,7 +43,12 @@ enum class Action {
 };
 
 struct OutputPlan {
-  QString path;
+  // False: the run does not make this output (the standalone page is not
+  // asked for, or the name would be another listed picture's); it is then
+  // neither drawn nor counted, but its file is still the picture's, never an
+  // orphan.
+  bool wanted = true;
+  QString path;  // empty when the picture has no such file
   QString settings;  // the key that shapes its bytes
   Action action = Action::Draw;
   QString copyFrom;  // for Copy

@@ -2,9 +2,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include <cerrno>
 
+#include "imaging/CImageInfo.h"
 #include "imaging/StripPrivate.h"
 #include "pages/StandalonePage.h"
 #include "platform/Files.h"
@@ -19,16 +21,37 @@ bool carriesStandaloneMarker(const QString& document) {
          existing.read(4096).contains(pages::standaloneMarker());
 }
 
-void writeStandalone(const job::GalleryJob& job, const QString& document,
-                     std::vector<pages::Cell> cells, RunReport& report) {
+void writeStandalone(const job::GalleryJob& job, const OutputLayout& layout,
+                     const std::vector<pages::Cell>& cells, const WebThumbnails& web,
+                     RunReport& report) {
   pages::StandalonePageData data;
   data.title = job.Text5;
   data.pageName = job.Text4;
   data.Check5 = job.Check5;
-  data.cells = std::move(cells);
+  // A cell is its file name's: pictures of the same name share one thumbnail,
+  // the later one's.
+  QHash<QString, size_t> entryOf;
+  for (qsizetype i = 0; i < job.List1.size(); ++i)
+    entryOf.insert(NomPic(job.List1.at(i), layout.sep), size_t(i));
+  for (const pages::Cell& cell : cells) {
+    pages::StandaloneCell out{cell};
+    const auto found = entryOf.constFind(cell.fileName);
+    if (found != entryOf.constEnd()) {
+      const size_t i = *found;
+      out.caption = web.captions[i].text;
+      out.taken = web.captions[i].taken;
+      imaging::CImageInfo info;
+      if ((web.written[i] || web.reused[i]) &&
+          info.ReadImageInfo(web.paths[i]) == imaging::CImageInfo::Status::Ok && info.Width() > 0) {
+        out.webFileName = NomPic(web.paths[i], layout.sep);
+        out.webWidth = info.Width();
+      }
+    }
+    data.cells.push_back(std::move(out));
+  }
   QString error;
-  if (platform::writeFileAtomically(document, pages::standalonePage(data), &error))
-    report.standalonePath = document;
+  if (platform::writeFileAtomically(layout.document, pages::standalonePage(data), &error))
+    report.standalonePath = layout.document;
   else
     report.addError(error);
 }

@@ -10,6 +10,7 @@
 #include "run/Folders.h"
 #include "run/GalleryRecord.h"
 #include "run/RunView.h"
+#include "run/WebThumbnails.h"
 
 namespace pixolane::run {
 
@@ -19,10 +20,12 @@ struct RunReport;
 // head, as pages written before the record did.
 bool carriesStandaloneMarker(const QString& document);
 
-// Writes the standalone page of `cells` and notes it in the report; a failure
-// becomes an error entry.
-void writeStandalone(const job::GalleryJob& job, const QString& document,
-                     std::vector<pages::Cell> cells, RunReport& report);
+// Writes the standalone page of `cells` (each with its high-density thumbnail
+// when that file reads back, and its picture's caption) and notes it in the
+// report; a failure becomes an error entry.
+void writeStandalone(const job::GalleryJob& job, const OutputLayout& layout,
+                     const std::vector<pages::Cell>& cells, const WebThumbnails& web,
+                     RunReport& report);
 
 // Copies a picture for the gallery: byte for byte, or, with `stripPrivate`,
 // without its GPS position, serial numbers, owner names, maker notes and

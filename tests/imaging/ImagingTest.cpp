@@ -5,6 +5,7 @@
 
 #include "imaging/CImageInfo.h"
 #include "imaging/Imaging.h"
+#include "imaging/WebThumbnail.h"
 
 #include <QDir>
 #include <QFile>
@@ -208,6 +209,27 @@ TEST_F(ImagingTest, QualityIsAppliedAndClamped) {
       EXPECT_EQ(identify.readAllStandardOutput().trimmed().toInt(), quality);
     }
   }
+}
+
+TEST_F(ImagingTest, WebThumbnailIsTwiceTheBoxProgressiveAtWebQuality) {
+  saveJpeg(detailedPicture(1200, 900), path("src.jpg"));
+  const Picture picture = Picture::LoadPicture(path("src.jpg"));
+  Scratch scratch;
+  QString error;
+  ASSERT_TRUE(writeWebThumbnail(picture, 100, 100, scratch, path("web.jpg"), &error))
+      << error.toStdString();
+  const QByteArray web = readAll(path("web.jpg"));
+  CImageInfo info;
+  ASSERT_EQ(info.ReadImageInfo(path("web.jpg")), CImageInfo::Status::Ok);
+  // Twice the box, as the thumbnails are sized: 200 x 149 beside 100 x 74.
+  EXPECT_EQ((PixelSize{info.Width(), info.Height()}), (PixelSize{200, 149}));
+  EXPECT_EQ(webThumbnailSize(picture, 100, 100), (PixelSize{200, 149}));
+  EXPECT_TRUE(hasMarker(web, 0xC2));
+  EXPECT_EQ(firstLuminanceQuant(web), expectedFirstQuant(kWebThumbnailQuality));
+  // A source that cannot be drawn leaves no file.
+  EXPECT_FALSE(writeWebThumbnail(Picture::LoadPicture(path("absent.jpg")), 100, 100, scratch,
+                                 path("none.jpg"), &error));
+  EXPECT_FALSE(QFile::exists(path("none.jpg")));
 }
 
 TEST_F(ImagingTest, ExifOrientationSixComesOutUpright) {

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "imaging/Caption.h"
 #include "imaging/ExifDate.h"
 #include "imaging/StripPrivate.h"
 
@@ -75,6 +76,62 @@ TEST(DateTaken, DatedFirstThenUndatedTiesInReadingOrder) {
     names << QFileInfo(path).fileName();
   EXPECT_EQ(names.join(' '),
             "c.jpg tie1.jpg tie2.jpg z.jpg a.jpg b.jpg d9.jpg d10.jpg e.jpg texte.jpg");
+}
+
+TEST(Caption, TheThreeHomesInOrderCharsetsTrimmedAndNeverACameraPlaceholder) {
+  QTemporaryDir dir;
+  const struct {
+    const char* name;
+    QStringList tags;  // exiftool's arguments
+    const char* caption;
+    QDate taken;
+  } cases[] = {
+      {"rien", {}, "", {}},
+      {"xmp",
+       {"-XMP-dc:Description-de=Welle", "-XMP-dc:Description=Vague à l'aube"},
+       "Vague à l'aube",
+       {}},
+      {"iptc-latin1",
+       {"-charset", "iptc=Latin", "-IPTC:Caption-Abstract=Été à Sète"},
+       "Été à Sète",
+       {}},
+      {"iptc-utf8",
+       {"-charset", "iptc=UTF8", "-IPTC:CodedCharacterSet=UTF8",
+        "-IPTC:Caption-Abstract=Dunes <près> & co"},
+       "Dunes <près> & co",
+       {}},
+      {"exif",
+       {"-EXIF:ImageDescription=  Coccinelle  ", "-DateTimeOriginal=2024:07:12 10:30:00"},
+       "Coccinelle",
+       QDate(2024, 7, 12)},
+      {"exif-latin1", {"-charset", "exif=Latin", "-EXIF:ImageDescription=Forêt"}, "Forêt", {}},
+      {"appareil", {"-EXIF:ImageDescription=OLYMPUS DIGITAL CAMERA"}, "", {}},
+      {"les-trois",
+       {"-EXIF:ImageDescription=exif", "-IPTC:Caption-Abstract=iptc", "-XMP-dc:Description=xmp"},
+       "xmp",
+       {}},
+      {"iptc-avant-exif",
+       {"-EXIF:ImageDescription=exif", "-IPTC:Caption-Abstract=iptc"},
+       "iptc",
+       {}},
+  };
+  for (const auto& c : cases) {
+    const QString path = dir.filePath(QString::fromLatin1(c.name) + ".jpg");
+    test::detailedPicture(32, 24).jpegsave(QFile::encodeName(path).constData());
+    if (!c.tags.isEmpty()) {
+      ASSERT_TRUE(exiftool(c.tags + QStringList{"-overwrite_original", path})) << c.name;
+    }
+    const QByteArray head = readMetadataHead(path);
+    const PhotoCaption caption = readCaption(head);
+    EXPECT_EQ(caption.text, QString::fromUtf8(c.caption)) << c.name;
+    EXPECT_EQ(caption.taken, c.taken) << c.name;
+    // Only the header is read; cut anywhere, it gives what it holds, never a
+    // read past its end.
+    EXPECT_TRUE(readAll(path).startsWith(head)) << c.name;
+    EXPECT_EQ(head.right(4).left(2), QByteArray("\xFF\xDA")) << c.name;
+    for (qsizetype n = 0; n < head.size(); n += 7)
+      readCaption(head.left(n));
+  }
 }
 
 // The segments from the first quantisation table to the picture's end.

@@ -94,11 +94,16 @@ struct Gallery {
     }
     return files;
   }
-  // The files this job's page links, and the page.
+  // The files this job's pages link, and the pages.
   QStringList gallery() const {
     QStringList files{"noel.php"};
-    for (const QString& source : job.List1)
+    if (job.Check7 == 1)
+      files << "noel.html";
+    for (const QString& source : job.List1) {
       files << "picnoel/" + source.section('/', -1) << "mininoel/" + source.section('/', -1);
+      if (job.Check7 == 1)
+        files << "mininoel/" + source.section('/', -1) + "@2x.jpg";
+    }
     return files;
   }
 };
@@ -113,7 +118,8 @@ TEST(Rerun, KeepsWhatIsUnchangedDrawsTheRestAndMatchesAFreshRun) {
     QStringList touched;  // outputs the re-run wrote
     int drawn;
     int unchanged;
-    bool replace = false;  // "Oui": the folders hold this run's files only
+    bool replace = false;     // "Oui": the folders hold this run's files only
+    bool standalone = false;  // from the first run on
   };
   const QStringList all = {"mininoel/a.jpg", "mininoel/b.jpg", "mininoel/c.jpg",
                            "picnoel/a.jpg",  "picnoel/b.jpg",  "picnoel/c.jpg"};
@@ -208,10 +214,31 @@ TEST(Rerun, KeepsWhatIsUnchangedDrawsTheRestAndMatchesAFreshRun) {
        true},
       {"copy instead of resize: thumbnails drawn alone", [](Gallery& g) { g.job.Check3 = 0; }, all,
        3, 0},
+      {"standalone unchanged: nothing drawn", [](Gallery&) {}, {}, 0, 3, false, true},
+      {"standalone added: only its high-density thumbnails",
+       [](Gallery& g) { g.job.Check7 = 1; },
+       {"mininoel/a.jpg@2x.jpg", "mininoel/b.jpg@2x.jpg", "mininoel/c.jpg@2x.jpg"},
+       3,
+       0},
+      {"standalone, source changed",
+       [](Gallery& g) { writeFile(g.src + "b.jpg", sourceBytes().at("autre.jpg")); },
+       {"mininoel/b.jpg", "mininoel/b.jpg@2x.jpg", "picnoel/b.jpg"},
+       1,
+       2,
+       false,
+       true},
+      {"standalone, Oui: the unchanged stay, the rest goes",
+       [](Gallery& g) { g.job.List1.removeLast(); },
+       {},
+       0,
+       2,
+       true,
+       true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Gallery g;
+    g.job.Check7 = c.standalone;
     ASSERT_TRUE(g.run(g.dest).errors.isEmpty());
     const auto before = g.stamps();
     c.change(g);
@@ -227,11 +254,11 @@ TEST(Rerun, KeepsWhatIsUnchangedDrawsTheRestAndMatchesAFreshRun) {
     }
     EXPECT_EQ(touched.join(' ').toStdString(), c.touched.join(' ').toStdString());
     if (c.replace) {
-      QStringList left;
+      QStringList left, linked = g.gallery().filter("/");
       for (const auto& [name, id] : g.stamps())
         left << name;
-      EXPECT_EQ(left.join(' ').toStdString(),
-                "mininoel/a.jpg mininoel/b.jpg picnoel/a.jpg picnoel/b.jpg");
+      linked.sort();
+      EXPECT_EQ(left.join(' ').toStdString(), linked.join(' ').toStdString());
     }
 
     const QString fresh = g.tmp.path() + "/fresh/";
@@ -246,6 +273,7 @@ TEST(Rerun, KeepsWhatIsUnchangedDrawsTheRestAndMatchesAFreshRun) {
 
 TEST(Rerun, DryRunTouchesNothingAndPruneDeletesOnlyWhatEarlierRunsWroteForDroppedPictures) {
   Gallery g;
+  g.job.Check7 = 1;
   ASSERT_TRUE(g.run(g.dest).errors.isEmpty());
   writeFile(g.dest + "picnoel/mine.jpg", "the user's own");  // the record does not name it
   writeFile(g.src + "b.jpg", sourceBytes().at("autre.jpg"));
@@ -264,17 +292,23 @@ TEST(Rerun, DryRunTouchesNothingAndPruneDeletesOnlyWhatEarlierRunsWroteForDroppe
   EXPECT_EQ(pruning.toDraw, QStringList{g.src + "b.jpg (photo modifiée)"});
   EXPECT_EQ(pruning.unchanged, QStringList{g.src + "a.jpg"});
   const QString why = " (écrit pour une photo qui n'est plus dans la liste)";
-  EXPECT_EQ(pruning.toDelete,
-            (QStringList{g.dest + "picnoel/c.jpg" + why, g.dest + "mininoel/c.jpg" + why}));
+  QStringList toDelete = pruning.toDelete;
+  toDelete.sort();
+  EXPECT_EQ(toDelete, (QStringList{g.dest + "mininoel/c.jpg" + why,
+                                   g.dest + "mininoel/c.jpg@2x.jpg" + why,
+                                   g.dest + "picnoel/c.jpg" + why}));
   const DryRun replacing = plan(true, true, false);
   EXPECT_EQ(replacing.toDraw.size(), 2);
-  EXPECT_EQ(replacing.toDelete.size(), 3);  // c's two and the user's file
+  EXPECT_EQ(replacing.toDelete.size(), 4);  // c's three and the user's file
   EXPECT_TRUE(g.stamps() == before);
 
   g.options.prune = true;
   EXPECT_TRUE(g.run(g.dest).errors.isEmpty());
   const auto after = g.stamps();
-  EXPECT_EQ(after.count("picnoel/c.jpg") + after.count("mininoel/c.jpg"), 0u);
+  EXPECT_EQ(after.count("picnoel/c.jpg") + after.count("mininoel/c.jpg") +
+                after.count("mininoel/c.jpg@2x.jpg"),
+            0u);
+  EXPECT_EQ(after.count("mininoel/a.jpg@2x.jpg"), 1u);
   EXPECT_EQ(readAll(g.dest + "picnoel/mine.jpg"), "the user's own");
 }
 
