@@ -48,7 +48,7 @@ struct OutputPlan {
   // neither drawn nor counted, but its file is still the picture's, never an
   // orphan.
   bool wanted = true;
-  QString path;  // empty when the picture has no such file
+  QString path;      // empty when the picture has no such file
   QString settings;  // the key that shapes its bytes
   Action action = Action::Draw;
   QString copyFrom;  // for Copy

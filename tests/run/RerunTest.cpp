@@ -294,9 +294,9 @@ TEST(Rerun, DryRunTouchesNothingAndPruneDeletesOnlyWhatEarlierRunsWroteForDroppe
   const QString why = " (écrit pour une photo qui n'est plus dans la liste)";
   QStringList toDelete = pruning.toDelete;
   toDelete.sort();
-  EXPECT_EQ(toDelete, (QStringList{g.dest + "mininoel/c.jpg" + why,
-                                   g.dest + "mininoel/c.jpg@2x.jpg" + why,
-                                   g.dest + "picnoel/c.jpg" + why}));
+  EXPECT_EQ(toDelete,
+            (QStringList{g.dest + "mininoel/c.jpg" + why, g.dest + "mininoel/c.jpg@2x.jpg" + why,
+                         g.dest + "picnoel/c.jpg" + why}));
   const DryRun replacing = plan(true, true, false);
   EXPECT_EQ(replacing.toDraw.size(), 2);
   EXPECT_EQ(replacing.toDelete.size(), 4);  // c's three and the user's file
