@@ -138,7 +138,11 @@ bool GalleryRecord::save(const QString& path, QString* error) const {
              QByteArray::number(e.sourceId.mtimeNs) + '\t' + escaped(e.settings) + '\n';
   }
   bytes += kEnd + QByteArray::number(qint64(entries_.size())) + '\n';
-  QDir().mkpath(QFileInfo(path).path());
+  // It names the user's photographs by their full paths: for the user alone.
+  const QString folder = QFileInfo(path).path();
+  if (!QFileInfo(folder).isDir() && QDir().mkpath(folder))
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                      QFileDevice::ExeOwner);
   return platform::writeFileAtomically(path, bytes, error);
 }
 
