@@ -2,6 +2,7 @@
 # it can, then configures and builds in build/ (Release, incremental); ./test
 # also builds the core's tests with the sanitizers in build-asan/.
 PIXOLANE_PACKAGES="cmake g++ ninja-build pkg-config clang-format qt6-base-dev qt6-webengine-dev \
+libcurl4-openssl-dev libssh-dev qtkeychain-qt6-dev openssh-server openssh-client vsftpd python3-pyftpdlib openssl \
 libgl-dev libvips-dev libjpeg-dev liblcms2-dev libvips-tools libgtest-dev imagemagick \
 libjpeg-turbo-progs libimage-exiftool-perl hyperfine xvfb xauth fonts-dejavu-core \
 qt6-translations-l10n desktop-file-utils appstream dpkg-dev file lintian exfatprogs exfat-fuse"
@@ -55,7 +56,7 @@ pixolane_build() {
 
 # The terminal and core tests, built with AddressSanitizer and
 # UndefinedBehaviorSanitizer (the window tests stay on the plain build).
-PIXOLANE_SANITIZED_TARGETS="pixolane-cli test_platform test_job test_imaging test_pages test_run test_cli"
+PIXOLANE_SANITIZED_TARGETS="pixolane-cli test_platform test_job test_imaging test_pages test_run test_publish test_cli"
 
 pixolane_build_sanitized() {
   local gen=()

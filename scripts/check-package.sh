@@ -44,7 +44,7 @@ echo "== cpack -G DEB"
 deb=$(ls "$work"/deb/pixolane_"$version"_*.deb)
 depends=$(dpkg-deb --field "$deb" Depends)
 echo "$(basename "$deb"): Depends: $depends"
-for p in libqt6widgets6 libqt6webenginewidgets6 libvips42 qt6-translations-l10n; do
+for p in libqt6widgets6 libqt6webenginewidgets6 libvips42 libssh-4 libcurl4 qt6-translations-l10n; do
   [[ $depends == *"$p"* ]] || fail "the package does not depend on $p"
 done
 echo "== lintian"

@@ -94,6 +94,17 @@ QList<QCommandLineOption> optionTable() {
       O("prune",
         "effacer les fichiers qu'une exécution précédente a écrits pour des images qui ne "
         "sont plus dans la liste"),
+      O("publish",
+        "publier la galerie après l'exécution : sftp://utilisateur@serveur/dossier/, ftp://... "
+        "ou ftps://... ; n'envoie que ce qui a changé (mot de passe : demandé, ou "
+        "PIXOLANE_PASSWORD)",
+        "URL"),
+      O("publish-only",
+        "publier la galerie telle qu'elle est sur le disque (-d et -n), sans "
+        "exécution",
+        "URL"),
+      O("accept-host-key",
+        "accepter une clé de serveur SSH inconnue ou un certificat TLS non vérifié"),
       O("quiet", "pas d'affichage de progression"),
   };
 }
@@ -220,6 +231,8 @@ bool setFlag(const QString& name, CliOptions& o) {
     o.dryRun = true;
   else if (name == "prune")
     o.prune = true;
+  else if (name == "accept-host-key")
+    o.acceptHostKey = true;
   else
     return false;
   return true;
@@ -272,6 +285,11 @@ QString setValue(const QString& name, const QString& a, const QString* v, CliOpt
     if (!v)
       return "Option --preview-dir : dossier attendu";
     o.previewDir = absolute(*v);
+  } else if (name == "publish" || name == "publish-only") {
+    if (!v || v->trimmed().isEmpty())
+      return "Option --" + name + " : adresse attendue (sftp://, ftp:// ou ftps://)";
+    o.publishAddress = *v;
+    o.publishOnly = name == "publish-only";
   } else if (name == "jobs") {
     if (!v || !toInt(*v, 1, 256, &n))
       return "Option " + a + " : nombre de 1 à 256 attendu";
@@ -387,7 +405,7 @@ QString helpText() {
                     "\n"
                     "Codes de sortie : 0 tout écrit ; 1 terminé avec des erreurs ; 2 refusé ;\n"
                     "3 arrêté (dossier impossible à préparer, dossier lien, galerie déjà en cours\n"
-                    "de création) ; 130 interrompu (Ctrl-C).\n");
+                    "de création, publication impossible) ; 130 interrompu (Ctrl-C).\n");
 }
 
 }  // namespace pixolane::cli

@@ -16,11 +16,14 @@ struct CliOptions {
   int jobs = 0;
   bool sortByDate = false;  // --sort date
   bool quiet = false;
-  bool force = false;    // draw everything again
-  bool dryRun = false;   // say what a run would do, touch nothing
-  bool prune = false;    // delete what earlier runs made for pictures no longer listed
-  bool help = false;     // -h, --help
-  bool version = false;  // -v, --version
+  bool force = false;          // draw everything again
+  bool dryRun = false;         // say what a run would do, touch nothing
+  bool prune = false;          // delete what earlier runs made for pictures no longer listed
+  QString publishAddress;      // --publish / --publish-only
+  bool publishOnly = false;    // publish the gallery as it is on disk, no run
+  bool acceptHostKey = false;  // trust an unknown server key or certificate
+  bool help = false;           // -h, --help
+  bool version = false;        // -v, --version
 };
 
 struct ParseResult {

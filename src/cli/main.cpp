@@ -9,6 +9,7 @@
 
 #include "Version.h"
 #include "cli/CliOptions.h"
+#include "cli/Publish.h"
 #include "cli/TerminalView.h"
 #include "imaging/StripPrivate.h"
 #include "job/Launch.h"
@@ -116,6 +117,32 @@ int main(int argc, char** argv) {
     return kWritten;
   }
   GalleryJob& job = options.job;
+  const bool terminal = isatty(STDERR_FILENO) && isatty(STDIN_FILENO);
+  const cli::PublishRequest publishing{options.publishAddress, job.Text3,     job.Text4,
+                                       options.acceptHostKey,  options.quiet, terminal};
+  auto publishExit = [&](int runExit) {
+    switch (cli::publishFromTerminal(publishing)) {
+      case cli::PublishOutcome::Published:
+        return runExit;
+      case cli::PublishOutcome::Interrupted:
+        return int(kInterrupted);
+      case cli::PublishOutcome::Failed:
+        break;
+    }
+    return int(kStopped);
+  };
+  if (!options.publishAddress.isEmpty() && job.ModeApercu == -1) {
+    printLine(stderr, QStringLiteral("--publish : un aperçu ne se publie pas."));
+    return kRefused;
+  }
+  if (options.publishOnly) {
+    if (job.Text3.trimmed().isEmpty() || job.Text4.trimmed().isEmpty()) {
+      printLine(stderr, QStringLiteral("--publish-only : indiquez la galerie par -d et -n."));
+      return kRefused;
+    }
+    catchInterrupt();
+    return publishExit(kWritten);
+  }
   if (job.ModeApercu != -1) {
     const LaunchCheck check = checkLaunch(job);
     if (!check.ok) {
@@ -146,7 +173,6 @@ int main(int argc, char** argv) {
     return printDryRun(options);
 
   catchInterrupt();
-  const bool terminal = isatty(STDERR_FILENO) && isatty(STDIN_FILENO);
   cli::TerminalView view(options.folders, options.quiet, terminal);
   ProcessingRun run(job, view,
                     RunOptions{.workers = options.jobs,
@@ -176,5 +202,8 @@ int main(int argc, char** argv) {
     return kStopped;
   if (!report.pagePath.isEmpty())
     printLine(stdout, report.pagePath);
-  return report.errors.isEmpty() ? kWritten : kErrors;
+  const int runExit = report.errors.isEmpty() ? kWritten : kErrors;
+  if (!options.publishAddress.isEmpty() && job.ModeApercu != -1)
+    return publishExit(runExit);
+  return runExit;
 }

@@ -26,6 +26,8 @@
 #include "ui/ListPage.h"
 #include "ui/Messages.h"
 #include "ui/PicturePage.h"
+#include "ui/PublicationBox.h"
+#include "ui/PublishWindow.h"
 #include "ui/SourcePicker.h"
 
 namespace pixolane::ui {
@@ -78,6 +80,8 @@ Form1::Form1(Services services, QWidget* parent)
   connect(tab0_, &ListPage::addClicked, this, &Form1::Command4_Click);
   connect(tab0_, &ListPage::removeClicked, this, &Form1::Command1_Click);
   connect(tab2_, &GalleryPage::launchClicked, this, &Form1::Command6_Click);
+  connect(tab2_->publication(), &PublicationBox::publishClicked, this,
+          [this] { publishGallery(job_.Text3, job_.Text4); });
   connect(tab0_, &ListPage::dropped, this, &Form1::List1_Drop);
 
   // A quarter of the extra width goes to the picker's column, the rest to the
@@ -325,8 +329,42 @@ void Form1::tellGalleryEnd(const Form2& window) {
              Message{QMessageBox::Warning, kTitle, cannotOpenText(layout.document)});
   if ((unloaded == run::Unload::Failed || unloaded == run::Unload::NoDocument) && !page.isEmpty())
     showPage(page);
-  announce(services_, this, runEndMessage(report, window.job().Text4),
-           [this, page] { showPage(page); });
+  Message end = runEndMessage(report, window.job().Text4);
+  const QString destination = window.job().Text3, pageName = window.job().Text4;
+  const PublicationBox* publication = tab2_->publication();
+  const bool publishNow = !page.isEmpty() && publication->publishAfterRun();
+  if (!page.isEmpty() && !publishNow && !publication->address().isEmpty())
+    end.secondAction = QStringLiteral("Publier");
+  announce(
+      services_, this, end, [this, page] { showPage(page); },
+      [this, destination, pageName] { publishGallery(destination, pageName); });
+  if (publishNow)
+    publishGallery(destination, pageName);
+}
+
+void Form1::publishGallery(const QString& destination, const QString& pageName) {
+  const publish::AddressParse parsed = publish::parseAddress(tab2_->publication()->address());
+  if (!parsed.ok) {
+    showMessage(services_, this, QMessageBox::Information, parsed.error);
+    return;
+  }
+  if (destination.trimmed().isEmpty() || pageName.trimmed().isEmpty()) {
+    showMessage(services_, this, QMessageBox::Information,
+                QStringLiteral("Indiquez le dossier de destination et le nom du fichier PHP de "
+                               "la galerie à publier."));
+    return;
+  }
+  auto* window = new PublishWindow(destination, pageName, parsed.address, services_, this);
+  connect(window, &QDialog::finished, this, [this, window] {
+    window->deleteLater();
+    const publish::PublishReport& report = window->report();
+    const bool failed = !report.ok && !report.cancelled;
+    announce(services_, this,
+             Message{failed ? QMessageBox::Warning : QMessageBox::Information, kTitle,
+                     report.ok ? report.summary() : report.error});
+  });
+  window->open();
+  window->start();
 }
 
 // --- Launch ------------------------------------------------------------------

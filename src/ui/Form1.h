@@ -85,6 +85,8 @@ class Form1 : public QMainWindow {
   // Shows a written page in the browser, as the preview does; "Paramétres"
   // goes back to the tabs.
   void showPage(const QString& pagePath);
+  // Sends the gallery to the address of the "Publication" group.
+  void publishGallery(const QString& destination, const QString& pageName);
 
   const Services services_;
   Growth growth_;

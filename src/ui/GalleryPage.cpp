@@ -9,6 +9,7 @@
 #include "run/Naming.h"
 #include "ui/ChoisirDossier.h"
 #include "ui/Controls.h"
+#include "ui/PublicationBox.h"
 
 namespace pixolane::ui {
 
@@ -34,6 +35,10 @@ GalleryPage::GalleryPage(GalleryJob& job, const Services& services, QWidget* par
   job_.Check5 = checkValue(Check5);
   job_.Check7 = checkValue(Check7);
 
+  // The publication address follows the gallery named here.
+  auto gallery = [this] { Publication->setGallery(Text3->text(), Text4->text()); };
+  connect(Text3, &QLineEdit::editingFinished, this, gallery);
+  connect(Text4, &QLineEdit::editingFinished, this, gallery);
   connect(Command5, &QPushButton::clicked, this, &GalleryPage::Command5_Click);
   connect(Command6, &QPushButton::clicked, this, &GalleryPage::launchClicked);
 }
@@ -96,6 +101,9 @@ void GalleryPage::buildOptions() {
   Command6 = named(new QPushButton(create, this), QStringLiteral("Command6"), create);
   Command6->setGeometry(8, 340, 220, 34);
   Command6->setEnabled(false);
+
+  Publication = new PublicationBox(this);
+  Publication->setGeometry(280, 246, 251, 130);
 }
 
 void GalleryPage::setLaunchEnabled(bool enabled) {
@@ -123,6 +131,7 @@ void GalleryPage::Command5_Click() {
   const std::array<QString, 5> boxes = extractSiteFolders(destination, current);
   for (int i = 0; i < 5; ++i)
     Text6[i]->setText(boxes[i]);
+  Publication->setGallery(Text3->text(), Text4->text());
 }
 
 }  // namespace pixolane::ui

@@ -17,6 +17,8 @@ class QPushButton;
 
 namespace pixolane::ui {
 
+class PublicationBox;
+
 class GalleryPage : public QWidget {
   Q_OBJECT
 
@@ -25,6 +27,7 @@ class GalleryPage : public QWidget {
   GalleryPage(job::GalleryJob& job, const Services& services, QWidget* parent = nullptr);
 
   void setLaunchEnabled(bool enabled);
+  PublicationBox* publication() const { return Publication; }
   // A refused launch: the focus goes to the box to fill (page name, destination).
   void focusField(job::LaunchField field);
 
@@ -54,6 +57,7 @@ class GalleryPage : public QWidget {
   QCheckBox* Check5 = nullptr;
   QCheckBox* Check7 = nullptr;  // "Page autonome (.html)"
   QPushButton* Command6 = nullptr;
+  PublicationBox* Publication = nullptr;
 };
 
 }  // namespace pixolane::ui

@@ -35,10 +35,13 @@ Message errorListMessage(const QStringList& entries, const QStringList& reasons,
 }
 
 void announce(const Services& services, QWidget* parent, const Message& message,
-              std::function<void()> onAction) {
+              std::function<void()> onAction, std::function<void()> onSecondAction) {
   if (services.messageWithAction) {
-    if (services.messageWithAction(parent, message) && onAction)
+    const int chosen = services.messageWithAction(parent, message);
+    if (chosen == 1 && onAction)
       onAction();
+    else if (chosen == 2 && onSecondAction)
+      onSecondAction();
     return;
   }
   auto* box = new QMessageBox(message.icon, message.title, message.text, QMessageBox::Ok, parent);
@@ -46,10 +49,16 @@ void announce(const Services& services, QWidget* parent, const Message& message,
   box->setDetailedText(message.details);
   QPushButton* action =
       message.action.isEmpty() ? nullptr : box->addButton(message.action, QMessageBox::AcceptRole);
+  QPushButton* second = message.secondAction.isEmpty()
+                            ? nullptr
+                            : box->addButton(message.secondAction, QMessageBox::AcceptRole);
   QObject::connect(box, &QMessageBox::buttonClicked, box,
-                   [action, onAction = std::move(onAction)](QAbstractButton* button) {
+                   [action, second, onAction = std::move(onAction),
+                    onSecondAction = std::move(onSecondAction)](QAbstractButton* button) {
                      if (action && button == action && onAction)
                        onAction();
+                     else if (second && button == second && onSecondAction)
+                       onSecondAction();
                    });
   box->open();
 }

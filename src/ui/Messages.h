@@ -31,7 +31,7 @@ Message errorListMessage(const QStringList& entries, const QStringList& reasons,
 // `onAction`. It does not wait: the caller goes on (the end of a run is told
 // from a slot) and the box acts when the user answers.
 void announce(const Services& services, QWidget* parent, const Message& message,
-              std::function<void()> onAction = {});
+              std::function<void()> onAction = {}, std::function<void()> onSecondAction = {});
 
 // What a gallery run made, one line: "La galerie « vacances » est créée : 30
 // images (dont 12 inchangées), 0 erreur." The images are the pictures written

@@ -7,8 +7,11 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
+#include <optional>
 
 #include "platform/Platform.h"
+#include "publish/Transport.h"
 #include "run/ProcessingRun.h"
 
 class QDialog;
@@ -20,14 +23,16 @@ struct Message {
   QMessageBox::Icon icon = QMessageBox::Information;
   QString title;
   QString text;
-  QString details;  // shown on demand, in a scrolling area
-  QString action;   // the caption of a button beside OK, if any
+  QString details;       // shown on demand, in a scrolling area
+  QString action;        // the caption of a button beside OK, if any
+  QString secondAction;  // a second such button ("Publier")
 };
 
 using MessageHandler = std::function<void(QWidget* parent, const Message& message)>;
 using QuestionHandler = std::function<bool(QWidget* parent, const Message& question)>;
-// A box with OK and the message's action button; true when the action was chosen.
-using ActionHandler = std::function<bool(QWidget* parent, const Message& message)>;
+// A box with OK and the message's action buttons: 0 for OK, 1 for the action,
+// 2 for the second action.
+using ActionHandler = std::function<int(QWidget* parent, const Message& message)>;
 // Receives owner, title and the initial folder; returns the chosen folder, ""
 // for cancel.
 using FolderDialog =
@@ -44,6 +49,11 @@ struct Services {
   // the runs (preview folder, workers).
   std::function<void(QDialog& window)> windowOpened;
   run::RunOptions runOptions;
+  // Test seams of the publication: the server, and the password's question.
+  std::function<std::unique_ptr<publish::Transport>(const publish::Address&,
+                                                    const publish::Prompts&)>
+      makeTransport;
+  std::function<std::optional<QString>(const QString& address)> password;
 };
 
 }  // namespace pixolane::ui

@@ -133,6 +133,7 @@ TEST(ParseArguments, ValuesTakeEveryQtSpelling) {
       {{"--copy=1"}, "Option --copy : aucune valeur attendue"},
       {{"-jx"}, "Option -j : nombre de 1 à 256 attendu"},
       {{"-cj1"}, "Option inconnue : -c (voir --help)"},
+      {{"--publish"}, "Option --publish : adresse attendue (sftp://, ftp:// ou ftps://)"},
   };
   for (const auto& [args, message] : refused)
     EXPECT_EQ(parseArguments(args).error, message) << args.join(' ').toStdString();
@@ -194,6 +195,9 @@ TEST(ParseArguments, FlagsSetTheirJobFields) {
   EXPECT_FALSE(web.options.sortByDate);
   EXPECT_TRUE(parseArguments({"--sort=date"}).options.sortByDate);
   EXPECT_EQ(parseArguments({"--sort", "nom"}).error, "Option --sort : given ou date attendu");
+  const auto publish = parseArguments({"--publish-only", "ftp://h/", "--accept-host-key"});
+  EXPECT_TRUE(publish.options.publishOnly && publish.options.acceptHostKey);
+  EXPECT_EQ(publish.options.publishAddress, "ftp://h/");
 }
 
 TEST(ParseArguments, DestinationBecomesAnAbsoluteFolderWithItsSeparator) {

@@ -324,6 +324,8 @@ TEST_F(Cli, RefusedLaunchesExitWith2AndWriteNothing) {
       {{"-d", dest(), "-n", "g", "--vite", one}, "Option inconnue : --vite (voir --help)"},
       {{"-d", dest(), "-n", "g", at("src/absent.jpg")}, "Fichier introuvable : "},
       {{"-d", dest(), "-n", "g", "-q", "0", one}, "Option -q : qualité de 1 à 100"},
+      {{"-d", dest(), "--publish-only", "ftp://h/"}, "--publish-only : indiquez la galerie"},
+      {{"--preview", "--publish", "ftp://h/", one}, "--publish : un aperçu ne se publie pas."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -336,6 +338,20 @@ TEST_F(Cli, RefusedLaunchesExitWith2AndWriteNothing) {
   const auto help = runCli({"--help"});
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_TRUE(QString::fromUtf8(help.out).startsWith("Utilisation : pixolane-cli"));
+}
+
+// The run's page stays written; the publication's refusal stops with 3.
+TEST_F(Cli, APublicationThatCannotConnectStopsWith3AfterTheRun) {
+  const QString one = picture("src/a.jpg", 64, 48);
+  const QString refusing = "sftp://127.0.0.1:1/galerie/";
+  const auto r = runCli(gallery("g", {"--publish", refusing, one}));
+  EXPECT_EQ(r.exitCode, 3);
+  EXPECT_TRUE(r.errText().contains("Connexion refusée par 127.0.0.1 sur le port 1."))
+      << r.errText().toStdString();
+  EXPECT_TRUE(QFileInfo::exists(dest() + "/g.php"));
+  const auto none = runCli({"-d", dest(), "-n", "autre", "--publish-only", refusing});
+  EXPECT_EQ(none.exitCode, 3);
+  EXPECT_TRUE(none.errText().startsWith("Aucune galerie « autre » créée par Pixolane"));
 }
 
 TEST_F(Cli, FoldersThatCannotBeMadeStopWith3) {

@@ -18,6 +18,7 @@
 
 #include "UiSupport.h"
 #include "imaging/Imaging.h"
+#include "publish/Transport.h"
 #include "ui/Form2.h"
 #include "ui/Messages.h"
 #include "ui/RunBridge.h"
@@ -27,6 +28,31 @@ namespace {
 
 using namespace pixolane::job;
 using namespace pixolane::run;
+
+// A web server in memory, for the window's publication.
+struct MemoryServer : publish::Transport {
+  explicit MemoryServer(std::map<QString, QByteArray>& files) : files(files) {}
+  bool open(QString*) override { return true; }
+  bool makeFolder(const QString&, QString*) override { return true; }
+  bool send(const QByteArray& bytes, const QString& remote, const publish::SendProgress&,
+            QString*) override {
+    files[remote] = bytes;
+    return true;
+  }
+  bool rename(const QString& from, const QString& to, QString*) override {
+    files[to] = files[from];
+    files.erase(from);
+    return true;
+  }
+  bool remove(const QString& remote, QString*) override { return files.erase(remote), true; }
+  bool list(const QString& folder, QStringList* names, QString*) override {
+    for (const auto& [path, bytes] : files)
+      if (path.section('/', 0, -2) == folder)
+        *names << path.section('/', -1);
+    return true;
+  }
+  std::map<QString, QByteArray>& files;
+};
 
 class RunWindowTest : public ::testing::Test {
  protected:
@@ -45,6 +71,9 @@ class RunWindowTest : public ::testing::Test {
   Services runServices() {
     Services s = test::services(&log, &opened);
     s.runOptions.previewFolder = QDir::toNativeSeparators(preview.path() + "/");
+    s.makeTransport = [this](const publish::Address&, const publish::Prompts&) {
+      return std::make_unique<MemoryServer>(server);
+    };
     s.windowOpened = [this](QDialog& dialog) {
       auto& w = static_cast<Form2&>(dialog);
       ++windows;
@@ -87,6 +116,7 @@ class RunWindowTest : public ::testing::Test {
   int windows = 0;
   bool shownWhileRunning = false;
   std::function<void(Form2&)> onWindow;
+  std::map<QString, QByteArray> server;
   Form1 form{runServices()};
   test::MainControls c{form};
 };
@@ -128,6 +158,29 @@ TEST_F(RunWindowTest, GalleryRunWritesEverythingAndClosesItsWindow) {
   // The thumbnail box the user chose is still the box.
   EXPECT_EQ(QSize(form.job().LargeurMini, form.job().HauteurMini), QSize(100, 100));
   EXPECT_EQ(opened.paths, QStringList{QDir::toNativeSeparators(dest.filePath("galerie.html"))});
+}
+
+// "Publier après création" publishes once the run has ended; without it the
+// run's notice offers "Publier".
+TEST_F(RunWindowTest, PublishesAfterTheRunOrFromItsNotice) {
+  fill(dest.path());
+  form.findChild<QLineEdit*>("AdressePublication")->setText("sftp://web@example.org/galerie/");
+  auto* after = form.findChild<QCheckBox*>("PublierApresCreation");
+  after->setChecked(true);
+  create();
+  ASSERT_TRUE(QTest::qWaitFor([this] { return log.messages.size() == 2; }, 30000));
+  EXPECT_TRUE(log.messages[0].secondAction.isEmpty());
+  EXPECT_TRUE(log.messages[1].text.startsWith("Galerie publiée : 7 fichiers envoyés ("))
+      << log.messages[1].text.toStdString();
+  EXPECT_EQ(server.size(), 7u);
+
+  after->setChecked(false);
+  log.takeSecondAction = true;
+  create();
+  ASSERT_TRUE(QTest::qWaitFor([this] { return log.messages.size() == 4; }, 30000));
+  EXPECT_EQ(log.messages[2].secondAction, "Publier");
+  EXPECT_EQ(log.messages[3].text,
+            "Galerie publiée : 0 fichier envoyé (0 octet), 7 inchangés, 0 retiré.");
 }
 
 TEST_F(RunWindowTest, PreviewShowsThePageInTheBrowserAndParaGoesBack) {

@@ -45,12 +45,14 @@ inline void makeJpeg(const QString& path, const QString& size, const QString& co
 
 // Records every message box and answers every question with `answer`, after
 // running `whileAsked` (the box still up); a box with an action button is
-// answered with `takeAction`.
+// answered with `takeAction` (or its second action, "Publier", with
+// `takeSecondAction`).
 struct MessageLog {
   std::vector<ui::Message> messages;
   std::vector<ui::Message> questions;
   bool answer = true;
   bool takeAction = false;
+  bool takeSecondAction = false;
   std::function<void()> whileAsked;
   QStringList texts() const {
     QStringList out;
@@ -74,7 +76,7 @@ inline ui::Services services(MessageLog* log, OpenedDocuments* opened = nullptr,
     s.message = [log](QWidget*, const ui::Message& m) { log->messages.push_back(m); };
     s.messageWithAction = [log](QWidget*, const ui::Message& m) {
       log->messages.push_back(m);
-      return log->takeAction;
+      return log->takeSecondAction && !m.secondAction.isEmpty() ? 2 : int(log->takeAction);
     };
     s.question = [log](QWidget*, const ui::Message& q) {
       log->questions.push_back(q);
