@@ -141,8 +141,8 @@ bool GalleryRecord::save(const QString& path, QString* error) const {
   // It names the user's photographs by their full paths: for the user alone.
   const QString folder = QFileInfo(path).path();
   if (!QFileInfo(folder).isDir() && QDir().mkpath(folder))
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                      QFileDevice::ExeOwner);
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   return platform::writeFileAtomically(path, bytes, error);
 }
 
