@@ -1,8 +1,8 @@
 // Times the imaging road on a 12-megapixel, high-detail JPEG: an 800 x 600
 // output, a 140-pixel thumbnail and both from one decode, next to the time
-// djpeg needs just to decode the same file at 1/4 and 1/8 scale (the floor
-// that shrink-on-load can reach). With --huge it also draws a 100-megapixel
-// JPEG and reports the peak memory, which must stay far below its 300 MB of
+// djpeg needs just to decode the same file at 1/2 and 1/8 scale (the scales
+// the engine decodes them at, leaving the resampler a shrink of 2 or more). With --huge it also
+// draws a 100-megapixel JPEG and reports the peak memory, which must stay far below its 300 MB of
 // pixels.
 //
 //   bench_imaging [--runs N] [--huge]
@@ -143,12 +143,12 @@ int main(int argc, char** argv) {
   const double full = timeMedian(runs, [&] { drawAndWrite(source, 800, 600, 85, out); });
   const double small = timeMedian(runs, [&] { drawAndWrite(source, 140, 140, 100, thumb); });
   const double both = timeMedian(runs, [&] { drawBothAndWrite(source, out, thumb); });
-  const double quarter = timeMedian(runs, [&] { djpeg("1/4", source); });
+  const double half = timeMedian(runs, [&] { djpeg("1/2", source); });
   const double eighth = timeMedian(runs, [&] { djpeg("1/8", source); });
   std::printf("800x599 output (load, draw, encode, write):  %7.1f ms\n", full);
   std::printf("140x104 thumbnail:                            %7.1f ms\n", small);
   std::printf("both from one decode (PaintPictureTwice):     %7.1f ms\n", both);
-  std::printf("djpeg -scale 1/4 (decode only, + process):    %7.1f ms\n", quarter);
+  std::printf("djpeg -scale 1/2 (decode only, + process):    %7.1f ms\n", half);
   std::printf("djpeg -scale 1/8 (decode only, + process):    %7.1f ms\n", eighth);
 
   // A run draws several pictures at once: compare libvips' own threads with

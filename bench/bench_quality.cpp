@@ -12,6 +12,8 @@
 //       engine's 800 x 600 drawings of A and of B (a photo with and without
 //       an embedded sRGB profile)
 //   bench_quality --profiles DIR   writes srgb.icc and adobe-rgb.icc into DIR
+//   bench_quality --scales FILE.jpg...   the table behind the engine's choice
+//       of DCT scale: each drawing's PSNR from the decode at every scale
 // libvips first: Qt's `signals` macro clashes with a glib field name.
 #include <vips/vips8>
 
@@ -21,6 +23,7 @@
 #include "imaging/Pixels.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -188,6 +191,46 @@ Pixels draw(const Pixels& decoded, const ColourConversion* conversion, bool afte
   return out;
 }
 
+// For every JPEG and both targets: the PSNR of the resampler's drawing from
+// each DCT scale's decode (1/1 to 1/8, as far as the decode still covers the
+// drawing), with the shrink that is then left to the resampler.
+int scales(int argc, char** argv) {
+  std::printf("%-28s %-9s %s\n", "photo", "drawing",
+              "PSNR (dB) from the decode at 1/1, 1/2, 1/4, 1/8 (shrink left)");
+  for (int i = 2; i < argc; ++i) {
+    JpegHeader header;
+    if (!readJpegHeader(QString::fromLocal8Bit(argv[i]), header) || !header.libjpeg) {
+      continue;
+    }
+    for (const PixelSize box : {PixelSize{800, 600}, PixelSize{140, 140}}) {
+      const PixelSize size =
+          proportionalSurfaceSize(header.width * 15.0, header.height * 15.0, box.width, box.height);
+      std::vector<double> ref;
+      std::printf("%-28.28s %4dx%-4d", QFileInfo(argv[i]).fileName().toLocal8Bit().constData(),
+                  size.width, size.height);
+      for (int shrink : {1, 2, 4, 8}) {
+        Pixels decoded;
+        SampleLayout layout;
+        std::vector<std::uint8_t> profile;
+        if (decodeJpegFile(QString::fromLocal8Bit(argv[i]), shrink, decoded, &layout, &profile) !=
+                JpegDecode::Done ||
+            decoded.width < size.width || decoded.height < size.height) {
+          break;
+        }
+        const auto conversion = conversionToSrgb(profile.data(), profile.size(), layout);
+        const Pixels ours = draw(decoded, conversion.get(), false, size);
+        if (ref.empty()) {
+          ref = reference(argv[i], size.width, size.height, ours.bands,
+                          !profile.empty() && layout != SampleLayout::Grey);
+        }
+        std::printf("  %6.2f (x%.2f)", psnr(ours, ref), double(decoded.width) / size.width);
+      }
+      std::printf("\n");
+    }
+  }
+  return 0;
+}
+
 int pairs(int argc, char** argv) {
   double worst = 99;
   for (int i = 2; i + 1 < argc; i += 2) {
@@ -224,6 +267,9 @@ int main(int argc, char** argv) {
   QTemporaryDir profiles;
   writeProfiles(profiles.path());
   srgbProfile = profiles.path() + "/srgb.icc";
+  if (std::strcmp(argv[1], "--scales") == 0) {
+    return scales(argc, argv);
+  }
   const Target targets[] = {{"800x600", 800, 600, 85}, {"thumbnail", 140, 140, 100}};
   int encoderSame = 0;
   int encoderTotal = 0;
@@ -242,9 +288,13 @@ int main(int argc, char** argv) {
       }
       const PixelSize size = proportionalSurfaceSize(header.width * 15.0, header.height * 15.0,
                                                      target.boxWidth, target.boxHeight);
-      // Both roads decode at the scale the run picks for the 800 x 600 picture.
-      const double factor = std::min(header.width / 800.0, header.height / 600.0);
-      const int shrink = factor >= 8 ? 8 : factor >= 4 ? 4 : factor >= 2 ? 2 : 1;
+      // Both roads decode at the scale the run picks for the 800 x 600
+      // picture: the largest that leaves the resampler a shrink of 2.
+      const PixelSize full =
+          proportionalSurfaceSize(header.width * 15.0, header.height * 15.0, 800, 600);
+      const double factor =
+          std::min(double(header.width) / full.width, double(header.height) / full.height);
+      const int shrink = factor >= 16 ? 8 : factor >= 8 ? 4 : factor >= 4 ? 2 : 1;
       Pixels decoded;
       SampleLayout layout;
       std::vector<std::uint8_t> profile;

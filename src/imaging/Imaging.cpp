@@ -81,15 +81,24 @@ bool swapsSides(int orientation) {
   return orientation >= 5 && orientation <= 8;
 }
 
-// libjpeg's DCT scaling (1/2, 1/4, 1/8): the largest that still decodes at
-// least `need` pixels, as ImageMagick's size hint does. The scaled IDCT drops
-// the high frequencies first, so it filters as it shrinks; the Lanczos
-// resample then does the last, smaller step. Huffman decoding costs the same
-// at any scale, but the IDCT, colour conversion and resample shrink with it.
+// libjpeg's DCT scaling (1/2, 1/4, 1/8): the largest that still leaves the
+// resampler a shrink of 2 or more, as libvips' shrink-on-load and Pillow's
+// reducing_gap do. The scaled IDCT keeps each 8 x 8 block's low frequencies
+// and cuts the rest square, block by block: a crude filter, whose errors only
+// a real shrink after it hides. From the scale that merely covers the
+// drawing (a shrink of 1 to 2 left), the 800 x 600 pictures of 20 wallpaper
+// photographs came out 3 to 23 dB further from a full-size Lanczos
+// reference than from the full-size decode, and up to 8 dB below
+// vipsthumbnail's; with 2 or more left, all but one are within 0.3 dB of
+// the full-size decode (that one 1.8 dB short) and none is below
+// vipsthumbnail (bench_quality --scales and bench/quality_table print these
+// tables).
+// Huffman decoding costs the same at any scale: djpeg at this scale takes 3
+// to 11% more processor time than at the covering one.
 int chooseJpegShrink(int width, int height, int needWidth, int needHeight) {
   const double factor = std::min(double(width) / needWidth, double(height) / needHeight);
   for (int shrink : {8, 4, 2}) {
-    if (factor >= shrink) {
+    if (factor >= 2 * shrink) {
       return shrink;
     }
   }

@@ -5,6 +5,8 @@
 
 #include "imaging/CImageInfo.h"
 #include "imaging/Imaging.h"
+#include "imaging/JpegCodec.h"
+#include "imaging/Pixels.h"
 #include "imaging/WebThumbnail.h"
 
 #include <QDir>
@@ -14,6 +16,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <thread>
 
 namespace pixolane::imaging {
@@ -348,8 +351,46 @@ TEST_F(ImagingTest, LargeJpegIsDecodedScaledDown) {
 
   Scratch full;
   ASSERT_TRUE(PaintPicture(picture, {800, 533}, full));
-  // Scaled on load as far as the output allows, never below it.
-  EXPECT_EQ(full.decodedSize(), (PixelSize{1500, 1000}));
+  // Scaled on load only as far as leaves the resampler a shrink of 2.
+  EXPECT_EQ(full.decodedSize(), (PixelSize{3000, 2000}));
+}
+
+// PSNR of a drawing against `truth`, in dB.
+double psnr(const Pixels& drawn, const Pixels& truth) {
+  double sum = 0;
+  for (std::size_t i = 0; i < truth.data.size(); ++i) {
+    const double d = double(drawn.data.at(i)) - double(truth.data[i]);
+    sum += d * d;
+  }
+  return 10.0 * std::log10(255.0 * 255.0 * double(truth.data.size()) / std::max(sum, 1e-9));
+}
+
+// libjpeg's scaled IDCT is a crude filter: a detailed photo reduced 4.8 times
+// keeps, within 0.3 dB, what a full-size decode through the same resampler
+// keeps of the source's own pixels (from the 1/4 decode, which covers the
+// drawing but leaves the resampler a shrink of 1.2, it came out 11 dB short).
+TEST_F(ImagingTest, ScaledDecodeKeepsTheDetailOfAFullSizeDecode) {
+  const VImage source = detailedPicture(1920, 1080);
+  saveJpeg(source, path("detail.jpg"));
+  const PixelSize size{400, 225};
+  Pixels original = Pixels::sized(1920, 1080, 3);
+  size_t bytes = 0;
+  void* memory = source.write_to_memory(&bytes);
+  ASSERT_EQ(bytes, original.data.size());
+  std::memcpy(original.data.data(), memory, bytes);
+  g_free(memory);
+  const Pixels truth = resampleLanczos3(original, size.width, size.height);
+
+  Scratch drawn;
+  ASSERT_TRUE(PaintPicture(Picture::LoadPicture(path("detail.jpg")), size, drawn));
+  // The drawing again, from the scale the engine decoded at.
+  const int shrink = 1920 / drawn.decodedSize().width;
+  Pixels atScale, full;
+  ASSERT_EQ(decodeJpegFile(path("detail.jpg"), shrink, atScale), JpegDecode::Done);
+  ASSERT_EQ(decodeJpegFile(path("detail.jpg"), 1, full), JpegDecode::Done);
+  EXPECT_GE(psnr(resampleLanczos3(atScale, size.width, size.height), truth),
+            psnr(resampleLanczos3(full, size.width, size.height), truth) - 0.3)
+      << "decoded at 1/" << shrink;
 }
 
 TEST_F(ImagingTest, PaintPictureTwiceIsDeterministicAndMatchesTheSizes) {
