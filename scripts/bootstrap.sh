@@ -6,7 +6,8 @@ PIXOLANE_PACKAGES="cmake g++ ninja-build pkg-config clang-format qt6-base-dev qt
 libcurl4-openssl-dev libssh-dev qtkeychain-qt6-dev openssh-server openssh-client vsftpd python3-pyftpdlib openssl \
 libgl-dev libvips-dev libjpeg-dev liblcms2-dev libvips-tools libgtest-dev imagemagick \
 libjpeg-turbo-progs libimage-exiftool-perl hyperfine xvfb xauth fonts-dejavu-core \
-qt6-translations-l10n desktop-file-utils appstream dpkg-dev file lintian clang libclang-rt-14-dev"
+qt6-translations-l10n desktop-file-utils appstream dpkg-dev file lintian clang libclang-rt-14-dev \
+exfatprogs exfat-fuse"
 
 pixolane_missing_packages() {
   local missing=""

@@ -22,6 +22,7 @@ const std::set<std::uint16_t> kPrivateTags = {
     0x83BB,  // IPTC record, the same
     0x8825,  // the GPS directory
     0x927C,  // MakerNote (serial numbers, owner, sometimes places)
+    0x9286,  // UserComment: free text, often a name or an address
     0x9C9D,  // XPAuthor
     0xA430,  // CameraOwnerName
     0xA431,  // BodySerialNumber

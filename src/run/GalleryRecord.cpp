@@ -2,11 +2,13 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
 #include "platform/Files.h"
+#include "platform/Platform.h"
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -87,8 +89,11 @@ FileIdentity fileIdentity(const QString& path) {
 }
 
 QString GalleryRecord::pathFor(const QString& destination, const QString& pageName) {
-  // Readable when it fits; a long page name gets a digest instead, so the
-  // record's name never passes the file system's 255 bytes.
+  return platform::galleryDataFolder(destination, pageName) + QStringLiteral("record");
+}
+
+QString GalleryRecord::legacyPathFor(const QString& destination, const QString& pageName) {
+  // Readable when it fitted; a long page name had a digest instead.
   if (pageName.toUtf8().size() <= 200)
     return destination + '.' + pageName + QStringLiteral(".pixolane");
   const QByteArray digest =
@@ -96,11 +101,11 @@ QString GalleryRecord::pathFor(const QString& destination, const QString& pageNa
   return destination + QStringLiteral(".pixolane-") + QString::fromLatin1(digest);
 }
 
-GalleryRecord GalleryRecord::load(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
+GalleryRecord GalleryRecord::load(const QString& path, QString* error) {
+  QByteArray bytes;
+  if (platform::readOwnFile(path, &bytes, error) != platform::OwnFile::Read)
     return {};
-  return parse(file.readAll());
+  return parse(bytes);
 }
 
 GalleryRecord GalleryRecord::parse(const QByteArray& bytes) {
@@ -124,6 +129,11 @@ GalleryRecord GalleryRecord::parse(const QByteArray& bytes) {
 }
 
 bool GalleryRecord::save(const QString& path, QString* error) const {
+  // It names the user's photographs by their full paths: for the user alone.
+  const QString folder = QFileInfo(path).path();
+  if (!QFileInfo(folder).isDir() && QDir().mkpath(folder))
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   return platform::writeFileAtomically(path, toBytes(), error);
 }
 

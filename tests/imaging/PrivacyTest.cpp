@@ -173,6 +173,7 @@ TEST(StripPrivate, EveryKindOfPrivateTagGoesThePictureStays) {
                           "-SerialNumber=BS2",
                           "-LensSerialNumber=LS3",
                           "-OwnerName=Jean",
+                          "-UserComment=12 rue des Lilas",
                           "-MakerNoteUnknownText<=" + makerNote.fileName(),
                           "-DateTimeOriginal=2024:05:01 12:00:00",
                           "-GPSLatitude=48.85",
@@ -188,8 +189,9 @@ TEST(StripPrivate, EveryKindOfPrivateTagGoesThePictureStays) {
     source += QByteArray("\xFF\xD8\xFF\xE0 trailing preview \xFF\xD9");  // a multi-picture tail
     ASSERT_TRUE(hasGpsPosition(readExifBlock(photo)));
     const QJsonObject before = tagsOf(photo);
-    for (const char* tag : {"GPS:GPSLatitude", "IFD1:ThumbnailImage",
-                            "ExifIFD:MakerNoteUnknownText", "ExifIFD:SerialNumber", "IPTC:By-line"})
+    for (const char* tag :
+         {"GPS:GPSLatitude", "IFD1:ThumbnailImage", "ExifIFD:MakerNoteUnknownText",
+          "ExifIFD:SerialNumber", "IPTC:By-line", "ExifIFD:UserComment"})
       ASSERT_TRUE(before.contains(tag)) << tag;  // the photo holds what it should
 
     const Stripped stripped = stripPrivate(source);
@@ -208,7 +210,7 @@ TEST(StripPrivate, EveryKindOfPrivateTagGoesThePictureStays) {
       if (group == "GPS" || group == "IFD1" || group.startsWith("XMP") || group == "IPTC" ||
           group == "MakerNotes" || it.key().contains("Serial") || it.key().contains("Maker") ||
           it.key().endsWith("Artist") || it.key().endsWith("Author") ||
-          it.key().endsWith("OwnerName"))
+          it.key().endsWith("OwnerName") || it.key().endsWith("UserComment"))
         left << it.key();
     }
     EXPECT_EQ(left, QStringList());

@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <QWebEngineView>
@@ -20,6 +21,7 @@
 #include "publish/Transport.h"
 #include "ui/Form2.h"
 #include "ui/Messages.h"
+#include "ui/RunBridge.h"
 
 namespace pixolane::ui {
 namespace {
@@ -494,4 +496,30 @@ TEST(RunEnd, SummaryCountsAndStopTexts) {
             "n'a été écrite.");
   EXPECT_EQ(pixolane::ui::stoppedText(RunReport{}, false),
             "Création arrêtée : aucun fichier n'a été écrit.");
+}
+
+// A question asked while the run is being stopped is answered No, whether the
+// stop came before the box (never shown) or while it was up (its Yes too late).
+TEST(RunBridge, AQuestionDuringAStopIsAnsweredNo) {
+  int shown = 0;
+  pixolane::ui::RunBridge* self = nullptr;
+  pixolane::ui::RunBridge bridge(
+      [&](const QString&, const QString&) {
+        ++shown;
+        self->stop();  // the user stops the run while the box is up, then says Oui
+        return true;
+      },
+      [](const QString&) {});
+  self = &bridge;
+  bool answer = true;
+  QThread* run = QThread::create([&] { answer = bridge.ask("Effacer ?", "Traitement"); });
+  run->start();
+  while (!run->isFinished())
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  run->wait();
+  delete run;
+  EXPECT_EQ(shown, 1);
+  EXPECT_FALSE(answer);
+  EXPECT_FALSE(bridge.ask("Effacer ?", "Traitement"));  // stopped before: no box at all
+  EXPECT_EQ(shown, 1);
 }
