@@ -132,6 +132,13 @@ TEST(Caption, TheThreeHomesInOrderCharsetsTrimmedAndNeverACameraPlaceholder) {
     for (qsizetype n = 0; n < head.size(); n += 7)
       readCaption(head.left(n));
   }
+  // Fill bytes and a marker without a length before the segments hide nothing.
+  const QString padded = dir.filePath("bourre.jpg");
+  QFile file(padded);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(readAll(dir.filePath("exif.jpg")).insert(2, "\xFF\xFF\xFF\x01"));
+  file.close();
+  EXPECT_EQ(readCaption(readMetadataHead(padded)).text, "Coccinelle");
 }
 
 // The segments from the first quantisation table to the picture's end.

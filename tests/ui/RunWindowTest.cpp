@@ -504,12 +504,12 @@ TEST(RunBridge, AQuestionDuringAStopIsAnsweredNo) {
   int shown = 0;
   pixolane::ui::RunBridge* self = nullptr;
   pixolane::ui::RunBridge bridge(
-      [&](const QString&, const QString&) {
+      [&](const QString&, const QString&, const std::function<void(bool)>& answered) {
         ++shown;
         self->stop();  // the user stops the run while the box is up, then says Oui
-        return true;
+        answered(true);
       },
-      [](const QString&) {});
+      [](const QString&, const std::function<void()>& seen) { seen(); });
   self = &bridge;
   bool answer = true;
   QThread* run = QThread::create([&] { answer = bridge.ask("Effacer ?", "Traitement"); });
