@@ -1,11 +1,13 @@
 # Sourced by ./test and ./run: installs the Debian packages the build needs when
 # it can, then configures and builds in build/ (Release, incremental); ./test
-# also builds the core's tests with the sanitizers in build-asan/.
+# also builds the core's tests with the sanitizers in build-asan/ and the fuzz
+# targets in build-fuzz/.
 PIXOLANE_PACKAGES="cmake g++ ninja-build pkg-config clang-format qt6-base-dev qt6-webengine-dev \
 libcurl4-openssl-dev libssh-dev qtkeychain-qt6-dev openssh-server openssh-client vsftpd python3-pyftpdlib openssl \
 libgl-dev libvips-dev libjpeg-dev liblcms2-dev libvips-tools libgtest-dev imagemagick \
 libjpeg-turbo-progs libimage-exiftool-perl hyperfine xvfb xauth fonts-dejavu-core \
-qt6-translations-l10n desktop-file-utils appstream dpkg-dev file lintian"
+qt6-translations-l10n desktop-file-utils appstream dpkg-dev file lintian clang libclang-rt-14-dev \
+exfatprogs exfat-fuse"
 
 pixolane_missing_packages() {
   local missing=""
@@ -67,4 +69,19 @@ pixolane_build_sanitized() {
   cmake -S . -B build-asan "${gen[@]}" $(pixolane_launcher) -DCMAKE_BUILD_TYPE=Debug -DPIXOLANE_SANITIZE=address,undefined
   # shellcheck disable=SC2086
   cmake --build build-asan --parallel "$(nproc)" --target $PIXOLANE_SANITIZED_TARGETS
+}
+
+# The fuzz targets (fuzz/): clang's libFuzzer with AddressSanitizer and
+# UndefinedBehaviorSanitizer, optimised a little (the fuzzer's speed is its
+# reach). Only the targets are built, not the programs.
+pixolane_build_fuzz() {
+  local gen=()
+  if [ ! -f build-fuzz/CMakeCache.txt ] && command -v ninja >/dev/null; then
+    gen=(-G Ninja)
+  fi
+  # shellcheck disable=SC2046
+  cmake -S . -B build-fuzz "${gen[@]}" $(pixolane_launcher) -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" -DBUILD_TESTING=OFF \
+    -DPIXOLANE_FUZZ=ON -DPIXOLANE_SANITIZE=address,undefined
+  cmake --build build-fuzz --parallel "$(nproc)" --target fuzz
 }

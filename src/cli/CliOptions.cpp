@@ -378,8 +378,8 @@ ParseResult parseArguments(const QStringList& args) {
     const QFileInfo info(a);
     if (info.isDir())
       job.List1 << picturesIn(a);
-    else if (info.isFile())
-      job.List1 << QDir::toNativeSeparators(info.absoluteFilePath());
+    else if (info.isFile() || platform::unrepresentableName(info.absoluteFilePath()))
+      job.List1 << QDir::toNativeSeparators(info.absoluteFilePath());  // the run reports the latter
     else
       return refuse("Fichier introuvable : " + a);
   }

@@ -9,6 +9,19 @@ namespace pixolane::cli {
 
 std::atomic<bool> TerminalView::interrupted{false};
 
+QString shownSafely(const QString& text) {
+  QString out;
+  out.reserve(text.size());
+  for (const QChar c : text) {
+    const char16_t u = c.unicode();
+    if ((u < 0x20 && u != u'\n') || (u >= 0x7F && u <= 0x9F))
+      out += QStringLiteral("\\x") + QString::number(u, 16).rightJustified(2, u'0').toUpper();
+    else
+      out += c;
+  }
+  return out;
+}
+
 namespace {
 void print(FILE* f, const QString& text) {
   const QByteArray bytes = text.toLocal8Bit();
@@ -33,7 +46,7 @@ void TerminalView::setStatus(const QString& text) {
   if (interactive_) {
     redraw();
   } else {
-    print(out_, text + '\n');
+    print(out_, shownSafely(text) + '\n');
   }
 }
 
@@ -41,7 +54,7 @@ void TerminalView::redraw() {
   if (quiet_)
     return;
   // \x1b[K clears what a longer previous line left behind.
-  print(out_, "\r" + status_ + "  " + caption_ + "\x1b[K");
+  print(out_, "\r" + shownSafely(status_ + "  " + caption_) + "\x1b[K");
   lineOpen_ = true;
 }
 
@@ -88,10 +101,10 @@ enum class Answer { Yes, No, Neither };
 
 Answer answerOf(const QByteArray& line) {
   const QString a = QString::fromLocal8Bit(line).trimmed().toLower();
-  if (a.isEmpty() || a == u"o" || a == u"oui" || a == u"y" || a == u"yes")
-    return Answer::Yes;  // Yes is the default
-  if (a == u"n" || a == u"non" || a == u"no")
-    return Answer::No;
+  if (a == u"o" || a == u"oui" || a == u"y" || a == u"yes")
+    return Answer::Yes;
+  if (a.isEmpty() || a == u"n" || a == u"non" || a == u"no")
+    return Answer::No;  // No is the default: a bare Enter keeps the user's files
   return Answer::Neither;
 }
 }  // namespace
@@ -102,12 +115,12 @@ bool TerminalView::ask(const QString& text, const QString& title) {
     const bool yes = answer_ == FolderAnswer::Replace;
     if (!quiet_) {
       endLine();
-      print(out_, QString(text).replace("\r\n", "\n") + (yes ? " Oui\n" : " Non\n"));
+      print(out_, shownSafely(QString(text).replace("\r\n", "\n")) + (yes ? " Oui\n" : " Non\n"));
     }
     return yes;
   }
   endLine();
-  QString prompt = QString(text).replace("\r\n", "\n") + " [O/n] ";
+  QString prompt = shownSafely(QString(text).replace("\r\n", "\n")) + " [o/N] ";
   for (;;) {
     print(out_, prompt);
     QByteArray line;
@@ -130,7 +143,7 @@ bool TerminalView::ask(const QString& text, const QString& title) {
 
 void TerminalView::showError(const QString& text) {
   endLine();
-  print(stderr, text + '\n');
+  print(stderr, shownSafely(text) + '\n');
 }
 
 bool TerminalView::yieldCancelled() {

@@ -13,6 +13,11 @@
 
 namespace pixolane::cli {
 
+// The text with its control characters written "\x1B", so that a file name
+// cannot move the cursor, retitle or clear the user's terminal. Line breaks
+// stay.
+QString shownSafely(const QString& text);
+
 class TerminalView : public run::RunView {
  public:
   TerminalView(FolderAnswer answer, bool quiet, bool interactive, FILE* out = stderr,

@@ -13,9 +13,10 @@
 #include "cli/TerminalView.h"
 #include "imaging/StripPrivate.h"
 #include "job/Launch.h"
+#include "platform/PictureListing.h"
 #include "run/Folders.h"
+#include "run/Plan.h"
 #include "run/ProcessingRun.h"
-#include "run/Rerun.h"
 
 using pixolane::job::checkLaunch;
 using pixolane::job::GalleryJob;
@@ -47,7 +48,7 @@ void catchInterrupt() {
 }
 
 void printLine(FILE* f, const QString& text) {
-  std::fputs((text + '\n').toLocal8Bit().constData(), f);
+  std::fputs((cli::shownSafely(text) + '\n').toLocal8Bit().constData(), f);
   std::fflush(f);
 }
 
@@ -57,18 +58,41 @@ void printList(const QString& title, const QStringList& paths) {
     printLine(stdout, QStringLiteral("  ") + QDir::toNativeSeparators(path));
 }
 
-// --dry-run: what the run would draw, keep and delete; nothing is asked or written.
-void printDryRun(const cli::CliOptions& options) {
+// --dry-run: the run's plan (what it would draw, keep, give up and delete, and
+// why); nothing is written, and the questions take the answer of --replace or
+// --keep (No without either).
+int printDryRun(const cli::CliOptions& options) {
   const GalleryJob& job = options.job;
   run::DryRun plan;
-  if (job.ModeApercu == -1)
+  if (job.ModeApercu == -1) {
     plan.toDraw = job.List1;  // a preview draws everything
-  else
-    plan = run::dryRun(job, pixolane::platform::nativeSeparator(), options.force,
-                       options.folders == cli::FolderAnswer::Replace, options.prune);
+  } else {
+    cli::TerminalView answers(options.folders == cli::FolderAnswer::Replace
+                                  ? cli::FolderAnswer::Replace
+                                  : cli::FolderAnswer::Keep,
+                              true, false);
+    const run::RunOptions runOptions{.force = options.force, .prune = options.prune};
+    plan = run::describe(run::planGallery(job, runOptions, answers, run::PlanMode::DryRun));
+  }
+  if (!plan.stop.isEmpty()) {
+    printLine(stderr, plan.stop);
+    return kRefused;
+  }
   printList(QStringLiteral("à dessiner"), plan.toDraw);
   printList(QStringLiteral("inchangées"), plan.unchanged);
+  if (!plan.givenUp.isEmpty())
+    printList(QStringLiteral("en erreur"), plan.givenUp);
   printList(QStringLiteral("à effacer"), plan.toDelete);
+  return kWritten;
+}
+
+// The arguments as the system gave them: a name that is not UTF-8 is kept,
+// escaped, so that it is reported instead of taken for a missing file.
+QStringList rawArguments(int argc, char** argv) {
+  QStringList args;
+  for (int i = 1; i < argc; ++i)
+    args << platform::fileNameForDisplay(QByteArray(argv[i]));
+  return args;
 }
 
 }  // namespace
@@ -78,7 +102,7 @@ int main(int argc, char** argv) {
   QCoreApplication::setOrganizationName("Pixolane");
   QCoreApplication::setApplicationName("Pixolane");
 
-  cli::ParseResult parsed = cli::parseArguments(app.arguments().mid(1));
+  cli::ParseResult parsed = cli::parseArguments(rawArguments(argc, argv));
   if (!parsed.ok) {
     printLine(stderr, parsed.error);
     return kRefused;
@@ -145,10 +169,8 @@ int main(int argc, char** argv) {
                             .arg(located));
   }
 
-  if (options.dryRun) {
-    printDryRun(options);
-    return kWritten;
-  }
+  if (options.dryRun)
+    return printDryRun(options);
 
   catchInterrupt();
   cli::TerminalView view(options.folders, options.quiet, terminal);

@@ -187,17 +187,25 @@ QByteArray readMetadataHead(const QString& path, qsizetype limit) {
   QByteArray head = file.read(2);
   if (head != "\xFF\xD8")
     return {};
-  // Segment by segment, so only the header is read, never the picture data.
-  while (head.size() < limit) {
-    const QByteArray marker = file.read(4);
-    head += marker;
-    if (marker.size() < 4 || uchar(marker[0]) != 0xFF || uchar(marker[1]) == 0xDA ||
-        uchar(marker[1]) == 0xD9 || uchar(marker[1]) == 0xFF)
+  // Segment by segment, so only the header is read, never the picture data;
+  // fill bytes and markers without a length are walked past as readCaption does.
+  char c = 0;
+  while (head.size() < limit && file.getChar(&c) && uchar(c) == 0xFF) {
+    head += c;
+    uchar marker = 0xFF;
+    while (marker == 0xFF && head.size() < limit && file.getChar(&c)) {
+      head += c;
+      marker = uchar(c);
+    }
+    if (marker == 0xFF || marker == 0xD9)
       break;
-    const qsizetype length = be(marker, 2, 2);
-    if (length < 2)
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
+      continue;
+    const QByteArray length = file.read(2);
+    head += length;
+    if (marker == 0xDA || length.size() < 2 || be(length, 0, 2) < 2)
       break;
-    head += file.read(std::min(length - 2, limit - head.size()));
+    head += file.read(std::min(qsizetype(be(length, 0, 2)) - 2, limit - head.size()));
   }
   return head;
 }

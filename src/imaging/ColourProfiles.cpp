@@ -65,7 +65,9 @@ cmsUInt32Number formatOf(SampleLayout layout) {
   return TYPE_RGB_8;
 }
 
-bool fits(cmsColorSpaceSignature space, SampleLayout layout) {
+// The colour space as the profile's four bytes: a damaged profile may give
+// any value, which the enumeration type cannot hold.
+bool fits(cmsUInt32Number space, SampleLayout layout) {
   switch (layout) {
     case SampleLayout::Grey:
       return space == cmsSigGrayData;
@@ -230,7 +232,7 @@ std::shared_ptr<const ColourConversion> build(const std::string& bytes, SampleLa
   const bool cmyk = layout == SampleLayout::Cmyk || layout == SampleLayout::InvertedCmyk;
   Profile input(bytes.empty() ? nullptr
                               : cmsOpenProfileFromMem(bytes.data(), cmsUInt32Number(bytes.size())));
-  if (input && fits(cmsGetColorSpace(input.get()), layout)) {
+  if (input && fits(cmsUInt32Number(cmsGetColorSpace(input.get())), layout)) {
     const Profile output = outputProfile(layout);
     // Relative colorimetric, as libvips and browsers convert by default; no
     // one-pixel cache, as the transform is shared by every worker thread.

@@ -338,8 +338,9 @@ bool paint(const Picture& picture, const std::vector<PixelSize>& targets,
     }
     releaseAll(outs);
     if (result != JpegDecode::NotPlain) {
-      setError(error, result == JpegDecode::Damaged ? damagedMessage(source.path)
-                                                    : cannotDecodeMessage(source.path));
+      setError(error, result == JpegDecode::Damaged    ? damagedMessage(source.path)
+                      : result == JpegDecode::TooLarge ? tooLargeMessage(source.path)
+                                                       : cannotDecodeMessage(source.path));
       return false;
     }
   }

@@ -1,5 +1,6 @@
 #include "imaging/Internals.h"
 
+#include "imaging/Limits.h"
 #include "imaging/VipsRoad.h"
 
 #include <QDir>
@@ -66,6 +67,14 @@ QString cannotDecodeMessage(const QString& path) {
 QString damagedMessage(const QString& path) {
   return QStringLiteral("Impossible de décoder l'image « %1 » : image incomplète ou endommagée.")
       .arg(QDir::toNativeSeparators(path));
+}
+
+QString tooLargeMessage(const QString& path) {
+  return QStringLiteral(
+             "Impossible de décoder l'image « %1 » : image progressive trop grande (plus de %2 "
+             "mégapixels).")
+      .arg(QDir::toNativeSeparators(path))
+      .arg(kMaxMegapixels);
 }
 
 }  // namespace pixolane::imaging

@@ -17,6 +17,8 @@ QString cannotOpenMessage(const QString& path);
 QString cannotDecodeMessage(const QString& path);
 // A source cut short or corrupt.
 QString damagedMessage(const QString& path);
+// A progressive picture too large to be held whole in memory.
+QString tooLargeMessage(const QString& path);
 
 struct Picture::Impl {
   QString path;

@@ -15,6 +15,7 @@
 // After jpeglib.h: the message codes of libjpeg's warnings.
 #include <jerror.h>
 
+#include "imaging/Limits.h"
 #include "imaging/Tiff.h"
 
 namespace pixolane::imaging {
@@ -28,11 +29,17 @@ namespace {
 struct ErrorManager {
   jpeg_error_mgr pub;
   std::jmp_buf jump;
-  bool corrupt = false;  // a warning about damaged data
-  bool ranOut = false;   // the data ended before the end marker
+  bool corrupt = false;   // a warning about damaged data
+  bool ranOut = false;    // the data ended before the end marker
+  bool tooLarge = false;  // the whole-picture buffers would pass the memory cap
 };
 
 void onFatal(j_common_ptr codec) {
+  // Without a backing store, libjpeg stops here when max_memory_to_use is
+  // too small for its whole-picture buffers.
+  if (codec->err->msg_code == JERR_NO_BACKING_STORE) {
+    reinterpret_cast<ErrorManager*>(codec->err)->tooLarge = true;
+  }
   std::longjmp(reinterpret_cast<ErrorManager*>(codec->err)->jump, 1);
 }
 
@@ -287,8 +294,9 @@ JpegDecode decode(const Source& source, int shrink, JpegRows& sink) {
   d.scale_denom = unsigned(shrink);
   // Past the header, a fatal error is damage in the data (a bad table, a
   // marker with a bogus length).
+  d.mem->max_memory_to_use = kMaxCoefficientBytes;
   if (!j.run([&] { jpeg_start_decompress(&d); })) {
-    return JpegDecode::Damaged;
+    return j.errors.tooLarge ? JpegDecode::TooLarge : JpegDecode::Damaged;
   }
   sink.start(int(d.output_width), int(d.output_height), layout, profile);
   const std::size_t rowBytes = std::size_t(d.output_width) * std::size_t(d.output_components);

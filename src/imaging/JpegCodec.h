@@ -33,6 +33,7 @@ enum class JpegDecode {
   NotPlain,  // 12-bit samples or another layout: for libvips
   Failed,    // not readable as a JPEG at all
   Damaged,   // cut short or corrupt: libjpeg would show a part of it, grey below
+  TooLarge,  // a progressive picture whose coefficients pass kMaxCoefficientBytes
 };
 
 // Where decoded rows go, one at a time, top to bottom, as libjpeg gives them.

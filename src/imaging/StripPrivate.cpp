@@ -22,6 +22,7 @@ const std::set<std::uint16_t> kPrivateTags = {
     0x83BB,  // IPTC record, the same
     0x8825,  // the GPS directory
     0x927C,  // MakerNote (serial numbers, owner, sometimes places)
+    0x9286,  // UserComment: free text, often a name or an address
     0x9C9D,  // XPAuthor
     0xA430,  // CameraOwnerName
     0xA431,  // BodySerialNumber
@@ -95,6 +96,10 @@ class ExifWriter {
     for (const auto& [field, e] : outside) {
       if (out_.size() % 2)
         out_.append('\0');  // values start on a word boundary
+      // Checked as it grows: entries may all name one large value, and the
+      // copies of a 64 KB block would then take hundreds of megabytes.
+      if (out_.size() + qsizetype(e->valueSize) > kMaxExifBody)
+        return false;
       patchU32(field, std::uint32_t(out_.size()));
       out_.append(raw(e->valueAt, e->valueSize));
     }
@@ -211,6 +216,7 @@ Stripped stripPrivate(const QByteArray& jpeg) {
   QByteArray out = jpeg.left(2);
   out.reserve(n);
   qsizetype pos = 2;
+  bool scan = false;  // without one there is no picture to publish
   while (pos < n) {
     if (uchar(jpeg[pos]) != 0xFF)
       return {};
@@ -222,7 +228,7 @@ Stripped stripPrivate(const QByteArray& jpeg) {
     const uchar marker = uchar(jpeg[at + 1]);
     if (marker == 0xD9) {
       out.append(jpeg.mid(pos, at + 2 - pos));
-      return {true, out};  // what follows the picture's end (previews) goes
+      return {scan, scan ? out : QByteArray()};  // what follows the picture's end (previews) goes
     }
     if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
       out.append(jpeg.mid(pos, at + 2 - pos));
@@ -248,6 +254,7 @@ Stripped stripPrivate(const QByteArray& jpeg) {
       }
       pos = end;
     } else if (marker == 0xDA) {
+      scan = true;
       const qsizetype dataEnd = scanEnd(jpeg, end);
       out.append(jpeg.mid(pos, dataEnd - pos));
       pos = dataEnd;
@@ -257,7 +264,7 @@ Stripped stripPrivate(const QByteArray& jpeg) {
       pos = end;
     }
   }
-  return {true, out};  // a picture cut short keeps what it has
+  return {scan, scan ? out : QByteArray()};  // a picture cut short keeps what it has
 }
 
 }  // namespace pixolane::imaging

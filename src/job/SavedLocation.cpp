@@ -15,10 +15,11 @@ namespace {
 
 // The two lines of the file, or nothing when it cannot be read or is short.
 std::optional<SavedLocation> readFile(const QString& file) {
-  QFile in(file);
-  if (!in.open(QIODevice::ReadOnly))
+  // Never blocks on a FIFO put in its place; a link to a file is followed.
+  QByteArray bytes;
+  if (platform::readOwnFile(file, &bytes, nullptr, true) != platform::OwnFile::Read)
     return std::nullopt;
-  const QList<QByteArray> lines = in.readAll().split('\n');
+  const QList<QByteArray> lines = bytes.split('\n');
   // A last line without its CR LF still counts, as a text reader would take it.
   QStringList texts;
   for (const QByteArray& line : lines) {

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace pixolane::platform {
 
 // "Impossible d'écrire <path> : <reason>" when the write failed.
@@ -25,6 +27,21 @@ bool syncFolder(const QString& folder, QString* error = nullptr);
 // Removes the temporary files that writers of processes no longer running
 // left in a folder (a crash, a power cut). Returns how many went.
 int discardLeftovers(const QString& folder);
+
+// Reads one of the program's own files (a record, a mark, the saved
+// location). It never blocks on a FIFO nor reads a device or a folder, and
+// follows no link unless `followLink`: such a file is `Unusable`, with its
+// French reason in *error. A missing file is `Missing`.
+enum class OwnFile { Read, Missing, Unusable };
+OwnFile readOwnFile(const QString& path, QByteArray* bytes, QString* error = nullptr,
+                    bool followLink = false);
+
+// True when the folder's file system takes names that differ only in case
+// for one file (exFAT, FAT, a case-folding folder). Finds out with a
+// temporary file it removes at once; false when it cannot tell.
+bool foldsCase(const QString& folder);
+// Tests stand in for a folding disk; an empty function restores the probe.
+void setCaseFoldingProbe(std::function<bool(const QString& folder)> probe);
 
 // Why a file operation failed, in French, from the system's error number
 // (`errno`, read right after the failing call); `fallback` when unknown.

@@ -1,6 +1,13 @@
 #include "platform/PictureListing.h"
 
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#ifdef Q_OS_UNIX
+#include <dirent.h>
+#include <sys/stat.h>
+#endif
 
 #include <algorithm>
 #include <numeric>
@@ -91,12 +98,85 @@ QStringList sortedForReading(QStringList names) {
   return out;
 }
 
+QString fileNameForDisplay(const QByteArray& raw) {
+  const QString name = QFile::decodeName(raw);
+  if (QFile::encodeName(name) == raw)
+    return name;
+  // Valid UTF-8 sequences stay readable; every other byte is shown as \xHH.
+  QString shown;
+  for (qsizetype i = 0; i < raw.size();) {
+    const uchar lead = uchar(raw[i]);
+    const qsizetype length = lead < 0x80                    ? 1
+                             : lead >= 0xC2 && lead <= 0xDF ? 2
+                             : lead >= 0xE0 && lead <= 0xEF ? 3
+                             : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                            : 0;
+    const QByteArray sequence = raw.mid(i, length);
+    if (length > 0 && sequence.size() == length &&
+        QString::fromUtf8(sequence).toUtf8() == sequence &&
+        !QString::fromUtf8(sequence).contains(QChar::ReplacementCharacter)) {
+      shown += QString::fromUtf8(sequence);
+      i += length;
+    } else {
+      shown += QStringLiteral("\\x") + QString::number(lead, 16).rightJustified(2, u'0').toUpper();
+      ++i;
+    }
+  }
+  return shown;
+}
+
+bool unrepresentableName(const QString& path) {
+#ifdef Q_OS_UNIX
+  static const QRegularExpression escape(QStringLiteral("\\\\x([0-9A-Fa-f]{2})"));
+  if (!path.contains(escape) || QFileInfo::exists(path))
+    return false;
+  QByteArray raw;
+  qsizetype at = 0;
+  for (auto it = escape.globalMatch(path); it.hasNext();) {
+    const auto m = it.next();
+    raw += QFile::encodeName(path.mid(at, m.capturedStart() - at));
+    raw += char(m.captured(1).toInt(nullptr, 16));
+    at = m.capturedEnd();
+  }
+  raw += QFile::encodeName(path.mid(at));
+  struct stat st;
+  return ::stat(raw.constData(), &st) == 0;
+#else
+  Q_UNUSED(path);
+  return false;
+#endif
+}
+
 QStringList picturesIn(const QString& folder) {
+#ifdef Q_OS_UNIX
+  // Read as bytes: Qt's listing would turn a name that is not UTF-8 into one
+  // that names no file.
+  QStringList names;
+  const QByteArray base = QFile::encodeName(folder);
+  DIR* dir = ::opendir(base.constData());
+  if (!dir)
+    return names;
+  while (const dirent* entry = ::readdir(dir)) {
+    const QByteArray raw(entry->d_name);
+    if (raw.startsWith('.'))
+      continue;
+    const QByteArray lower = raw.toLower();
+    if (!lower.endsWith(".jpg") && !lower.endsWith(".jpeg"))
+      continue;
+    struct stat st;
+    if (::stat((base + '/' + raw).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+      continue;
+    names << fileNameForDisplay(raw);
+  }
+  ::closedir(dir);
+  return sortedForReading(names);
+#else
   QDir dir(folder);
   dir.setNameFilters({QStringLiteral("*.jpg"), QStringLiteral("*.jpeg")});
   dir.setFilter(QDir::Files);  // case-insensitive matching is QDir's default
   dir.setSorting(QDir::Unsorted);
   return sortedForReading(dir.entryList());
+#endif
 }
 
 }  // namespace pixolane::platform

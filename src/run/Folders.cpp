@@ -90,7 +90,8 @@ bool deleteOrdinaryFiles(const QString& folder, QString* failed) {
   return true;
 }
 
-FolderOutcome Verif_Existance(const OutputLayout& layout, const QString& pageName, RunView& view) {
+FolderOutcome Verif_Existance(const OutputLayout& layout, const QString& pageName, RunView& view,
+                              bool create) {
   struct Folder {
     QString path;
     QString question;
@@ -108,7 +109,7 @@ FolderOutcome Verif_Existance(const OutputLayout& layout, const QString& pageNam
   for (int i = 0; i < 2; ++i) {
     files[i] = ordinaryFiles(folders[i].path);
     created[i] = !QFileInfo(folders[i].path).isDir();
-    if (files[i].isEmpty() && !ensureFolder(folders[i].path))
+    if (create && files[i].isEmpty() && !ensureFolder(folders[i].path))
       return {false, creationFailed(folders[i].path)};
   }
   FolderOutcome outcome;
@@ -133,20 +134,6 @@ FolderOutcome Verif_Existance(const OutputLayout& layout, const QString& pageNam
   return outcome;
 }
 
-bool deleteGivenUp(const std::vector<GivenUp>& givenUp, const QSet<QString>& linked,
-                   QString* failed) {
-  for (const GivenUp& file : givenUp) {
-    if (linked.contains(file.path.toCaseFolded()) || fileIdentity(file.path) != file.id)
-      continue;
-    if (!QFile::remove(file.path)) {
-      if (failed)
-        *failed = shown(file.path);
-      return false;
-    }
-  }
-  return true;
-}
-
 FolderOutcome checkNotLinked(const QStringList& folders) {
   for (const QString& folder : folders) {
     const QFileInfo info(folder);
@@ -161,30 +148,22 @@ FolderOutcome checkNotLinked(const QStringList& folders) {
   return {};
 }
 
-namespace {
-
-// Pages written before the record existed end with the program's footer
-// (its accent written in Windows-1252 by older versions, as a reference now).
-bool endsWithFooter(const QString& page) {
+bool carriesFooter(const QString& page) {
+  // Its accent written in Windows-1252 by older versions, as a reference now.
   const QByteArray footers[] = {pages::toAsciiText(pages::footerLine()) + "\r\n",
                                 pages::footerLine().toLatin1() + "\r\n"};
   QFile file(page);
   const qint64 window = footers[0].size();
-  if (!file.open(QIODevice::ReadOnly) || !file.seek(std::max<qint64>(0, file.size() - window)))
+  if (!QFileInfo(page).isFile() || !file.open(QIODevice::ReadOnly) ||
+      !file.seek(std::max<qint64>(0, file.size() - window)))
     return false;
   const QByteArray end = file.read(window);
   return end.endsWith(footers[0]) || end.endsWith(footers[1]);
 }
 
-}  // namespace
-
-FolderOutcome confirmPageReplacement(const QString& page, const QString& fileName,
-                                     const RecordEntry* recorded, RunView& view) {
+FolderOutcome confirmPageReplacement(const QString& page, const QString& fileName, RunView& view) {
   const QFileInfo info(page);
   if (!info.exists() && !info.isSymLink())
-    return {};
-  if (!info.isSymLink() && info.isFile() &&
-      ((recorded && GalleryRecord::stillOnDisk(*recorded, page)) || endsWithFooter(page)))
     return {};
   const bool yes =
       view.ask(QStringLiteral("Le fichier ") + fileName +
@@ -215,7 +194,10 @@ FolderOutcome preparePreviewFolder(const QString& folder, bool namedByUser) {
   // Only what earlier previews wrote, as they wrote it: files the user put
   // there or changed since stay.
   const QString mark = previewMark(folder);
-  GalleryRecord record = GalleryRecord::load(mark);
+  QString unusable;
+  GalleryRecord record = GalleryRecord::load(mark, &unusable);
+  if (!unusable.isEmpty())
+    return {false, unusable};
   for (const RecordEntry& entry : record.entries()) {
     const QString file = QDir(folder).filePath(entry.output);
     if (GalleryRecord::stillOnDisk(entry, file) && !QFile::remove(file))

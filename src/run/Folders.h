@@ -1,6 +1,5 @@
 #pragma once
 // Preparing the two output folders before anything is written.
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -37,24 +36,19 @@ bool deleteOrdinaryFiles(const QString& folder, QString* failed);
 // Creates the thumbnails and photos folders and asks, for each that holds
 // files, whether they may go; both questions come before anything is
 // deleted. Answering No keeps a folder's files; Yes lists them in `givenUp`,
-// which the run deletes only once its page is in place (deleteGivenUp). A
-// folder that cannot be created stops the run with a message. A cancel at a
-// question undoes the folders this call created.
-FolderOutcome Verif_Existance(const OutputLayout& layout, const QString& pageName, RunView& view);
+// which the run deletes only once its page is in place. A folder that cannot
+// be created stops the run with a message. A cancel at a question undoes the
+// folders this call created. Without `create` (a dry run) nothing is made.
+FolderOutcome Verif_Existance(const OutputLayout& layout, const QString& pageName, RunView& view,
+                              bool create = true);
 
-// Deletes what a "Oui" gave up, except a file the run has replaced since (it
-// is no longer the file that was given up) and a file the page links
-// (`linked`, paths case-folded). The first file that cannot be deleted is
-// returned in *failed.
-bool deleteGivenUp(const std::vector<GivenUp>& givenUp, const QSet<QString>& linked,
-                   QString* failed);
+// Asks "Le fichier <name> existe et n'a pas été créé par Pixolane. Le
+// remplacer ?" about a page that is the user's; No declines the run.
+FolderOutcome confirmPageReplacement(const QString& page, const QString& fileName, RunView& view);
 
-// The page exists and is not one the record (or the page's own footer) shows
-// the program wrote: asks "Le fichier <name> existe et n'a pas été créé par
-// Pixolane. Le remplacer ?". No declines the run; a link at the page counts as
-// the user's.
-FolderOutcome confirmPageReplacement(const QString& page, const QString& fileName,
-                                     const RecordEntry* recorded, RunView& view);
+// True when the page ends with the program's footer, as pages written before
+// the record did.
+bool carriesFooter(const QString& page);
 
 // Refuses output folders that are links: writing through them would land
 // wherever they point, and emptying them would empty that folder.

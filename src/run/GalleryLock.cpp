@@ -3,9 +3,10 @@
 #include <QDir>
 #include <QFile>
 
+#include <cerrno>
 #include <utility>
 
-#include "run/GalleryRecord.h"
+#include "platform/Platform.h"
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -18,7 +19,7 @@ namespace pixolane::run {
 GalleryLock::~GalleryLock() {
 #ifdef Q_OS_UNIX
   if (fd_ >= 0)
-    ::close(fd_);  // releases the lock; the empty file stays for the next run
+    ::close(fd_);  // releases the lock
 #endif
 }
 
@@ -43,22 +44,36 @@ GalleryLock GalleryLock::take(const QString& destination, const QString& pageNam
 #ifdef Q_OS_UNIX
   // flock: the system drops it when the process ends, however it ends, so a
   // crashed run never blocks the next one.
-  const QString path = GalleryRecord::pathFor(destination, pageName) + QStringLiteral("-verrou");
-  const int fd =
-      ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    *message =
-        QStringLiteral("Impossible de créer le verrou de la galerie dans ") + shownDestination;
-    return lock;
-  }
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  int fd = ::open(QFile::encodeName(destination).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int taken = fd >= 0 ? ::flock(fd, LOCK_EX | LOCK_NB) : -1;
+  int err = taken == 0 ? 0 : errno;
+  if (fd >= 0 && taken != 0 && err != EWOULDBLOCK) {
+    // A file system that cannot lock a folder (some network shares): the
+    // lock of this user's runs on this gallery.
     ::close(fd);
-    *message = QStringLiteral("La galerie « ") + pageName +
-               QStringLiteral(" » est déjà en cours de création dans ") + shownDestination +
-               QStringLiteral(" : attendez la fin de l'autre création, rien n'a été touché.");
+    const QString folder = platform::galleryDataFolder(destination, pageName);
+    QDir().mkpath(folder);
+    fd = ::open(QFile::encodeName(folder + QStringLiteral("verrou")).constData(),
+                O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    taken = fd >= 0 ? ::flock(fd, LOCK_EX | LOCK_NB) : -1;
+    err = taken == 0 ? 0 : errno;
+  }
+  if (taken == 0) {
+    lock.fd_ = fd;
     return lock;
   }
-  lock.fd_ = fd;
+  if (fd >= 0)
+    ::close(fd);
+  if (err != EWOULDBLOCK) {
+    *message = QStringLiteral("Impossible de verrouiller le dossier ") + shownDestination;
+    return lock;
+  }
+  *message = QStringLiteral("Une galerie est déjà en cours de création dans ") + shownDestination +
+             QStringLiteral(" (« ") + pageName +
+             QStringLiteral(
+                 " » ou une autre) : attendez la fin de l'autre création, rien n'a "
+                 "été touché.");
+  return lock;
 #else
   lock.fd_ = 0;
 #endif

@@ -1,6 +1,10 @@
 #pragma once
-// One run per destination and page name at a time: two runs writing the same
-// gallery would leave a page linking pictures the other one cut or removed.
+// One run per destination at a time: two runs writing the same gallery would
+// leave a page linking pictures the other one cut or removed. The lock leaves
+// no file in the destination (which is published): it is taken on the
+// destination folder itself, so every process of this machine, whoever runs
+// it, sees it; where the file system cannot lock a folder, on a file in the
+// gallery's per-user data folder instead.
 #include <QString>
 
 #include <memory>

@@ -2,11 +2,13 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
 #include "platform/Files.h"
+#include "platform/Platform.h"
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -87,8 +89,11 @@ FileIdentity fileIdentity(const QString& path) {
 }
 
 QString GalleryRecord::pathFor(const QString& destination, const QString& pageName) {
-  // Readable when it fits; a long page name gets a digest instead, so the
-  // record's name never passes the file system's 255 bytes.
+  return platform::galleryDataFolder(destination, pageName) + QStringLiteral("record");
+}
+
+QString GalleryRecord::legacyPathFor(const QString& destination, const QString& pageName) {
+  // Readable when it fitted; a long page name had a digest instead.
   if (pageName.toUtf8().size() <= 200)
     return destination + '.' + pageName + QStringLiteral(".pixolane");
   const QByteArray digest =
@@ -96,12 +101,16 @@ QString GalleryRecord::pathFor(const QString& destination, const QString& pageNa
   return destination + QStringLiteral(".pixolane-") + QString::fromLatin1(digest);
 }
 
-GalleryRecord GalleryRecord::load(const QString& path) {
+GalleryRecord GalleryRecord::load(const QString& path, QString* error) {
+  QByteArray bytes;
+  if (platform::readOwnFile(path, &bytes, error) != platform::OwnFile::Read)
+    return {};
+  return parse(bytes);
+}
+
+GalleryRecord GalleryRecord::parse(const QByteArray& bytes) {
   GalleryRecord record;
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    return record;
-  QList<QByteArray> lines = file.readAll().split('\n');
+  QList<QByteArray> lines = bytes.split('\n');
   // A whole record is header, entries, "end <count>" and the final line break.
   if (lines.size() < 3 || lines.first() != kHeader || !lines.last().isEmpty())
     return record;
@@ -120,6 +129,15 @@ GalleryRecord GalleryRecord::load(const QString& path) {
 }
 
 bool GalleryRecord::save(const QString& path, QString* error) const {
+  // It names the user's photographs by their full paths: for the user alone.
+  const QString folder = QFileInfo(path).path();
+  if (!QFileInfo(folder).isDir() && QDir().mkpath(folder))
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  return platform::writeFileAtomically(path, toBytes(), error);
+}
+
+QByteArray GalleryRecord::toBytes() const {
   QByteArray bytes = kHeader + '\n';
   for (const RecordEntry& e : entries_) {
     bytes += escaped(e.output) + '\t' + QByteArray::number(e.size) + '\t' +
@@ -129,7 +147,7 @@ bool GalleryRecord::save(const QString& path, QString* error) const {
              QByteArray::number(e.sourceId.mtimeNs) + '\t' + escaped(e.settings) + '\n';
   }
   bytes += kEnd + QByteArray::number(qint64(entries_.size())) + '\n';
-  return platform::writeFileAtomically(path, bytes, error);
+  return bytes;
 }
 
 const RecordEntry* GalleryRecord::find(const QString& output) const {

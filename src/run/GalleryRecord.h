@@ -1,14 +1,16 @@
 #pragma once
-// What a gallery's runs wrote: one hidden file per page name in the
-// destination, so a run knows its own files from the user's (it never deletes
-// or overwrites the user's without asking) and a re-run can tell a picture it
-// may keep from one it must make again.
+// What a gallery's runs wrote, kept in the user's own data folder (one folder
+// per destination and page name, platform::galleryDataFolder), never in the
+// destination, which is published: so a run knows its own files from the
+// user's (it never deletes or overwrites the user's without asking) and a
+// re-run can tell a picture it may keep from one it must make again.
 //
 // The record only ever saves time or spares a question: a missing or damaged
 // record loads as an empty one, and an entry whose file changed on disk since
 // (size or modification time) no longer vouches for it.
 //
 // Not thread-safe: a run fills it on its own thread, after its steps.
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QtGlobal>
@@ -45,14 +47,23 @@ struct RecordEntry {
 
 class GalleryRecord {
  public:
-  // The record's file in a destination (final separator included). Short
-  // whatever the page name, so a long page name still leaves room.
+  // The record's file: "record" in the gallery's data folder.
   static QString pathFor(const QString& destination, const QString& pageName);
+  // Where versions before the data folder kept it: a hidden file in the
+  // destination. A run takes such a record over once and removes it there.
+  static QString legacyPathFor(const QString& destination, const QString& pageName);
 
-  // A missing, unreadable, damaged or foreign record loads empty.
-  static GalleryRecord load(const QString& path);
-  // Written whole through the platform writer; "Impossible d'écrire..." on failure.
+  // A missing, damaged or foreign record loads empty. A path that is not a
+  // plain file (a FIFO, a device, a folder, a link) is never opened for
+  // reading: it loads empty too, and *error says why.
+  static GalleryRecord load(const QString& path, QString* error = nullptr);
+  // The record in a file's bytes; damaged or foreign bytes give an empty one.
+  static GalleryRecord parse(const QByteArray& bytes);
+  // Written whole through the platform writer (its folder created when
+  // missing); "Impossible d'écrire..." on failure.
   bool save(const QString& path, QString* error = nullptr) const;
+  // The bytes `save` writes.
+  QByteArray toBytes() const;
 
   const RecordEntry* find(const QString& output) const;
   // Adds the entry, or replaces the one for the same output.

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPair>
 #include <QSet>
 
 #include <algorithm>
@@ -13,9 +14,9 @@
 #include "pages/Pages.h"
 #include "platform/Files.h"
 #include "run/Folders.h"
-#include "run/GalleryLock.h"
 #include "run/GalleryRecord.h"
 #include "run/Naming.h"
+#include "run/Plan.h"
 #include "run/Rerun.h"
 #include "run/Standalone.h"
 #include "run/Step.h"
@@ -224,152 +225,137 @@ RunReport finishPass(ProcessingRun& run, Outcomes& outcomes, const StepEnd& end,
 
 using FirstStep = std::function<void(int index, WorkerState&, const OutputLayout&, Outcomes&)>;
 
-// An output an earlier run made: left where it is, or copied from its old
-// name when its source was renamed. False when it must be drawn.
-bool reuseOutput(const OutputPlan& plan, const QString& path) {
-  if (!plan.reuse)
-    return false;
-  return plan.copyFrom.isEmpty() || platform::copyFileAtomically(plan.copyFrom, path);
-}
-
-// --prune, once the page is in place: the files earlier runs wrote for
-// pictures no longer listed, each only if it is still as that run left it.
-QStringList pruneOrphans(const RerunPlan& plan, const GalleryRecord& record,
-                         const QString& destination, QChar sep, RunReport& report) {
-  QStringList pruned;
-  for (const QString& path : plan.orphans) {
-    const QString name = recordName(destination, path, sep);
-    const RecordEntry* entry = record.find(name);
-    if (!entry || !GalleryRecord::stillOnDisk(*entry, path))
-      continue;
-    if (QFile::remove(path))
-      pruned << name;
-    else
-      report.addError(QStringLiteral("Impossible d'effacer ") + QDir::toNativeSeparators(path));
+// An output the plan keeps: left where it is, or copied from its old name
+// when its source was renamed. False when it must be drawn.
+bool reuseOutput(const OutputPlan& plan) {
+  switch (plan.action) {
+    case Action::Draw:
+      return false;
+    case Action::Keep:
+      return true;
+    case Action::Copy:
+      return platform::copyFileAtomically(plan.copyFrom, plan.path);
   }
-  return pruned;
+  return false;
 }
 
-// After the steps, whatever their outcome: make the renames durable, and once
-// the page is in place delete what a "Oui" gave up (never what the page links,
-// kept outputs included) and, with --prune, the orphans; then record what the
-// run wrote or copied, with its source and settings, and what earlier runs
+bool madeOrKept(const Outcomes& outcomes, const WebThumbnails& web, int i, OutputKind kind) {
+  switch (kind) {
+    case OutputKind::Picture:
+      return outcomes.pictureWritten[i] || outcomes.pictureReused[i];
+    case OutputKind::Thumbnail:
+      return outcomes.thumbnailWritten[i] || outcomes.thumbnailReused[i];
+    case OutputKind::WebThumbnail:
+      return web.written[size_t(i)] || web.reused[size_t(i)];
+  }
+  return false;
+}
+
+// After the steps, whatever their outcome: once the page is in place, the
+// plan's deletions, each only while it is the file that was planned and
+// never the very file (same identity) the page links; then the record: what
+// the run wrote or kept, with its source and settings, and what earlier runs
 // wrote that is still there as they left it.
-void finishGallery(ProcessingRun& run, const OutputLayout& layout, const QString& destination,
-                   const Outcomes& outcomes, const std::vector<GivenUp>& givenUp,
-                   const RerunPlan& plan, const WebThumbnails& web, const GalleryRecord& record,
-                   const QString& recordFile, RunReport& report) {
-  const GalleryJob& job = run.job();
-  const QChar sep = layout.sep;
-  QStringList pruned;
+void finishGallery(const GalleryPlan& plan, const QStringList& list, const Outcomes& outcomes,
+                   const WebThumbnails& web, RunReport& report) {
+  const QString& destination = plan.destination;
+  const QChar sep = plan.layout.sep;
+  QSet<QString> gone;  // disk keys of the record names deleted
   if (!report.pagePath.isEmpty()) {
-    QSet<QString> linked;
-    for (const QString& source : job.List1)
-      linked << layout.photoOf(source).toCaseFolded() << layout.thumbnailOf(source).toCaseFolded();
-    linkWebThumbnails(web, linked);
-    QString failed;
-    if (!deleteGivenUp(givenUp, linked, &failed))
-      report.addError(QStringLiteral("Impossible d'effacer ") + failed);
-    if (run.options().prune)
-      pruned = pruneOrphans(plan, record, destination, sep, report);
+    QSet<QPair<quint64, quint64>> linked;
+    for (int i = 0; i < list.size(); ++i) {
+      for (const OutputPlan& out : plan.entries[size_t(i)].outputs) {
+        const FileIdentity id = fileIdentity(out.path);  // none for an empty path
+        if (id.exists())
+          linked.insert({id.device, id.inode});
+      }
+    }
+    for (const Deletion& d : plan.deletions) {
+      const FileIdentity now = fileIdentity(d.path);
+      if (now != d.id || linked.contains({now.device, now.inode}))
+        continue;  // replaced since, or the very file the page links
+      if (QFile::remove(d.path))
+        gone << plan.names.key(recordName(destination, d.path, sep));
+      else
+        report.addError(QStringLiteral("Impossible d'effacer ") + QDir::toNativeSeparators(d.path));
+    }
   }
+  QSet<QString> rewritten;  // disk keys of what this run records anew
   GalleryRecord kept;
-  for (const RecordEntry& entry : record.entries()) {
-    if (!pruned.contains(entry.output) &&
-        GalleryRecord::stillOnDisk(entry, recordPath(destination, entry.output, sep)))
-      kept.put(entry);
-  }
   const auto put = [&](const QString& path, const EntryPlan& entry, const QString& settings) {
     RecordEntry written = GalleryRecord::entryFor(recordName(destination, path, sep), path);
     written.source = entry.sourcePath;
     written.sourceId = entry.source;  // as it was before drawing
     written.settings = settings;
+    rewritten << plan.names.key(written.output);
     kept.put(std::move(written));
   };
-  for (qsizetype i = 0; i < job.List1.size(); ++i) {
-    const QString& source = job.List1.at(i);
+  for (int i = 0; i < list.size(); ++i) {
     const EntryPlan& entry = plan.entries[size_t(i)];
     // Kept outputs too: their source may now be listed from elsewhere.
-    if (outcomes.pictureWritten[i] || outcomes.pictureReused[i])
-      put(layout.photoOf(source), entry, entry.pictureSettings);
-    if (outcomes.thumbnailWritten[i] || outcomes.thumbnailReused[i])
-      put(layout.thumbnailOf(source), entry, entry.thumbnailSettings);
+    for (const OutputKind kind : kOutputKindsAll) {
+      if (madeOrKept(outcomes, web, i, kind))
+        put(entry.output(kind).path, entry, entry.output(kind).settings);
+    }
   }
-  recordWebThumbnails(web, job, destination, sep, kept);
+  const auto putPage = [&](const QString& page) {
+    RecordEntry entry = GalleryRecord::entryFor(recordName(destination, page, sep), page);
+    QByteArray bytes;
+    if (platform::readOwnFile(page, &bytes) == platform::OwnFile::Read)
+      entry.settings = pageContentKey(bytes);
+    rewritten << plan.names.key(entry.output);
+    kept.put(std::move(entry));
+  };
   if (!report.pagePath.isEmpty())
-    kept.put(GalleryRecord::entryFor(recordName(destination, layout.page, sep), layout.page));
+    putPage(plan.layout.page);
   if (!report.standalonePath.isEmpty())
-    kept.put(
-        GalleryRecord::entryFor(recordName(destination, layout.document, sep), layout.document));
+    putPage(plan.layout.document);
+  for (const RecordEntry& entry : plan.record.entries()) {
+    const QString key = plan.names.key(entry.output);
+    if (!gone.contains(key) && !rewritten.contains(key) &&
+        GalleryRecord::stillOnDisk(entry, recordPath(destination, entry.output, sep)))
+      kept.put(entry);
+  }
   QString error;
-  if (!kept.save(recordFile, &error) || !platform::syncFolder(destination, &error))
+  if (!kept.save(plan.recordFile, &error) || !platform::syncFolder(destination, &error))
     report.addError(error);
 }
 
-// Both passes: lock the gallery, check and prepare the folders, step 1
-// (`first` per picture), step 2 (thumbnails), then the page and the end.
-// Every file is written beside its final name and renamed over it, and what a
-// "Oui" gave up goes only once the new page is in place: at every moment the
-// page on disk links whole pictures.
+// Both passes: the plan (lock, folders, questions, what to draw, keep and
+// delete), step 1 (`first` per picture), step 2 (thumbnails), then the page
+// and the end. Every file is written beside its final name and renamed over
+// it, and what a "Oui" gave up goes only once the new page is in place: at
+// every moment the page on disk links whole pictures.
 RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QString& thumbnailStatus,
                      const FirstStep& first) {
   const GalleryJob& job = run.job();
-  const QChar sep = run.options().sep;
-  const OutputLayout layout = outputLayout(job.Text3, job.Text4, sep);
-  const QString destination = platform::withFinalSeparator(job.Text3, sep);
   RunView& view = run.view();
+  const GalleryPlan plan = planGallery(job, run.options(), view);
   RunReport stopped;
-  // Sources first: nothing may be created, asked or deleted while one of them
-  // lies where the run writes.
-  QStringList pages{layout.page};
-  if (isOne(job.Check7))
-    pages << layout.document;
-  const FolderOutcome sources =
-      checkSourcesOutside(job.List1, {layout.photosFolder, layout.thumbnailsFolder}, pages);
-  if (stopForFolders(sources, view, stopped))
+  if (stopForFolders(plan.stop, view, stopped))
     return stopped;
-  QString lockMessage;
-  const GalleryLock lock = GalleryLock::take(destination, job.Text4, &lockMessage);
-  if (!lock.held()) {
-    stopForFolders({false, lockMessage}, view, stopped);
-    return stopped;
-  }
-  if (stopForFolders(checkNotLinked({layout.photosFolder, layout.thumbnailsFolder}), view, stopped))
-    return stopped;
-  const QString recordFile = GalleryRecord::pathFor(destination, job.Text4);
-  const GalleryRecord record = GalleryRecord::load(recordFile);
-  if (stopForFolders(
-          confirmPageReplacement(layout.page, NomPic(layout.page, sep),
-                                 record.find(recordName(destination, layout.page, sep)), view),
-          view, stopped))
-    return stopped;
-  // The standalone page is someone's too when the program did not write it.
-  if (isOne(job.Check7) &&
-      stopForFolders(
-          confirmStandalone(layout.document, NomPic(layout.document, sep),
-                            record.find(recordName(destination, layout.document, sep)), view),
-          view, stopped))
-    return stopped;
-  // What a run that was cut short (a crash, a power cut) left half-written.
-  for (const QString& folder : {destination, layout.photosFolder, layout.thumbnailsFolder})
-    platform::discardLeftovers(folder);
-  const FolderOutcome folders = Verif_Existance(layout, job.Text4, view);
-  if (stopForFolders(folders, view, stopped))
-    return stopped;
-
-  RerunPlan plan = planRerun(job, layout, destination, record, run.options().force);
-  WebThumbnails web =
-      planWebThumbnails(job, layout, destination, record, run.options().force, plan);
+  const OutputLayout& layout = plan.layout;
+  WebThumbnails web = planWebThumbnails(job, plan);
 
   Outcomes outcomes(job.List1.size());
+  for (int i = 0; i < job.List1.size(); ++i) {
+    const QString& givenUp = plan.entries[size_t(i)].givenUp;
+    if (!givenUp.isEmpty()) {
+      outcomes.unreadable[i] = 1;  // nothing of it is made
+      outcomes.fail(i, job.List1.at(i), givenUp);
+    }
+  }
   StepEnd end =
       runListStep(run, step(run, firstStatus, false), outcomes, [&](int i, WorkerState& state) {
         // What an earlier run made the same way is kept;
         // `first` draws what is left as a fresh run would.
         const EntryPlan& entry = plan.entries[size_t(i)];
-        const QString& source = job.List1.at(i);
-        outcomes.thumbnailReused[i] = reuseOutput(entry.thumbnail, layout.thumbnailOf(source));
-        outcomes.pictureReused[i] = reuseOutput(entry.picture, layout.photoOf(source));
+        if (!entry.givenUp.isEmpty())
+          return;
+        outcomes.thumbnailReused[i] = reuseOutput(entry.output(OutputKind::Thumbnail));
+        outcomes.pictureReused[i] = reuseOutput(entry.output(OutputKind::Picture));
+        const OutputPlan& webThumbnail = entry.output(OutputKind::WebThumbnail);
+        web.reused[size_t(i)] = webThumbnail.wanted && reuseOutput(webThumbnail);
         if (!outcomes.pictureReused[i] || !outcomes.thumbnailReused[i])
           first(i, state, layout, outcomes);
       });
@@ -389,7 +375,7 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
       return;
     }
     Generation_Html(run, layout, outcomes, web, report);
-    if (!report.pagePath.isEmpty() && !platform::syncFolder(destination, &error))
+    if (!report.pagePath.isEmpty() && !platform::syncFolder(plan.destination, &error))
       report.addError(error);
   });
   // A picture whose high-density thumbnail alone was drawn was drawn.
@@ -399,8 +385,7 @@ RunReport outputPass(ProcessingRun& run, const QString& firstStatus, const QStri
       ++report.drawn;
     }
   }
-  finishGallery(run, layout, destination, outcomes, folders.givenUp, plan, web, record, recordFile,
-                report);
+  finishGallery(plan, job.List1, outcomes, web, report);
   if (!report.pagePath.isEmpty())
     view.setStatus(drawnAndUnchanged(report.drawn, report.unchanged));
   return report;

@@ -35,6 +35,10 @@ class RunView {
   // while workers run.
   virtual bool yieldCancelled() = 0;
 
+  // True while no new picture may start (the user is being asked whether to
+  // stop); the pictures in flight go on. Called as often as yieldCancelled.
+  virtual bool holdNewPictures() { return false; }
+
   // The preview page is ready: show it (the window's browser, the terminal).
   virtual void navigate(const QString& pagePath) = 0;
 

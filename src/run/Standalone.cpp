@@ -14,15 +14,11 @@
 
 namespace pixolane::run {
 
-FolderOutcome confirmStandalone(const QString& document, const QString& fileName,
-                                const RecordEntry* recorded, RunView& view) {
-  const QFileInfo info(document);
+bool carriesStandaloneMarker(const QString& document) {
   QFile existing(document);
   // The page names its generator in its head, well within the first bytes.
-  if (info.isFile() && !info.isSymLink() && existing.open(QIODevice::ReadOnly) &&
-      existing.read(4096).contains(pages::standaloneMarker()))
-    return {};
-  return confirmPageReplacement(document, fileName, recorded, view);
+  return QFileInfo(document).isFile() && existing.open(QIODevice::ReadOnly) &&
+         existing.read(4096).contains(pages::standaloneMarker());
 }
 
 void writeStandalone(const job::GalleryJob& job, const OutputLayout& layout,

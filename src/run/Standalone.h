@@ -16,13 +16,9 @@ namespace pixolane::run {
 
 struct RunReport;
 
-// Whether the run may write its standalone page at `document`: yes when no
-// file is there or it is the program's (recorded as written and unchanged
-// since, or carrying the page's generator line, as a page from before the
-// record); otherwise the user is asked, as for the gallery page, and No
-// declines the run.
-FolderOutcome confirmStandalone(const QString& document, const QString& fileName,
-                                const RecordEntry* recorded, RunView& view);
+// True when the file carries the standalone page's generator line in its
+// head, as pages written before the record did.
+bool carriesStandaloneMarker(const QString& document);
 
 // Writes the standalone page of `cells` (each with its high-density thumbnail
 // when that file reads back, and its picture's caption) and notes it in the

@@ -118,6 +118,7 @@ StepEnd runStep(const QStringList& list, const StepSettings& settings, RunView& 
   largestFirst(groups, list);
   std::atomic<size_t> nextGroup{0};
   std::atomic<bool> stop{false};
+  std::atomic<bool> held{view.holdNewPictures()};
   std::mutex mutex;
   std::condition_variable changed;
   int finished = 0;
@@ -127,6 +128,12 @@ StepEnd runStep(const QStringList& list, const StepSettings& settings, RunView& 
   auto worker = [&] {
     WorkerState state;
     while (!stop.load()) {
+      if (held.load()) {
+        // The user is asked whether to stop: no new picture before the answer.
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return !held.load() || stop.load(); });
+        continue;
+      }
       const size_t g = nextGroup.fetch_add(1);
       if (g >= groups.size())
         break;
@@ -188,9 +195,16 @@ StepEnd runStep(const QStringList& list, const StepSettings& settings, RunView& 
     }
     if (idle)
       break;
-    if (view.yieldCancelled() && !cancelled) {
-      cancelled = true;
-      stop.store(true);
+    const bool cancelNow = view.yieldCancelled() && !cancelled;
+    const bool hold = view.holdNewPictures();
+    if (cancelNow || hold != held.load()) {
+      const std::lock_guard lock(mutex);
+      if (cancelNow) {
+        cancelled = true;
+        stop.store(true);
+      }
+      held.store(hold);
+      changed.notify_all();  // held workers see the change
     }
   }
   for (auto& t : pool)

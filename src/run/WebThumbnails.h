@@ -1,14 +1,13 @@
 #pragma once
 // The standalone page's own files and facts: beside each thumbnail a
 // high-density one (twice the box, web quality), and each photograph's caption
-// and date taken, read from its header. Kept, recorded, given up and pruned as
-// the thumbnails are.
+// and date taken, read from its header. The gallery's plan decides for these
+// files as for the other outputs (an `OutputKind`): kept, drawn, given up,
+// pruned and recorded the same way.
 //
-// A run touches it at five points, in order: `planWebThumbnails` after the
-// re-run plan, `webThumbnailStep` after the thumbnails, the standalone page
-// (which reads `captions` and the files), `linkWebThumbnails` before what a
-// "Oui" gave up is deleted, and `recordWebThumbnails` into the new record.
-#include <QSet>
+// A run touches it at three points, in order: `planWebThumbnails` from the
+// plan, `webThumbnailStep` after the thumbnails, and the standalone page
+// (which reads `captions` and the files).
 #include <QString>
 #include <QStringList>
 
@@ -18,8 +17,6 @@
 #include "imaging/Caption.h"
 #include "job/GalleryJob.h"
 #include "run/GalleryRecord.h"
-#include "run/Naming.h"
-#include "run/Rerun.h"
 #include "run/RunView.h"
 #include "run/Step.h"
 
@@ -40,12 +37,14 @@ struct WebThumbnails {
   QString settings;                   // the key of every such file of this run
 };
 
-// Which files the record vouches for (none with `force`). Whether or not the
-// run writes the standalone page, the files of listed pictures are theirs, not
-// orphans: they are taken out of `plan.orphans`.
-WebThumbnails planWebThumbnails(const job::GalleryJob& job, const OutputLayout& layout,
-                                const QString& destination, const GalleryRecord& record, bool force,
-                                RerunPlan& plan);
+// The key of every such file of a run: what shapes its bytes.
+QString webThumbnailSettings(const job::GalleryJob& job);
+
+struct GalleryPlan;
+
+// The run's files as its plan has them (`reused` is set when step 1 keeps or
+// copies them).
+WebThumbnails planWebThumbnails(const job::GalleryJob& job, const GalleryPlan& plan);
 
 // The step after the thumbnails, for pictures whose thumbnail is on disk
 // (`hasThumbnail`): reads each caption and draws the files not kept. A file
@@ -54,13 +53,5 @@ WebThumbnails planWebThumbnails(const job::GalleryJob& job, const OutputLayout& 
 StepEnd webThumbnailStep(const job::GalleryJob& job, const StepSettings& settings, RunView& view,
                          WebThumbnails& web, const std::function<bool(int)>& hasThumbnail,
                          const std::function<void(int, const QString&)>& failed);
-
-// Adds the files of listed pictures to the set a "Oui" never deletes (case
-// folded, as the set is).
-void linkWebThumbnails(const WebThumbnails& web, QSet<QString>& linked);
-
-// Puts what this run drew or kept into the record.
-void recordWebThumbnails(const WebThumbnails& web, const job::GalleryJob& job,
-                         const QString& destination, QChar sep, GalleryRecord& record);
 
 }  // namespace pixolane::run

@@ -2,8 +2,6 @@
 
 #include <QCheckBox>
 #include <QPainter>
-#include <QStyleOptionFocusRect>
-#include <QStylePainter>
 #include <QToolButton>
 
 #include <algorithm>
@@ -51,12 +49,14 @@ void ValueBar::paintEvent(QPaintEvent* event) {
   QScrollBar::paintEvent(event);
   if (!hasFocus())
     return;
-  // Scroll bars never take the focus in most styles, so none draws it.
-  QStylePainter painter(this);
-  QStyleOptionFocusRect frame;
-  frame.initFrom(this);
-  frame.backgroundColor = palette().color(QPalette::Window);
-  painter.drawPrimitive(QStyle::PE_FrameFocusRect, frame);
+  // Scroll bars never take the focus in most styles, so none draws it, and a
+  // style's focus rectangle may be drawn only after a keyboard focus change:
+  // a frame of the highlight colour, whatever brought the focus.
+  QPainter painter(this);
+  QPen pen(palette().color(QPalette::Highlight));
+  pen.setWidth(2);
+  painter.setPen(pen);
+  painter.drawRect(rect().adjusted(1, 1, -1, -1));
 }
 
 QToolButton* pictureButton(QWidget* parent, const QString& objectName, const QString& tip,
@@ -79,6 +79,10 @@ void tabStopOnChecked(const QList<QAbstractButton*>& group) {
   for (QAbstractButton* option : group)
     QObject::connect(option, &QAbstractButton::toggled, option, update);
   update();
+}
+
+void keepAbove(QWidget* window) {
+  window->setWindowFlags((window->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
 }
 
 int checkValue(const QCheckBox* box) {

@@ -42,6 +42,11 @@ QToolButton* pictureButton(QWidget* parent, const QString& objectName, const QSt
 // Tab enters an option group on its chosen option (the arrows move within).
 void tabStopOnChecked(const QList<QAbstractButton*>& group);
 
+// `window`, a window whose parent is the main window, is kept above it by
+// the window manager: on X11 only dialogs and tools are marked as its own.
+// Call before it is first shown.
+void keepAbove(QWidget* window);
+
 // A check box's value as the job holds it: 1 checked, 0 clear.
 int checkValue(const QCheckBox* box);
 

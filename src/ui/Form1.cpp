@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFutureWatcher>
@@ -16,11 +17,15 @@
 #include "imaging/StripPrivate.h"
 #include "job/Launch.h"
 #include "job/SavedLocation.h"
+#include "pages/Pages.h"
+#include "platform/Writable.h"
 #include "run/Naming.h"
+#include "ui/Apercu.h"
 #include "ui/Controls.h"
 #include "ui/Desktop.h"
 #include "ui/FitCaptions.h"
 #include "ui/Form2.h"
+#include "ui/Form3.h"
 #include "ui/Form4.h"
 #include "ui/GalleryPage.h"
 #include "ui/ListPage.h"
@@ -40,6 +45,18 @@ using job::restoreSavedLocation;
 
 namespace {
 constexpr QSize kDesignSize(752, 549);
+// Pictures outside a link take the focus too, and every picture without a
+// text says its file name.
+constexpr char kReachablePictures[] = R"js(
+Array.from(document.images).forEach(function (img) {
+  if (!img.closest('a')) img.tabIndex = 0;
+  if (!img.alt) {
+    var src = img.getAttribute('src') || '';
+    try { src = decodeURIComponent(src); } catch (e) {}
+    img.setAttribute('aria-label', src.split('/').pop());
+  }
+});
+)js";
 constexpr double kPickerShare = 0.25;
 }  // namespace
 
@@ -47,6 +64,35 @@ QString previewBrowserName(const QString& galleryTitle) {
   const QString name = QStringLiteral("Aperçu de la gallerie");
   const QString title = galleryTitle.trimmed();
   return title.isEmpty() ? name : name + QStringLiteral(" « ") + title + QStringLiteral(" »");
+}
+
+QString privateDataQuestion(int located) {
+  const QString where =
+      located == 1 ? QStringLiteral("1 image contient sa position GPS.")
+                   : QStringLiteral("%1 images contiennent leur position GPS.").arg(located);
+  return where + QStringLiteral(
+                     "\nRetirer des copies cette position et les autres données privées "
+                     "(numéros de série de l'appareil, nom du propriétaire ou de l'auteur, "
+                     "notes du fabricant, vignettes intégrées) ?");
+}
+
+QString siteRootFolder(const QString& destination, const QString& prefix) {
+  QString root = QDir::cleanPath(QDir::fromNativeSeparators(destination));
+  for (qsizetype up = prefix.count(QLatin1Char('/')); up > 0; --up) {
+    const QString parent = QFileInfo(root).path();
+    if (parent == root || parent == QLatin1String("."))
+      break;
+    root = parent;
+  }
+  return platform::withFinalSeparator(QDir::toNativeSeparators(root));
+}
+
+VisitorView visitorView(const run::RunReport& report, const job::GalleryJob& job) {
+  if (!report.standalonePath.isEmpty())
+    return {report.standalonePath, QFileInfo(report.standalonePath).path()};
+  if (report.pagePath.isEmpty())
+    return {};
+  return {report.pagePath, siteRootFolder(job.Text3, pages::sitePrefix(job.Text6))};
 }
 
 Form1::Form1(Services services, QWidget* parent)
@@ -77,12 +123,22 @@ Form1::Form1(Services services, QWidget* parent)
       named(new QWebEngineView(central), QStringLiteral("WebBrowser1"), previewBrowserName({}));
   WebBrowser1->setGeometry(200, 8, 545, 537);
 
+  connect(WebBrowser1, &QWebEngineView::loadFinished, this, [this](bool ok) {
+    // The page shown is one Tab stop named as the browser, and each of its
+    // pictures one more, named after its file; the files stay as written.
+    if (QWidget* page = WebBrowser1->focusProxy())
+      page->setAccessibleName(WebBrowser1->accessibleName());
+    if (ok)
+      WebBrowser1->page()->runJavaScript(QString::fromLatin1(kReachablePictures));
+  });
   connect(tab0_, &ListPage::addClicked, this, &Form1::Command4_Click);
   connect(tab0_, &ListPage::removeClicked, this, &Form1::Command1_Click);
   connect(tab2_, &GalleryPage::launchClicked, this, &Form1::Command6_Click);
   connect(tab2_->publication(), &PublicationBox::publishClicked, this,
           [this] { publishGallery(job_.Text3, job_.Text4); });
   connect(tab0_, &ListPage::dropped, this, &Form1::List1_Drop);
+  connect(tab0_, &ListPage::holdWindow, this,
+          [this](bool held) { centralWidget()->setEnabled(!held); });
 
   // A quarter of the extra width goes to the picker's column, the rest to the
   // tabs and the browser.
@@ -157,17 +213,26 @@ void Form1::resizeEvent(QResizeEvent* event) {
   growth_.apply(by);
   const int picker = shareOf(std::max(0, by.width()), kPickerShare);
   Frame1->grow({picker, by.height()});
-  tab0_->grow({by.width() - picker, by.height()});
+  const QSize tabs(by.width() - picker, by.height());
+  tab0_->grow(tabs);
+  tab1_->grow(tabs);
+  tab2_->grow(tabs);
 }
 
 void Form1::Form_QueryUnload() {
-  // Only this window goes: the picture and compression windows are top-level
-  // windows of their own and the program ends when the last one is closed.
+  // The picture and compression windows belong to this one: they go with it,
+  // so that no window is left behind and the program ends.
+  if (Form3* picture = pictureWindow())
+    picture->close();
+  if (Apercu* compression = compressionPreview())
+    compression->close();
 }
 
 void Form1::AfficherAPropos() {
-  Form4 about(this);
-  about.exec();
+  // Modal over this window, without an event loop of its own.
+  auto* about = new Form4(this);
+  about->setAttribute(Qt::WA_DeleteOnClose);
+  about->open();
 }
 
 // --- Processing list ---------------------------------------------------------
@@ -177,6 +242,11 @@ void Form1::Command4_Click() {
 }
 
 void Form1::List1_Drop(const DroppedItems& items) {
+  // The same rule as "Ajouter": the pictures of one folder.
+  if (const QString refused = dropRefusal(job_.List1, items.pictures); !refused.isEmpty()) {
+    announce(services_, this, Message{QMessageBox::Information, kTitle, refused});
+    return;
+  }
   if (!items.ignored.isEmpty()) {
     const qsizetype shown = 5;
     QString names = QStringList(items.ignored.mid(0, shown)).join(QStringLiteral(", "));
@@ -239,22 +309,38 @@ void Form1::para_Click() {
   SSTab1->show();
 }
 
-void Form1::showPage(const QString& pagePath) {
+void Form1::showPage(const VisitorView& view) {
   // The gallery page is named ".php": read from its file the browser would
   // take it for a download, so its bytes are given as the HTML they are, with
-  // the page's folder as the base of its links.
-  QFile page(pagePath);
+  // the site's root as the base of its links.
+  QFile page(view.file);
   constexpr qint64 kInlineLimit = 2 * 1024 * 1024;  // the browser's limit for given content
-  if (!pagePath.endsWith(QStringLiteral(".html"), Qt::CaseInsensitive) &&
+  if (!view.file.endsWith(QStringLiteral(".html"), Qt::CaseInsensitive) &&
       page.size() < kInlineLimit && page.open(QIODevice::ReadOnly)) {
+    const QString base =
+        QDir(QDir::fromNativeSeparators(view.baseFolder)).filePath(QFileInfo(view.file).fileName());
     WebBrowser1->setContent(page.readAll(), QStringLiteral("text/html;charset=windows-1252"),
-                            QUrl::fromLocalFile(pagePath));
+                            QUrl::fromLocalFile(base));
   } else {
-    WebBrowser1->load(QUrl::fromLocalFile(pagePath));
+    WebBrowser1->load(QUrl::fromLocalFile(view.file));
   }
   para->setChecked(false);
   WebBrowser1->show();
   SSTab1->hide();
+}
+
+void Form1::tellCannotOpen(const QString& path) {
+  const QString text = cannotOpenText(path);
+  if (endNotice_) {
+    // One box at the end of a run: the result, then what could not be opened.
+    endNotice_->setText(endNotice_->text() + QStringLiteral("\n\n") + text);
+    endNotice_->setIcon(QMessageBox::Warning);
+    nameBoxParts(endNotice_);
+  } else {
+    announce(services_, this, Message{QMessageBox::Warning, kTitle, text});
+  }
+  if (!lastGallery_.file.isEmpty())
+    showPage(lastGallery_);
 }
 
 void Form1::runForm2(GalleryJob job) {
@@ -263,9 +349,7 @@ void Form1::runForm2(GalleryJob job) {
     // The desktop may say later that it cannot open the document: this
     // window, which tells the end of the run, tells that too.
     services.openDocument = [this](const QString& path) {
-      return openWithDesktop(path, this, [this, path] {
-        announce(services_, this, Message{QMessageBox::Warning, kTitle, cannotOpenText(path)});
-      });
+      return openWithDesktop(path, this, [this, path] { tellCannotOpen(path); });
     };
   }
   auto* window = new Form2(
@@ -306,6 +390,7 @@ void Form1::runEnded(const Form2& window) {
 
 void Form1::tellGalleryEnd(const Form2& window) {
   const run::RunReport& report = lastReport_;
+  lastGallery_ = {};
   if (report.declined) {
     announce(services_, this, Message{QMessageBox::Information, kTitle, run::declinedMessage()});
     return;
@@ -320,23 +405,30 @@ void Form1::tellGalleryEnd(const Form2& window) {
                      stoppedText(report, QFileInfo::exists(layout.page))});
     return;
   }
+  // One box says it all: the result first, then what could not be opened.
+  Message end = runEndMessage(report, window.job().Text4);
+  if (window.stopCameLate())
+    end.text = QStringLiteral("La galerie était déjà terminée quand l'arrêt a été demandé.\n\n") +
+               end.text;
   // Check4: the ".html" document went to the desktop; without one, or when
   // the desktop could not open it, the browser shows the page.
-  const QString page = report.pagePath;
+  lastGallery_ = visitorView(report, window.job());
   const run::Unload unloaded = window.unloaded();
-  if (unloaded == run::Unload::Failed)
-    announce(services_, this,
-             Message{QMessageBox::Warning, kTitle, cannotOpenText(layout.document)});
-  if ((unloaded == run::Unload::Failed || unloaded == run::Unload::NoDocument) && !page.isEmpty())
-    showPage(page);
-  Message end = runEndMessage(report, window.job().Text4);
+  if (unloaded == run::Unload::Failed) {
+    end.icon = QMessageBox::Warning;
+    end.text += QStringLiteral("\n\n") + cannotOpenText(layout.document);
+  }
+  if ((unloaded == run::Unload::Failed || unloaded == run::Unload::NoDocument) &&
+      !lastGallery_.file.isEmpty())
+    showPage(lastGallery_);
+  const QString page = report.pagePath;
   const QString destination = window.job().Text3, pageName = window.job().Text4;
   const PublicationBox* publication = tab2_->publication();
   const bool publishNow = !page.isEmpty() && publication->publishAfterRun();
   if (!page.isEmpty() && !publishNow && !publication->address().isEmpty())
     end.secondAction = QStringLiteral("Publier");
-  announce(
-      services_, this, end, [this, page] { showPage(page); },
+  endNotice_ = announce(
+      services_, this, end, [this, view = lastGallery_] { showPage(view); },
       [this, destination, pageName] { publishGallery(destination, pageName); });
   if (publishNow)
     publishGallery(destination, pageName);
@@ -392,6 +484,13 @@ void Form1::Command6_Click() {
     }
     return;
   }
+  // Said before any question, in plain words, rather than when the run starts.
+  if (const QString problem = platform::destinationWriteProblem(job_.Text3); !problem.isEmpty()) {
+    showMessage(services_, this, QMessageBox::Information, problem);
+    SSTab1->setCurrentIndex(2);
+    tab2_->focusField(LaunchField::Destination);
+    return;
+  }
   GalleryJob run = job_;
   run.ModeApercu = 0;
   if (job::isSet(run.Check3)) {
@@ -410,13 +509,16 @@ void Form1::Command6_Click() {
             centralWidget()->setEnabled(true);
             if (!isVisible())
               return;  // closed meanwhile
-            if (const int n = counting->result())
-              run.stripPrivate = askYesNo(services_, this,
-                                          QStringLiteral("%1 images contiennent leur position "
-                                                         "GPS. La retirer des copies ?")
-                                              .arg(n),
-                                          kTitle);
-            runForm2(std::move(run));
+            const int n = counting->result();
+            if (n == 0) {
+              runForm2(std::move(run));
+              return;
+            }
+            askYesNo(services_, this, privateDataQuestion(n), kTitle,
+                     [this, run = std::move(run)](bool strip) mutable {
+                       run.stripPrivate = strip;
+                       runForm2(std::move(run));
+                     });
           });
   counting->setFuture(located);
 }

@@ -5,6 +5,8 @@
 // what crosses rooms: adding and removing entries, the launch, the modes.
 #include <QMainWindow>
 
+#include <QPointer>
+
 #include <functional>
 
 #include "job/GalleryJob.h"
@@ -15,6 +17,7 @@
 
 class QCheckBox;
 class QGroupBox;
+class QMessageBox;
 class QTabWidget;
 class QWebEngineView;
 
@@ -34,6 +37,25 @@ inline const QString kTab2 = QStringLiteral("3.Création de la  gallerie");
 
 // The preview browser's accessible name: what it shows, the gallery of that title.
 QString previewBrowserName(const QString& galleryTitle);
+
+// The question asked before copies of `located` photos that carry their GPS
+// position: a Yes strips every private datum, not the position only.
+QString privateDataQuestion(int located);
+
+// The site's root folder as a gallery page written in `destination` sees it
+// when its links begin with `prefix` ("albums/2006/"): the destination less
+// one folder per folder of the prefix (the file system's root at most). The
+// page is shown from there, as the site that includes it would.
+QString siteRootFolder(const QString& destination, const QString& prefix);
+
+// What a visitor will see of a finished run: the file to show and the folder
+// its links are read from (the standalone page from its own folder, the
+// ".php" page from the site's root). Empty when no page was written.
+struct VisitorView {
+  QString file;
+  QString baseFolder;
+};
+VisitorView visitorView(const run::RunReport& report, const job::GalleryJob& job);
 
 class Form1 : public QMainWindow {
   Q_OBJECT
@@ -84,7 +106,10 @@ class Form1 : public QMainWindow {
   void tellGalleryEnd(const Form2& window);
   // Shows a written page in the browser, as the preview does; "Paramétres"
   // goes back to the tabs.
-  void showPage(const QString& pagePath);
+  void showPage(const VisitorView& view);
+  // The desktop could not open `path`: said in the end-of-run box while it
+  // is up, in a box of its own after.
+  void tellCannotOpen(const QString& path);
   // Sends the gallery to the address of the "Publication" group.
   void publishGallery(const QString& destination, const QString& pageName);
 
@@ -92,6 +117,8 @@ class Form1 : public QMainWindow {
   Growth growth_;
   job::GalleryJob job_;
   run::RunReport lastReport_;
+  VisitorView lastGallery_;          // what the last run wrote, for the browser
+  QPointer<QMessageBox> endNotice_;  // the end-of-run box while it is up
 
   SourcePicker* Frame1 = nullptr;
   QGroupBox* Frame4 = nullptr;

@@ -27,10 +27,13 @@ Form2::Form2(GalleryJob job, Navigate navigate, Services services, QWidget* pare
   setFixedSize(543, kBodyHeight + kStatusHeight);
 
   bridge_ = new RunBridge(
-      [this](const QString& text, const QString& title) {
-        return askYesNo(services_, this, text, title.isEmpty() ? kRunTitle : title);
+      [this](const QString& text, const QString& title, std::function<void(bool)> answered) {
+        askYesNo(services_, this, text, title.isEmpty() ? kRunTitle : title, std::move(answered));
       },
-      [this](const QString& text) { showMessage(services_, this, QMessageBox::Critical, text); },
+      [this](const QString& text, std::function<void()> seen) {
+        announceThen(services_, this, Message{QMessageBox::Critical, kRunTitle, text},
+                     std::move(seen));
+      },
       this);
   RunOptions options = services_.runOptions;
   if (!options.openDocument)
@@ -94,11 +97,8 @@ void Form2::runReturned() {
   worker_->wait();
   worker_.reset();
   Command1->setEnabled(false);
-  if (asking_) {
-    // The run ended while the stop question was up: it closes once answered.
-    returnedWhileAsking_ = true;
-    return;
-  }
+  if (bridge_->held())
+    return;  // the stop question is up: the window closes once it is answered
   finish();
 }
 
@@ -115,25 +115,30 @@ void Form2::Form_Unload() {
 }
 
 void Form2::Annuler_Click() {
-  if (asking_ || bridge_->stopping())
-    return;
-  asking_ = true;
-  const bool stop =
-      askYesNo(services_, this, QStringLiteral("Arrêter la création de la galerie ?"), kRunTitle);
-  asking_ = false;
-  if (returnedWhileAsking_) {
-    // Too late to stop: the run is complete and its result stands.
+  if (bridge_->held() || bridge_->stopping())
+    return;  // already asked, or already stopping
+  bridge_->hold(true);
+  askYesNo(services_, this, QStringLiteral("Arrêter la création de la galerie ?"), kRunTitle,
+           [this](bool stop) { stopAnswered(stop); });
+}
+
+void Form2::stopAnswered(bool stop) {
+  bridge_->hold(false);
+  if (!worker_) {
+    // The run ended while the question was up: its result stands, and a Yes
+    // came too late to stop anything.
+    stopCameLate_ = stop && run_->ran();
     finish();
     return;
   }
-  if (stop && worker_) {
+  if (stop) {
     Command1->setEnabled(false);
     bridge_->stop();
   }
 }
 
 void Form2::done(int result) {
-  if (worker_ || asking_) {
+  if (worker_ || bridge_->held()) {
     Annuler_Click();
     return;
   }

@@ -6,8 +6,10 @@
 // the run talks to its RunBridge, which hands progress over as queued signals
 // and questions as calls answered on the UI thread. "Annuler", Esc and the
 // close box ask whether to stop; Yes stops the run, whose pictures in flight
-// finish, and the window closes once the run has returned. The opener acts
-// on finished(); the window shows no box of its own about the run's end.
+// finish, and the window closes once the run has returned. While the user
+// answers, no new picture starts. Questions are opened, never waited for.
+// The opener acts on finished(); the window shows no box of its own about
+// the run's end.
 #include <QDialog>
 
 #include <functional>
@@ -50,6 +52,8 @@ class Form2 : public QDialog {
   bool cancelRequested() const;
   // What the unload did about the ".html" document (once closed).
   run::Unload unloaded() const { return unloaded_; }
+  // The user said Yes to stopping after the run had ended: nothing was stopped.
+  bool stopCameLate() const { return stopCameLate_; }
 
  public slots:
   // Every way of closing (close box, Esc, "Annuler", accept/reject) ends
@@ -62,6 +66,7 @@ class Form2 : public QDialog {
   void Timer1_Timer();
   void Form_Unload();
   void Annuler_Click();
+  void stopAnswered(bool stop);
   void runReturned();
   // Closes the window once the run has returned: accepted when it completed.
   void finish();
@@ -71,8 +76,7 @@ class Form2 : public QDialog {
   RunBridge* bridge_ = nullptr;
   std::unique_ptr<run::ProcessingRun> run_;
   std::unique_ptr<QThread> worker_;  // set while the run goes
-  bool asking_ = false;              // the stop question is up
-  bool returnedWhileAsking_ = false;
+  bool stopCameLate_ = false;
   run::Unload unloaded_ = run::Unload::Nothing;
 
   QProgressBar* Pb = nullptr;

@@ -39,6 +39,20 @@ GalleryPage::GalleryPage(GalleryJob& job, const Services& services, QWidget* par
   auto gallery = [this] { Publication->setGallery(Text3->text(), Text4->text()); };
   connect(Text3, &QLineEdit::editingFinished, this, gallery);
   connect(Text4, &QLineEdit::editingFinished, this, gallery);
+
+  // The boxes widen with the page, the five site folders a fifth each, the
+  // publication group beside the page name; nothing moves down.
+  growth_ = Growth{{Text5, 0, 0, 1, 0},
+                   {Text3, 0, 0, 1, 0},
+                   {Command5, 1, 0, 1, 0},
+                   {Text4, 0, 0, 0.5, 0},
+                   {Publication, 0.5, 0, 1, 0}};
+  for (int i = 0; i < 5; ++i) {
+    growth_.add({Text6[i], i / 5.0, 0, (i + 1) / 5.0, 0});
+    if (i < 4)
+      growth_.add({Label9[i], (i + 1) / 5.0, 0, (i + 1) / 5.0, 0});
+  }
+
   connect(Command5, &QPushButton::clicked, this, &GalleryPage::Command5_Click);
   connect(Command6, &QPushButton::clicked, this, &GalleryPage::launchClicked);
 }
@@ -66,8 +80,10 @@ void GalleryPage::buildFolders() {
   QFont slashFont(QStringLiteral("MS Sans Serif"));
   slashFont.setPointSize(12);
   for (int i = 0; i < 5; ++i) {
+    // Read as a screen reader says where they are in the site; the caption stays.
     Text6[i] = named(new QLineEdit(this), QStringLiteral("Text6(%1)").arg(i),
-                     QStringLiteral("Dossier PHP %1").arg(i));
+                     i == 0 ? QStringLiteral("Dossier du site, racine")
+                            : QStringLiteral("Dossier du site, niveau %1").arg(i));
     Text6[i]->setGeometry(8 + i * 106, 150, 92, 24);
     if (i < 4) {
       Label9[i] = named(new QLabel(QStringLiteral("/"), this), QStringLiteral("Label9(%1)").arg(i),

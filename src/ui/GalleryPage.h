@@ -8,6 +8,7 @@
 
 #include "job/GalleryJob.h"
 #include "job/Launch.h"
+#include "ui/Growth.h"
 #include "ui/Services.h"
 
 class QCheckBox;
@@ -27,6 +28,8 @@ class GalleryPage : public QWidget {
   GalleryPage(job::GalleryJob& job, const Services& services, QWidget* parent = nullptr);
 
   void setLaunchEnabled(bool enabled);
+  // The page is `by` larger than its design size: the text boxes widen.
+  void grow(QSize by) { growth_.apply(by); }
   PublicationBox* publication() const { return Publication; }
   // A refused launch: the focus goes to the box to fill (page name, destination).
   void focusField(job::LaunchField field);
@@ -43,6 +46,7 @@ class GalleryPage : public QWidget {
 
   job::GalleryJob& job_;
   const Services& services_;
+  Growth growth_;
   QLabel* Label4 = nullptr;
   QLineEdit* Text5 = nullptr;
   QLabel* Label5 = nullptr;

@@ -14,7 +14,11 @@ int shareOf(int by, double share) {
 
 Growth::Growth(std::initializer_list<Anchor> anchors) {
   for (const Anchor& a : anchors)
-    placed_.push_back({a, a.widget->geometry()});
+    add(a);
+}
+
+void Growth::add(const Anchor& anchor) {
+  placed_.push_back({anchor, anchor.widget->geometry()});
 }
 
 void Growth::apply(QSize by) const {

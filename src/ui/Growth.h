@@ -26,6 +26,8 @@ class Growth {
   Growth() = default;
   // Takes each control's present place as its design place.
   Growth(std::initializer_list<Anchor> anchors);
+  // One more control, at its present place.
+  void add(const Anchor& anchor);
 
   // Puts every control at its design place moved by `by`, the container's
   // growth beyond its design size (nothing moves at the design size).

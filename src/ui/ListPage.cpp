@@ -3,11 +3,13 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QLabel>
 #include <QListView>
 #include <QMimeData>
 #include <QPushButton>
 #include <QToolButton>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 
@@ -71,6 +73,34 @@ DroppedItems droppedPictures(const QList<QUrl>& urls) {
   return items;
 }
 
+QString dropRefusal(const QStringList& listed, const QStringList& pictures) {
+  const auto folderOf = [](const QString& path) {
+    return QDir::toNativeSeparators(QFileInfo(QDir::fromNativeSeparators(path)).path());
+  };
+  const QString folder = folderOf(listed.isEmpty() ? pictures.value(0) : listed.first());
+  const QString one =
+      QStringLiteral("La liste de traitement ne prend que les images d'un seul dossier");
+  QStringList folders;
+  for (const QString& picture : pictures) {
+    const QString from = folderOf(picture);
+    if (from == folder || folders.contains(from))
+      continue;
+    if (!listed.isEmpty()) {
+      return one + QStringLiteral(
+                       ", ici %1 : « %2 » vient d'un autre dossier. Videz la liste "
+                       "pour changer de dossier.")
+                       .arg(folder, QFileInfo(picture).fileName());
+    }
+    folders << from;
+  }
+  if (folders.isEmpty())
+    return {};
+  return one + QStringLiteral(
+                   " : les images déposées viennent de %1 dossiers. Déposez-les un "
+                   "dossier à la fois.")
+                   .arg(folders.size() + 1);
+}
+
 namespace {
 
 // Files and folders dropped on the list view; anything else is refused
@@ -112,9 +142,9 @@ class DropTarget : public QObject {
 
 }  // namespace
 
-void ProcessingList::sortByDateTaken() {
+void ProcessingList::reorder(const QStringList& entries) {
   beginResetModel();
-  entries_ = imaging::orderByDateTaken(entries_);
+  entries_ = entries;
   endResetModel();
 }
 
@@ -194,7 +224,17 @@ void ListPage::Command8_Click() {
 }
 
 void ListPage::Command10_Click() {
-  model_->sortByDateTaken();
+  // Every header is read, which takes a while on a long list: on a worker,
+  // the window held still meanwhile.
+  emit holdWindow(true);
+  auto* sorting = new QFutureWatcher<QStringList>(this);
+  connect(sorting, &QFutureWatcher<QStringList>::finished, this, [this, sorting] {
+    sorting->deleteLater();
+    model_->reorder(sorting->result());
+    emit holdWindow(false);
+    List1->setFocus();
+  });
+  sorting->setFuture(QtConcurrent::run(imaging::orderByDateTaken, model_->entries()));
 }
 
 void ListPage::updateTotal() {

@@ -31,8 +31,9 @@ class ProcessingList : public QAbstractListModel {
   void append(const QStringList& paths);
   // Removes the rows given in increasing order.
   void removeRowList(const QList<int>& rows);
-  // Puts the entries in the order their pictures were taken.
-  void sortByDateTaken();
+  // The same entries in another order.
+  void reorder(const QStringList& entries);
+  const QStringList& entries() const { return entries_; }
 
  private:
   QStringList& entries_;
@@ -45,6 +46,10 @@ struct DroppedItems {
   QStringList ignored;
 };
 DroppedItems droppedPictures(const QList<QUrl>& urls);
+
+// Why dropped `pictures` may not join a list holding `listed`: the list holds
+// the pictures of one folder, as "Ajouter" gives them. "" when they may.
+QString dropRefusal(const QStringList& listed, const QStringList& pictures);
 
 class ListPage : public QWidget {
   Q_OBJECT
@@ -66,6 +71,9 @@ class ListPage : public QWidget {
   void removeClicked();  // "Supprimer"
   // Files or folders were dropped on the list.
   void dropped(const DroppedItems& items);
+  // The list is being read on a worker ("Trier par date"): the window holds
+  // still, so that nothing changes the list meanwhile.
+  void holdWindow(bool held);
 
  public slots:
   void Command7_Click();   // "Aucun"

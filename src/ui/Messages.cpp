@@ -1,6 +1,7 @@
 #include "ui/Messages.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QPushButton>
 
 namespace pixolane::ui {
@@ -11,9 +12,12 @@ void showMessage(const Services& services, QWidget* parent, QMessageBox::Icon ic
     services.message(parent, Message{icon, title, text, details});
     return;
   }
-  QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
-  box.setDetailedText(details);
-  box.exec();
+  // Not waited for: the caller goes on and no event loop runs inside it.
+  auto* box = new QMessageBox(icon, title, text, QMessageBox::Ok, parent);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setDetailedText(details);
+  nameBoxParts(box);
+  box->open();
 }
 
 Message errorListMessage(const QStringList& entries, const QStringList& reasons, int shown) {
@@ -34,15 +38,15 @@ Message errorListMessage(const QStringList& entries, const QStringList& reasons,
   return message;
 }
 
-void announce(const Services& services, QWidget* parent, const Message& message,
-              std::function<void()> onAction, std::function<void()> onSecondAction) {
+QMessageBox* announce(const Services& services, QWidget* parent, const Message& message,
+                      std::function<void()> onAction, std::function<void()> onSecondAction) {
   if (services.messageWithAction) {
     const int chosen = services.messageWithAction(parent, message);
     if (chosen == 1 && onAction)
       onAction();
     else if (chosen == 2 && onSecondAction)
       onSecondAction();
-    return;
+    return nullptr;
   }
   auto* box = new QMessageBox(message.icon, message.title, message.text, QMessageBox::Ok, parent);
   box->setAttribute(Qt::WA_DeleteOnClose);
@@ -52,6 +56,9 @@ void announce(const Services& services, QWidget* parent, const Message& message,
   QPushButton* second = message.secondAction.isEmpty()
                             ? nullptr
                             : box->addButton(message.secondAction, QMessageBox::AcceptRole);
+  // Return acknowledges; the actions are choices of their own.
+  box->setDefaultButton(QMessageBox::Ok);
+  nameBoxParts(box);
   QObject::connect(box, &QMessageBox::buttonClicked, box,
                    [action, second, onAction = std::move(onAction),
                     onSecondAction = std::move(onSecondAction)](QAbstractButton* button) {
@@ -60,6 +67,22 @@ void announce(const Services& services, QWidget* parent, const Message& message,
                      else if (second && button == second && onSecondAction)
                        onSecondAction();
                    });
+  box->open();
+  return box;
+}
+
+void announceThen(const Services& services, QWidget* parent, const Message& message,
+                  std::function<void()> closed) {
+  if (services.message) {
+    services.message(parent, message);
+    closed();
+    return;
+  }
+  auto* box = new QMessageBox(message.icon, message.title, message.text, QMessageBox::Ok, parent);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setDetailedText(message.details);
+  nameBoxParts(box);
+  QObject::connect(box, &QDialog::finished, box, [closed = std::move(closed)] { closed(); });
   box->open();
 }
 
@@ -119,13 +142,36 @@ QString cannotOpenText(const QString& path) {
   return QStringLiteral("Le bureau n'a pas pu ouvrir « %1 ».").arg(QDir::toNativeSeparators(path));
 }
 
-bool askYesNo(const Services& services, QWidget* parent, const QString& text,
-              const QString& title) {
-  if (services.question)
-    return services.question(parent, Message{QMessageBox::NoIcon, title, text});
-  QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
-  box.setDefaultButton(QMessageBox::Yes);
-  return box.exec() == QMessageBox::Yes;
+void askYesNo(const Services& services, QWidget* parent, const QString& text, const QString& title,
+              std::function<void(bool yes)> answered) {
+  if (services.question) {
+    answered(services.question(parent, Message{QMessageBox::NoIcon, title, text}));
+    return;
+  }
+  auto* box =
+      new QMessageBox(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setDefaultButton(QMessageBox::Yes);
+  nameBoxParts(box);
+  // Closing the box by its close box or Esc answers No.
+  QObject::connect(box, &QDialog::finished, box, [answered = std::move(answered)](int result) {
+    answered(result == QMessageBox::Yes);
+  });
+  box->open();
+}
+
+void nameBoxParts(QMessageBox* box) {
+  const QString kind = box->icon() == QMessageBox::Information ? QStringLiteral("Information")
+                       : box->icon() == QMessageBox::Warning   ? QStringLiteral("Avertissement")
+                       : box->icon() == QMessageBox::Critical  ? QStringLiteral("Erreur")
+                       : box->icon() == QMessageBox::Question  ? QStringLiteral("Question")
+                                                               : QString();
+  box->setAccessibleName(box->windowTitle());
+  box->setAccessibleDescription(box->text());
+  if (auto* icon = box->findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label"))) {
+    icon->setAccessibleName(kind);
+    icon->setVisible(!kind.isEmpty());
+  }
 }
 
 }  // namespace pixolane::ui

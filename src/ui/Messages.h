@@ -29,9 +29,16 @@ Message errorListMessage(const QStringList& entries, const QStringList& reasons,
 
 // A box with OK and the message's action button if it has one, which calls
 // `onAction`. It does not wait: the caller goes on (the end of a run is told
-// from a slot) and the box acts when the user answers.
-void announce(const Services& services, QWidget* parent, const Message& message,
-              std::function<void()> onAction = {}, std::function<void()> onSecondAction = {});
+// from a slot) and the box acts when the user answers. Returns the box while
+// it is up (none when the services answered).
+QMessageBox* announce(const Services& services, QWidget* parent, const Message& message,
+                      std::function<void()> onAction = {},
+                      std::function<void()> onSecondAction = {});
+
+// A box with OK that does not wait: `closed` is called once the user has
+// closed it.
+void announceThen(const Services& services, QWidget* parent, const Message& message,
+                  std::function<void()> closed);
 
 // What a gallery run made, one line: "La galerie « vacances » est créée : 30
 // images (dont 12 inchangées), 0 erreur." The images are the pictures written
@@ -50,7 +57,14 @@ QString stoppedText(const run::RunReport& report, bool earlierPage);
 // The desktop could not open a document.
 QString cannotOpenText(const QString& path);
 
-// Yes/No question, Yes the default, no icon; true means Yes.
-bool askYesNo(const Services& services, QWidget* parent, const QString& text, const QString& title);
+// Yes/No question, Yes the default, no icon. It does not wait: `answered`
+// gets true for Yes once the user has answered (at once when the services
+// answer for the desktop).
+void askYesNo(const Services& services, QWidget* parent, const QString& text, const QString& title,
+              std::function<void(bool yes)> answered);
+
+// Gives a box's parts their names for screen readers: its icon says what
+// kind of message it is, and an empty icon place is hidden.
+void nameBoxParts(QMessageBox* box);
 
 }  // namespace pixolane::ui

@@ -72,14 +72,30 @@ PicturePage::PicturePage(GalleryJob& job, const Services& services, QWidget* par
   buildQuality();
   buildThumbnails();
   connectHandlers();
+  // Rows widen with the page; the second and third columns of options keep
+  // to a third and two thirds of its width.
+  constexpr double kThird = 1.0 / 3, kTwoThirds = 2.0 / 3;
+  growth_ = Growth{{Option5, kThird, 0, kThird, 0},
+                   {Option2, kThird, 0, kThird, 0},
+                   {Text1, kThird, 0, kThird, 0},
+                   {Label2, kThird, 0, kThird, 0},
+                   {Text2, kThird, 0, kThird, 0},
+                   {Option3, kTwoThirds, 0, kTwoThirds, 0},
+                   {Option7, kTwoThirds, 0, kTwoThirds, 0},
+                   {Frame3, 0, 0, 1, 0},
+                   {HScroll1, 0, 0, 1, 0},
+                   {Command9, 1, 0, 1, 0},
+                   {Frame2, 0, 0, 1, 0},
+                   {opt[3], kThird, 0, kThird, 0},
+                   {opt[1], kTwoThirds, 0, kTwoThirds, 0}};
   job_.Check2 = checkValue(Check2);
   job_.Check6 = checkValue(Check6);
   job_.Combo1 = Combo1->currentText();
 }
 
 PicturePage::~PicturePage() {
-  // The compression preview is a top-level window of its own; it goes with
-  // the program.
+  // The compression preview belongs to the main window, which may outlive
+  // this room.
   delete apercu_;
 }
 
@@ -393,8 +409,10 @@ void PicturePage::HScroll1_Change() {
 }
 
 void PicturePage::Command9_Click() {
-  if (!apercu_)
-    apercu_ = new Apercu(job_, apercuPosition_, nullptr);
+  if (!apercu_) {
+    apercu_ = new Apercu(job_, apercuPosition_, window());  // above the main window, closed with it
+    keepAbove(apercu_);
+  }
   apercu_->show();
   apercu_->raise();
   apercu_->activateWindow();

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "job/GalleryJob.h"
+#include "ui/Growth.h"
 #include "ui/Services.h"
 
 class QButtonGroup;
@@ -41,6 +42,9 @@ class PicturePage : public QWidget {
 
   // The start-up choices: thumbnail box, resizing on, progressive, quality.
   void startUp();
+  // The page is `by` larger than its design size: the rows widen and the
+  // columns of options spread out.
+  void grow(QSize by) { growth_.apply(by); }
   // The list has just been filled: 640 x 480, boxes scrolled to their start.
   void listFilled();
   // Shows a refused custom size: the width box or the height box, selected.
@@ -71,6 +75,7 @@ class PicturePage : public QWidget {
 
  private:
   void buildSize();
+  Growth growth_;
   void buildQuality();
   void buildThumbnails();
   void connectHandlers();

@@ -86,28 +86,32 @@ void PublishWindow::work() {
     publish::Prompts prompts;
     prompts.acceptHostKey = [this](const QString& host, const QString& fingerprint) {
       return onUiThread<bool>(
-          [&] {
-            return askYesNo(services_, this,
-                            QStringLiteral("Le serveur %1 est inconnu. Empreinte de sa clé :\n%2\n"
-                                           "Vérifiez-la auprès de l'hébergeur. Faire confiance à "
-                                           "ce serveur ?")
-                                .arg(host, fingerprint),
-                            kPublishTitle);
+          [&](std::function<void(bool)> answered) {
+            askYesNo(services_, this,
+                     QStringLiteral("Le serveur %1 est inconnu. Empreinte de sa clé :\n%2\n"
+                                    "Vérifiez-la auprès de l'hébergeur. Faire confiance à "
+                                    "ce serveur ?")
+                         .arg(host, fingerprint),
+                     kPublishTitle, std::move(answered));
           },
           false);
     };
     prompts.acceptCertificate = [this](const QString& reason) {
       return onUiThread<bool>(
-          [&] {
-            return askYesNo(services_, this, reason + QStringLiteral("\nPublier quand même ?"),
-                            kPublishTitle);
+          [&](std::function<void(bool)> answered) {
+            askYesNo(services_, this, reason + QStringLiteral("\nPublier quand même ?"),
+                     kPublishTitle, std::move(answered));
           },
           false);
     };
     prompts.password = [this](const QString& address) -> std::optional<QString> {
       if (keyringPassword_)
         return keyringPassword_;
-      return onUiThread<std::optional<QString>>([&] { return askPassword(address); }, std::nullopt);
+      return onUiThread<std::optional<QString>>(
+          [&](std::function<void(std::optional<QString>)> answered) {
+            askPassword(address, std::move(answered));
+          },
+          std::nullopt);
     };
     const std::unique_ptr<publish::Transport> transport =
         services_.makeTransport ? services_.makeTransport(address_, prompts)
@@ -156,14 +160,19 @@ void PublishWindow::done(int result) {
     QDialog::done(result);
     return;
   }
-  if (stopping_)
+  if (stopping_ || askingToStop_)
     return;
-  if (askYesNo(services_, this, QStringLiteral("Arrêter la publication ?"), kPublishTitle)) {
-    stopping_ = true;
-    { const std::lock_guard lock(mutex_); }
-    answered_.notify_all();
-    cancel_->setEnabled(false);
-  }
+  askingToStop_ = true;
+  askYesNo(services_, this, QStringLiteral("Arrêter la publication ?"), kPublishTitle,
+           [this](bool stop) {
+             askingToStop_ = false;
+             if (!stop || !thread_)
+               return;  // going on, or already over
+             stopping_ = true;
+             { const std::lock_guard lock(mutex_); }
+             answered_.notify_all();
+             cancel_->setEnabled(false);
+           });
 }
 
 void PublishWindow::showProgress(const publish::PublishProgress& p) {
@@ -180,44 +189,60 @@ void PublishWindow::showProgress(const publish::PublishProgress& p) {
   bar_->setValue(p.bytesTotal > 0 ? int(1000 * p.bytesDone / p.bytesTotal) : 1000);
 }
 
-std::optional<QString> PublishWindow::askPassword(const QString& address) {
-  if (services_.password)
-    return services_.password(address);
-  QDialog box(this);
-  box.setWindowTitle(kPublishTitle);
-  auto* layout = new QVBoxLayout(&box);
-  layout->addWidget(new QLabel(QStringLiteral("Mot de passe pour %1 :").arg(address), &box));
-  auto* field = new QLineEdit(&box);
+void PublishWindow::askPassword(const QString& address,
+                                std::function<void(std::optional<QString>)> answered) {
+  if (services_.password) {
+    answered(services_.password(address));
+    return;
+  }
+  // Opened, not waited for: the answer comes through `finished`.
+  auto* box = new QDialog(this);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowTitle(kPublishTitle);
+  auto* layout = new QVBoxLayout(box);
+  layout->addWidget(new QLabel(QStringLiteral("Mot de passe pour %1 :").arg(address), box));
+  auto* field = new QLineEdit(box);
   field->setEchoMode(QLineEdit::Password);
   field->setAccessibleName(QStringLiteral("Mot de passe"));
   layout->addWidget(field);
-  auto* keep = new QCheckBox(QStringLiteral("Mémoriser dans le trousseau du bureau"), &box);
+  auto* keep = new QCheckBox(QStringLiteral("Mémoriser dans le trousseau du bureau"), box);
   layout->addWidget(keep);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &box);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, box);
   layout->addWidget(buttons);
-  connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
-  if (box.exec() != QDialog::Accepted)
-    return std::nullopt;
-  remember_ = keep->isChecked();
-  typedPassword_ = field->text();
-  return typedPassword_;
+  connect(buttons, &QDialogButtonBox::accepted, box, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, box, &QDialog::reject);
+  connect(box, &QDialog::finished, this,
+          [this, field, keep, answered = std::move(answered)](int result) {
+            if (result != QDialog::Accepted) {
+              answered(std::nullopt);
+              return;
+            }
+            remember_ = keep->isChecked();
+            typedPassword_ = field->text();
+            answered(typedPassword_);
+          });
+  box->open();
 }
 
 template <class T>
-T PublishWindow::onUiThread(std::function<T()> show, T whenStopped) {
+T PublishWindow::onUiThread(std::function<void(std::function<void(T)>)> show, T whenStopped) {
   auto answer = std::make_shared<std::optional<T>>();
   if (stopping_)
     return whenStopped;
   QMetaObject::invokeMethod(
       this,
       [this, show = std::move(show), answer, whenStopped] {
-        T value = stopping_ ? whenStopped : show();
-        {
-          const std::lock_guard lock(mutex_);
-          *answer = std::move(value);
-        }
-        answered_.notify_all();
+        const auto answered = [this, answer](T value) {
+          {
+            const std::lock_guard lock(mutex_);
+            *answer = std::move(value);
+          }
+          answered_.notify_all();
+        };
+        if (stopping_)
+          answered(whenStopped);
+        else
+          show(answered);
       },
       Qt::QueuedConnection);
   std::unique_lock lock(mutex_);

@@ -49,11 +49,13 @@ class PublishWindow : public QDialog {
   void work();
   void finish();
   void showProgress(const publish::PublishProgress& progress);
-  std::optional<QString> askPassword(const QString& address);
-  // Runs `show` on the UI thread and waits for its answer; `whenStopped`
-  // once the publication is being stopped.
+  // Opens the password box; `answered` gets the password, none for Cancel.
+  void askPassword(const QString& address, std::function<void(std::optional<QString>)> answered);
+  // Runs `show` on the UI thread, which opens a box and hands its answer to
+  // the callback, and waits for that answer; `whenStopped` once the
+  // publication is being stopped.
   template <class T>
-  T onUiThread(std::function<T()> show, T whenStopped);
+  T onUiThread(std::function<void(std::function<void(T)>)> show, T whenStopped);
 
   const QString destination_, pageName_;
   const publish::Address address_;
@@ -61,6 +63,7 @@ class PublishWindow : public QDialog {
   publish::PublishReport report_;
   QThread* thread_ = nullptr;
   std::atomic<bool> stopping_{false};
+  bool askingToStop_ = false;  // "Arrêter la publication ?" is up
   std::mutex mutex_;
   std::condition_variable answered_;
   std::optional<QString> keyringPassword_;

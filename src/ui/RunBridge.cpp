@@ -3,6 +3,7 @@
 #include <QThread>
 
 #include <cmath>
+#include <memory>
 
 namespace pixolane::ui {
 
@@ -16,30 +17,37 @@ void RunBridge::stop() {
   answered_.notify_all();
 }
 
-bool RunBridge::answerOnOwnThread(std::function<bool()> show, bool whenStopped) {
-  if (QThread::currentThread() == thread())
-    return stopping_ ? whenStopped : show();
+bool RunBridge::answerOnOwnThread(Show show, bool whenStopped) {
+  // The run always calls from its own thread: the box is shown on this
+  // object's thread, which never waits for it.
+  Q_ASSERT(QThread::currentThread() != thread());
+  const auto token = std::make_shared<int>(0);
   {
     const std::lock_guard lock(mutex_);
     answer_.reset();
+    asked_ = token;
   }
   if (stopping_)
     return whenStopped;
   QMetaObject::invokeMethod(
       this,
-      [this, show = std::move(show)] {
+      [this, show = std::move(show), token] {
         if (stopping_)
           return;  // stopped before the box came up: the run no longer waits
-        const bool answer = show();
-        {
-          const std::lock_guard lock(mutex_);
-          answer_ = answer;
-        }
-        answered_.notify_all();
+        show([this, token](bool answer) {
+          {
+            const std::lock_guard lock(mutex_);
+            if (asked_ != token)
+              return;  // a question the run has stopped waiting for
+            answer_ = answer;
+          }
+          answered_.notify_all();
+        });
       },
       Qt::QueuedConnection);
   std::unique_lock lock(mutex_);
   answered_.wait(lock, [&] { return answer_.has_value() || stopping_; });
+  asked_.reset();
   // Stopped while the box was up: its answer comes too late to count.
   return stopping_ ? whenStopped : *answer_;
 }
@@ -65,20 +73,27 @@ void RunBridge::setProgressValue(float value) {
 }
 
 bool RunBridge::ask(const QString& text, const QString& title) {
-  return answerOnOwnThread([this, text, title] { return ask_(text, title); }, false);
+  return answerOnOwnThread(
+      [this, text, title](std::function<void(bool)> answered) {
+        ask_(text, title, std::move(answered));
+      },
+      false);
 }
 
 void RunBridge::showError(const QString& text) {
   answerOnOwnThread(
-      [this, text] {
-        tell_(text);
-        return true;
+      [this, text](std::function<void(bool)> answered) {
+        tell_(text, [answered = std::move(answered)] { answered(true); });
       },
       true);
 }
 
 bool RunBridge::yieldCancelled() {
   return stopping_;
+}
+
+bool RunBridge::holdNewPictures() {
+  return held_;
 }
 
 void RunBridge::navigate(const QString& pagePath) {

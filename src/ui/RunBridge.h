@@ -10,6 +10,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -21,10 +22,12 @@ class RunBridge : public QObject, public run::RunView {
   Q_OBJECT
 
  public:
-  // Both run on the bridge's thread: a Yes/No question (true: Yes) and a
-  // message the user must have seen.
-  using Asker = std::function<bool(const QString& text, const QString& title)>;
-  using Teller = std::function<void(const QString& text)>;
+  // Both run on the bridge's thread and return at once: a Yes/No question
+  // whose answer (true: Yes) comes through `answered`, and a message that
+  // calls `seen` once the user has seen it.
+  using Asker = std::function<void(const QString& text, const QString& title,
+                                   std::function<void(bool)> answered)>;
+  using Teller = std::function<void(const QString& text, std::function<void()> seen)>;
 
   RunBridge(Asker ask, Teller tell, QObject* parent = nullptr);
 
@@ -32,6 +35,9 @@ class RunBridge : public QObject, public run::RunView {
   // answer gets No, so a stopping run deletes nothing.
   void stop();
   bool stopping() const { return stopping_; }
+  // While held (the user is asked whether to stop), no new picture starts.
+  void hold(bool held) { held_ = held; }
+  bool held() const { return held_; }
 
   // RunView, called by the run on its own thread.
   void setCaption(const QString& caption) override;
@@ -42,6 +48,7 @@ class RunBridge : public QObject, public run::RunView {
   bool ask(const QString& text, const QString& title) override;
   void showError(const QString& text) override;
   bool yieldCancelled() override;
+  bool holdNewPictures() override;
   void navigate(const QString& pagePath) override;
   void closeView() override;
 
@@ -54,16 +61,20 @@ class RunBridge : public QObject, public run::RunView {
   void pageReady(const QString& pagePath);
 
  private:
-  // Runs `show` on the bridge's thread and waits for its answer;
-  // `whenStopped` once a stop was asked (the box is then never shown).
-  bool answerOnOwnThread(std::function<bool()> show, bool whenStopped);
+  // Runs `show` on the bridge's thread and waits for the answer it hands to
+  // its callback; `whenStopped` once a stop was asked (the box is then never
+  // shown).
+  using Show = std::function<void(std::function<void(bool)> answered)>;
+  bool answerOnOwnThread(Show show, bool whenStopped);
 
   const Asker ask_;
   const Teller tell_;
   std::atomic<bool> stopping_{false};
+  std::atomic<bool> held_{false};
   std::mutex mutex_;
   std::condition_variable answered_;
   std::optional<bool> answer_;
+  std::shared_ptr<int> asked_;  // the question the run waits for
 };
 
 }  // namespace pixolane::ui

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QToolButton>
@@ -64,8 +65,7 @@ SourcePicker::SourcePicker(const Services& services, QWidget* parent)
 }
 
 SourcePicker::~SourcePicker() {
-  // The picture window is a top-level window of its own (so that it outlives
-  // a closed main window); it goes with the program.
+  // The picture window belongs to the main window, which may outlive this room.
   delete form3_;
 }
 
@@ -95,6 +95,19 @@ QStringList SourcePicker::selectedPaths() const {
       paths.append(folder + File1->item(i)->text());
   }
   return paths;
+}
+
+bool SourcePicker::event(QEvent* event) {
+  if (event->type() != QEvent::Shortcut)
+    return QGroupBox::event(event);
+  // A locked picker has only its check box and buttons to offer.
+  for (QWidget* target : {static_cast<QWidget*>(Dir1), static_cast<QWidget*>(Check1)}) {
+    if (target->isEnabled()) {
+      target->setFocus(Qt::ShortcutFocusReason);
+      break;
+    }
+  }
+  return true;
 }
 
 void SourcePicker::setLocked(bool locked) {
@@ -136,8 +149,13 @@ void SourcePicker::File1_Click() {
   const QListWidgetItem* item = File1->currentItem();
   if (!item)
     return;
-  if (!form3_)
-    form3_ = new Form3(nullptr);
+  if (!form3_) {
+    // The main window's own window: kept above it and closed with it.
+    form3_ = new Form3(window());
+    // Beside the picker, so that the folder and file lists stay in sight.
+    form3_->move(mapToGlobal(QPoint(width() + 8, 0)));
+    keepAbove(form3_);
+  }
   form3_->showPicture(platform::withFinalSeparator(Dir1->path()) + item->text());
   form3_->show();
 }

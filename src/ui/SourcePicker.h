@@ -52,6 +52,10 @@ class SourcePicker : public QGroupBox {
   void Command2_Click();  // "Tous"
   void Command3_Click();  // "Aucun"
 
+ protected:
+  // Alt+I: the folder list, whichever control of the frame had the focus last.
+  bool event(QEvent* event) override;
+
  private:
   void fillFiles();
 

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -31,6 +32,7 @@ class Cli : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(tmp.isValid());
+    isolateUserData();
     ASSERT_FALSE(cliPath().isEmpty()) << "no pixolane-cli: set PIXOLANE_CLI or build it";
   }
 
@@ -264,6 +266,45 @@ TEST_F(Cli, UnreadablePicturesAreReportedAndLeftOutOfThePage) {
       EXPECT_FALSE(page.contains(name.toUtf8()));
     }
   }
+
+  // A name that is not UTF-8 (Latin-1, from an old camera) is an error entry,
+  // listed from a folder or named; names are printed with their control
+  // characters escaped, so a name cannot drive the terminal.
+  QDir().mkpath(at("bruts"));
+  picture("bruts/bon.jpg", 64, 48);
+  const QByteArray folder = QFile::encodeName(at("bruts/"));
+  for (const QByteArray& raw : {folder + "caf\xe9.jpg", folder + "x\x1b]0;T\x07\x1b[2J.jpg"}) {
+    const int fd = ::open(raw.constData(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "pas une image", 13), 13);
+    ::close(fd);
+  }
+  const QString latin = at("bruts/caf\\xE9.jpg");
+  // The file named on the command line as its bytes, through the shell.
+  const auto runNaming = [&](const QString& escaped) {
+    QProcess process;
+    prepare(process, {});
+    QProcessEnvironment env = process.processEnvironment();
+    env.insert("RAW", escaped);
+    process.setProcessEnvironment(env);
+    process.setProgram("/bin/sh");
+    process.setArguments(QStringList{"-c", "exec \"$0\" \"$@\" \"$(printf %b \"$RAW\")\"",
+                                     cliPath(), "-d", dest(), "-n", "b", "--replace"});
+    process.start();
+    process.closeWriteChannel();
+    process.waitForFinished(60000);
+    return collect(process);
+  };
+  for (const QString& listed : {at("bruts"), at("bruts/caf\\0351.jpg")}) {
+    const auto r = runNaming(listed);
+    EXPECT_EQ(r.exitCode, 1) << r.errText().toStdString();
+    EXPECT_TRUE(r.errText().contains("Une erreur s'est produite... (" + latin +
+                                     ")\n    nom de fichier illisible"))
+        << r.errText().toStdString();
+    EXPECT_FALSE(r.err.contains('\x1b'));
+  }
+  EXPECT_TRUE(runNaming(at("bruts")).errText().contains("x\\x1B]0;T\\x07\\x1B[2J.jpg"));
+  ::unlink((folder + "caf\xe9.jpg").constData());  // a name QTemporaryDir cannot remove
 }
 
 TEST_F(Cli, RefusedLaunchesExitWith2AndWriteNothing) {
@@ -531,7 +572,7 @@ TEST_F(Cli, PreviewWritesThumbnailsAndTempHtmlInItsFolder) {
   EXPECT_TRUE(QFile::exists(folder + "/vieux.jpg"));
 }
 
-// At a terminal question, Ctrl-C ends the run at once and Ctrl-D answers No;
+// At a terminal question, Ctrl-C ends the run at once, Ctrl-D and Enter answer No;
 // answers are whole lines, and one that is neither yes nor no asks again.
 // Nothing is deleted before both questions are answered.
 TEST_F(Cli, AnswersAtTheTerminalQuestions) {
@@ -544,6 +585,7 @@ TEST_F(Cli, AnswersAtTheTerminalQuestions) {
   } cases[] = {
       {{"\x03"}, 130, true},
       {{"\x04", "\x04"}, 0, true},
+      {{"\n", "\n"}, 0, true},  // a bare Enter keeps the user's files
       {{"n" + QByteArray(62, ' ') + "\n", "n\n"}, 0, true},
       {{"o\n", "\x03"}, 130, true},
       {{"peut-être\n", "o\n", "OUI\n"}, 0, false},
@@ -576,7 +618,7 @@ TEST_F(Cli, AnswersAtTheTerminalQuestions) {
     QByteArray seen;
     char buffer[512];
     ssize_t n;
-    const auto prompts = [&] { return seen.count("[O/n] ") + seen.count("(non) : "); };
+    const auto prompts = [&] { return seen.count("[o/N] ") + seen.count("(non) : "); };
     for (size_t k = 0; k < c.typed.size(); ++k) {
       while (prompts() <= qsizetype(k) && (n = ::read(terminal, buffer, sizeof buffer)) > 0)
         seen.append(buffer, n);
@@ -624,4 +666,67 @@ TEST_F(Cli, WithoutTheLibvipsModulePlainJpegsAreStillDrawn) {
       << r.errText().toStdString();
   EXPECT_TRUE(jpegInfoOf(pic("g", "photo.jpg")).valid);
   EXPECT_FALSE(QFile::exists(pic("g", "dessin.png")));
+}
+
+namespace {
+
+// Runs a system tool; its error output when it fails.
+bool tool(const QString& program, const QStringList& args, QString* output = nullptr) {
+  QProcess p;
+  p.start(program, args);
+  const bool ok =
+      p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+  if (output)
+    *output =
+        QString::fromLocal8Bit(ok ? p.readAllStandardOutput() : p.readAllStandardError()).trimmed();
+  return ok;
+}
+
+// An exFAT file system on a loop file, mounted through FUSE while it lives.
+struct ExfatMount {
+  QString image, folder, loop, why;
+  ExfatMount(const QString& image, const QString& folder) : image(image), folder(folder) {
+    QDir().mkpath(folder);
+    if (QFile f(image); !f.open(QIODevice::WriteOnly) || !f.resize(32 << 20))
+      why = "no image file";
+    else if (!tool("mkfs.exfat", {image}, &why))
+      return;
+    else if (!tool("losetup", {"-f", "--show", image}, &loop))
+      why = loop, loop.clear();
+    else if (!tool("mount.exfat-fuse", {loop, folder}, &why))
+      return;
+    else
+      why.clear();
+  }
+  ~ExfatMount() {
+    tool("umount", {folder});
+    if (!loop.isEmpty())
+      tool("losetup", {"-d", loop});
+  }
+};
+
+}  // namespace
+
+// A destination that folds case (exFAT, as on a card or a USB stick): two
+// photographs whose names differ only in case do not silently become one,
+// and --prune never removes the file the page links.
+TEST_F(Cli, CaseFoldingDestinationLosesNoPhotographAndPruneKeepsWhatThePageLinks) {
+  const ExfatMount exfat(at("exfat.img"), at("cle"));
+  if (!exfat.why.isEmpty() || exfat.loop.isEmpty())
+    GTEST_SKIP() << "exFAT cannot be mounted here: " << exfat.why.toStdString();
+  const QString upper = picture("x/Photo.jpg", 64, 48);
+  const QString lower = picture("y/photo.jpg", 48, 64);
+  const QStringList gallery = {"-d", at("cle/g"), "-n", "g", "--replace", "--copy"};
+  auto r = runCli(gallery + QStringList{upper, lower});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.errText().contains("Une erreur s'est produite... (" + upper +
+                                   ")\n    même nom de fichier que « " + lower))
+      << r.errText().toStdString();
+  EXPECT_EQ(readAll(at("cle/g/g.php")).count("<img "), 1);
+  EXPECT_EQ(jpegInfoOf(at("cle/g/picg/photo.jpg")).width, 48);
+
+  r = runCli(gallery + QStringList{"--prune", lower});
+  EXPECT_EQ(r.exitCode, 0) << r.errText().toStdString();
+  EXPECT_EQ(jpegInfoOf(at("cle/g/picg/photo.jpg")).width, 48);
+  EXPECT_EQ(jpegInfoOf(at("cle/g/minig/photo.jpg")).valid, true);
 }

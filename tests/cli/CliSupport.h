@@ -15,6 +15,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <cstdint>
 #include <map>
@@ -44,6 +45,13 @@ struct CliResult {
     return lines.isEmpty() ? QString() : lines.last();
   }
 };
+
+// The program's per-user data (the galleries' records) goes to a folder of
+// this test program, never to the data of the user running the tests.
+inline void isolateUserData() {
+  static QTemporaryDir data;
+  qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+}
 
 inline void prepare(QProcess& process, const QStringList& args) {
   process.setProgram(cliPath());
@@ -156,16 +164,15 @@ inline int identifyQuality(const QString& path) {
   return ok ? q : -1;
 }
 
-// By path relative to root, with its bytes: every file under root but the gallery's record, lock
-// and preview mark (they hold times); other hidden files, such as a temporary file left, are kept.
+// By path relative to root, with its bytes: every file under root but the preview mark (it holds
+// times); other hidden files, such as a temporary file left, are kept.
 inline std::map<QString, QByteArray> treeOf(const QString& root) {
   std::map<QString, QByteArray> files;
   QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
   while (it.hasNext()) {
     const QString path = it.next();
     const QString name = it.fileName();
-    if (name.startsWith('.') && (name.endsWith(".pixolane") || name.endsWith(".pixolane-verrou") ||
-                                 name == ".pixolane-apercu"))
+    if (name == ".pixolane-apercu")
       continue;
     files[QDir(root).relativeFilePath(path)] = readAll(path);
   }

@@ -132,6 +132,13 @@ TEST(Caption, TheThreeHomesInOrderCharsetsTrimmedAndNeverACameraPlaceholder) {
     for (qsizetype n = 0; n < head.size(); n += 7)
       readCaption(head.left(n));
   }
+  // Fill bytes and a marker without a length before the segments hide nothing.
+  const QString padded = dir.filePath("bourre.jpg");
+  QFile file(padded);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(readAll(dir.filePath("exif.jpg")).insert(2, "\xFF\xFF\xFF\x01"));
+  file.close();
+  EXPECT_EQ(readCaption(readMetadataHead(padded)).text, "Coccinelle");
 }
 
 // The segments from the first quantisation table to the picture's end.
@@ -173,6 +180,7 @@ TEST(StripPrivate, EveryKindOfPrivateTagGoesThePictureStays) {
                           "-SerialNumber=BS2",
                           "-LensSerialNumber=LS3",
                           "-OwnerName=Jean",
+                          "-UserComment=12 rue des Lilas",
                           "-MakerNoteUnknownText<=" + makerNote.fileName(),
                           "-DateTimeOriginal=2024:05:01 12:00:00",
                           "-GPSLatitude=48.85",
@@ -188,8 +196,9 @@ TEST(StripPrivate, EveryKindOfPrivateTagGoesThePictureStays) {
     source += QByteArray("\xFF\xD8\xFF\xE0 trailing preview \xFF\xD9");  // a multi-picture tail
     ASSERT_TRUE(hasGpsPosition(readExifBlock(photo)));
     const QJsonObject before = tagsOf(photo);
-    for (const char* tag : {"GPS:GPSLatitude", "IFD1:ThumbnailImage",
-                            "ExifIFD:MakerNoteUnknownText", "ExifIFD:SerialNumber", "IPTC:By-line"})
+    for (const char* tag :
+         {"GPS:GPSLatitude", "IFD1:ThumbnailImage", "ExifIFD:MakerNoteUnknownText",
+          "ExifIFD:SerialNumber", "IPTC:By-line", "ExifIFD:UserComment"})
       ASSERT_TRUE(before.contains(tag)) << tag;  // the photo holds what it should
 
     const Stripped stripped = stripPrivate(source);
@@ -208,7 +217,7 @@ TEST(StripPrivate, EveryKindOfPrivateTagGoesThePictureStays) {
       if (group == "GPS" || group == "IFD1" || group.startsWith("XMP") || group == "IPTC" ||
           group == "MakerNotes" || it.key().contains("Serial") || it.key().contains("Maker") ||
           it.key().endsWith("Artist") || it.key().endsWith("Author") ||
-          it.key().endsWith("OwnerName"))
+          it.key().endsWith("OwnerName") || it.key().endsWith("UserComment"))
         left << it.key();
     }
     EXPECT_EQ(left, QStringList());
@@ -225,7 +234,8 @@ TEST(StripPrivate, EveryKindOfPrivateTagGoesThePictureStays) {
     EXPECT_TRUE(stripped.bytes.endsWith(pictureData(readAll(photo))));
   }
   EXPECT_FALSE(stripPrivate("GIF89a").ok);
-  EXPECT_FALSE(stripPrivate(QByteArray("\xFF\xD8\xFF\xE1\x40\x00Exif", 10)).ok);  // cut short
+  EXPECT_FALSE(stripPrivate(QByteArray("\xFF\xD8\xFF\xE1\x40\x00Exif", 10)).ok);      // cut short
+  EXPECT_FALSE(stripPrivate(QByteArray("\xFF\xD8\xFF\xFE\x00\x03x\xFF\xD9", 9)).ok);  // no picture
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <functional>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -52,10 +55,18 @@ TEST(Platform, PicturesInReadingOrder) {
         "b01.jpg", "x.JPEG", "Ecole.jpeg", "notes.txt", "p2.png", ".cache.jpg"})
     ASSERT_TRUE(QFile(dir.filePath(QString::fromUtf8(name))).open(QIODevice::WriteOnly)) << name;
   ASSERT_TRUE(QDir(dir.path()).mkdir("dossier.jpg"));
+  // A Latin-1 name is listed, escaped, and known as one the program cannot represent.
+  const int fd =
+      ::open(QFile::encodeName(dir.filePath("caf")) + "\xe9.jpg", O_WRONLY | O_CREAT, 0644);
+  ASSERT_GE(fd, 0);
+  ::close(fd);
   // Case and accents folded, digits by value, ties by the exact name.
   EXPECT_EQ(platform::picturesIn(dir.path()),
-            QStringList({"abc.jpg", "B1.jpg", "b01.jpg", "b1.jpg", "Ecole.jpeg", "été.jpg",
-                         "p2.jpg", "P3.jpg", "p10.jpg", "x.JPEG", "zoo.jpg"}));
+            QStringList({"abc.jpg", "B1.jpg", "b01.jpg", "b1.jpg", "caf\\xE9.jpg", "Ecole.jpeg",
+                         "été.jpg", "p2.jpg", "P3.jpg", "p10.jpg", "x.JPEG", "zoo.jpg"}));
+  EXPECT_TRUE(platform::unrepresentableName(dir.filePath("caf\\xE9.jpg")));
+  EXPECT_FALSE(platform::unrepresentableName(dir.filePath("caf\\xE8.jpg")));
+  ::unlink(QFile::encodeName(dir.filePath("caf")) + "\xe9.jpg");  // beyond QTemporaryDir
 }
 
 // The one writer: a link at the path is replaced, never written through; a
@@ -122,4 +133,19 @@ TEST(Platform, WriterNeverFollowsLinksNorTrustsAWrite) {
   // Nothing half-written stays behind, and a later run has nothing to discard.
   EXPECT_EQ(QDir(dir).entryList(QDir::Hidden | QDir::Files).size(), 5);
   EXPECT_EQ(discardLeftovers(dir), 0);
+
+  // A temporary file of a writer this host cannot vouch for (a container,
+  // another machine on a shared folder) goes only once older than any write.
+  const QString young = dir + ".pxt999999-abcdef";
+  const QString old = dir + ".pxt999998-0123abcd-abcdef";
+  put(young, "");
+  put(old, "");
+  QFile aged(old);
+  ASSERT_TRUE(aged.open(QIODevice::ReadWrite));
+  ASSERT_TRUE(aged.setFileTime(QDateTime::currentDateTime().addDays(-2),
+                               QFileDevice::FileModificationTime));
+  aged.close();
+  EXPECT_EQ(discardLeftovers(dir), 1);
+  EXPECT_TRUE(QFile::exists(young));
+  EXPECT_FALSE(QFile::exists(old));
 }

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <sys/stat.h>
+
 #include <functional>
 #include <map>
 
@@ -72,8 +74,7 @@ class Passes : public ::testing::Test {
     QDirIterator it(dest, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
       const QString f = it.next();
-      if (!f.endsWith(".jpg") && !f.endsWith(".php") && !f.endsWith("/.noel.pixolane") &&
-          !f.endsWith("/.noel.pixolane-verrou"))
+      if (!f.endsWith(".jpg") && !f.endsWith(".php"))
         found << f;
     }
     return found;
@@ -392,4 +393,52 @@ TEST_F(Passes, DamagedRecordGivesTheSameGallery) {
     EXPECT_EQ(bytesOf(), first);
     EXPECT_EQ(GalleryRecord::load(record).entries().size(), 5u);  // two of each and the page
   }
+}
+
+// The record lives in the user's data folder, never in the published one: a
+// record an earlier version left there is taken over once and removed, a page
+// whose bytes are not the ones recorded is the user's, and a special file
+// where the record should be stops the run instead of hanging it.
+TEST_F(Passes, TheRecordIsKeptOutOfTheGalleryAndDecidesWhatIsTheUsers) {
+  const QStringList list = {picture("a.jpg", 320, 240)};
+  run(job(list));
+  const QString record = GalleryRecord::pathFor(dest, "noel");
+  EXPECT_FALSE(record.startsWith(dest));
+  EXPECT_EQ(QDir(dest).entryList(QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot),
+            (QStringList{"mininoel", "noel.php", "picnoel"}));
+
+  // Taken over from where an earlier version kept it: nothing is drawn again.
+  const QString legacy = GalleryRecord::legacyPathFor(dest, "noel");
+  ASSERT_TRUE(QFile::rename(record, legacy));
+  QFile(legacy + "-verrou").open(QIODevice::WriteOnly);
+  RunReport report = run(job(list));
+  EXPECT_EQ(report.unchanged, 1);
+  EXPECT_FALSE(QFile::exists(legacy) || QFile::exists(legacy + "-verrou"));
+  EXPECT_TRUE(QFile::exists(record));
+
+  // An edit that keeps the footer, the size and the time is still the user's.
+  const QString page = dest + "noel.php";
+  QByteArray bytes = imaging::test::readAll(page);
+  const QDateTime time = QFileInfo(page).lastModified();
+  bytes[bytes.indexOf("Retour")] = 'r';
+  {
+    QFile f(page);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    ASSERT_TRUE(f.setFileTime(time, QFileDevice::FileModificationTime));
+  }
+  view = FakeView();
+  view.answers = {false};
+  EXPECT_TRUE(run(job(list)).declined);
+  EXPECT_EQ(view.questions.size(), 1);
+  EXPECT_EQ(imaging::test::readAll(page), bytes);
+
+  ASSERT_TRUE(QFile::remove(record));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(record).constData(), 0600), 0);
+  view = FakeView();
+  report = run(job(list));
+  EXPECT_TRUE(report.stopped);
+  EXPECT_TRUE(report.stopMessage.contains("tube nommé")) << report.stopMessage.toStdString();
+  EXPECT_EQ(imaging::test::readAll(page), bytes);
+  QFile::remove(record);
 }

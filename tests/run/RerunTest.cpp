@@ -12,7 +12,9 @@
 #include <functional>
 #include <map>
 
+#include "platform/Files.h"
 #include "run/GalleryRecord.h"
+#include "run/Plan.h"
 #include "run/ProcessingRun.h"
 #include "run/Rerun.h"
 #include "support/FakeView.h"
@@ -169,6 +171,20 @@ TEST(Rerun, KeepsWhatIsUnchangedDrawsTheRestAndMatchesAFreshRun) {
          writeFile(record, bytes.left(bytes.size() / 2));
        },
        all, 3, 0},
+      {"card plugged in again: another device number, nothing drawn",
+       [](Gallery& g) {
+         const QString record = GalleryRecord::pathFor(g.dest, "noel");
+         const GalleryRecord recorded = GalleryRecord::load(record);
+         GalleryRecord remounted;
+         for (RecordEntry e : recorded.entries()) {
+           e.sourceId.device += 1;
+           remounted.put(e);
+         }
+         ASSERT_TRUE(remounted.save(record));
+       },
+       {},
+       0,
+       3},
       {"source renamed: its outputs copied",
        [](Gallery& g) {
          ASSERT_TRUE(QFile::rename(g.src + "a.jpg", g.src + "z.jpg"));
@@ -264,14 +280,24 @@ TEST(Rerun, DryRunTouchesNothingAndPruneDeletesOnlyWhatEarlierRunsWroteForDroppe
   g.job.List1.removeLast();  // c.jpg is no longer listed
 
   const auto before = g.stamps();
-  const DryRun pruning = dryRun(g.job, '/', false, false, true);
-  EXPECT_EQ(pruning.toDraw, QStringList{g.src + "b.jpg"});
+  const auto plan = [&](bool force, bool replace, bool prune) {
+    FakeView answers;
+    answers.answers = {replace, replace};
+    RunOptions options = g.options;
+    options.force = force;
+    options.prune = prune;
+    return describe(planGallery(g.job, options, answers, PlanMode::DryRun));
+  };
+  const DryRun pruning = plan(false, false, true);
+  EXPECT_EQ(pruning.toDraw, QStringList{g.src + "b.jpg (photo modifiée)"});
   EXPECT_EQ(pruning.unchanged, QStringList{g.src + "a.jpg"});
+  const QString why = " (écrit pour une photo qui n'est plus dans la liste)";
   QStringList toDelete = pruning.toDelete;
   toDelete.sort();
-  EXPECT_EQ(toDelete, (QStringList{g.dest + "mininoel/c.jpg", g.dest + "mininoel/c.jpg@2x.jpg",
-                                   g.dest + "picnoel/c.jpg"}));
-  const DryRun replacing = dryRun(g.job, '/', true, true, false);
+  EXPECT_EQ(toDelete,
+            (QStringList{g.dest + "mininoel/c.jpg" + why, g.dest + "mininoel/c.jpg@2x.jpg" + why,
+                         g.dest + "picnoel/c.jpg" + why}));
+  const DryRun replacing = plan(true, true, false);
   EXPECT_EQ(replacing.toDraw.size(), 2);
   EXPECT_EQ(replacing.toDelete.size(), 4);  // c's three and the user's file
   EXPECT_TRUE(g.stamps() == before);
@@ -284,4 +310,52 @@ TEST(Rerun, DryRunTouchesNothingAndPruneDeletesOnlyWhatEarlierRunsWroteForDroppe
             0u);
   EXPECT_EQ(after.count("mininoel/a.jpg@2x.jpg"), 1u);
   EXPECT_EQ(readAll(g.dest + "picnoel/mine.jpg"), "the user's own");
+}
+
+// The record's own rules: any name survives it, and a record cut at a line
+// end, or an entry whose file has the recorded size but another time, does
+// not vouch for anything.
+TEST(GalleryRecord, NamesSurviveAndOnlyAWholeRecordOfTheSameFilesCounts) {
+  QTemporaryDir tmp;
+  const QString file = tmp.filePath("record");
+  GalleryRecord record;
+  RecordEntry entry{"picnoel/a\tb%\n.jpg", 3, 1000, "/photos/a\tb.jpg", {1, 2, 3, 4}, "copie"};
+  record.put(entry);
+  record.put({"mininoel/c.jpg", 5, 2000, "/photos/c.jpg", {1, 5, 6, 7}, "miniature"});
+  ASSERT_TRUE(record.save(file));
+  const QByteArray bytes = readAll(file);
+  const GalleryRecord back = GalleryRecord::parse(bytes);
+  ASSERT_EQ(back.entries().size(), 2u);
+  EXPECT_EQ(back.find(entry.output)->source, entry.source);
+  EXPECT_EQ(bytes.count('\n'), 4);  // the tab and line break in the name are escaped
+  QByteArray cut = bytes;
+  cut.replace("end 2", "end 1");
+  EXPECT_TRUE(GalleryRecord::parse(cut).isEmpty());
+  EXPECT_TRUE(GalleryRecord::parse(bytes.left(bytes.indexOf("mininoel"))).isEmpty());
+
+  writeFile(tmp.filePath("a"), "abc");
+  RecordEntry onDisk = GalleryRecord::entryFor("a", tmp.filePath("a"));
+  EXPECT_TRUE(GalleryRecord::stillOnDisk(onDisk, tmp.filePath("a")));
+  onDisk.mtimeNs += 1;
+  EXPECT_FALSE(GalleryRecord::stillOnDisk(onDisk, tmp.filePath("a")));
+}
+
+// On a destination that folds case (simulated here), names that differ only
+// in case are one file: the earlier picture is an error entry naming the
+// later, and --prune keeps the file the page links under the other spelling.
+TEST(Rerun, ACaseFoldingDestinationLosesNoPictureSilently) {
+  platform::setCaseFoldingProbe([](const QString&) { return true; });
+  Gallery g;
+  writeFile(g.src + "A.jpg", sourceBytes().at("autre.jpg"));
+  g.job.List1 = {g.src + "A.jpg", g.src + "a.jpg"};
+  RunReport report = g.run(g.dest);
+  ASSERT_EQ(report.errors, QStringList{"Une erreur s'est produite... (" + g.src + "A.jpg)"});
+  EXPECT_TRUE(report.reasons.at(0).contains("« " + g.src + "a.jpg »"));
+  EXPECT_FALSE(QFile::exists(g.dest + "picnoel/A.jpg"));
+
+  g.job.List1 = {g.src + "A.jpg"};  // recorded as a.jpg, which on this disk it is
+  g.options.prune = true;
+  report = g.run(g.dest);
+  EXPECT_TRUE(QFile::exists(g.dest + "picnoel/a.jpg"));
+  platform::setCaseFoldingProbe({});
 }

@@ -243,9 +243,10 @@ TEST_F(Form1Test, TousNeverOpensThePictureWindowButAClickDoes) {
   EXPECT_EQ(form.pictureWindow()->windowTitle(), "upper.JPEG");
   EXPECT_EQ(form.pictureWindow()->size(), QSize(175, 233));  // 90 x 120: full height
 
-  // Closing the main window leaves the picture window open.
+  // The picture window belongs to the main window and closes with it.
+  EXPECT_EQ(form.pictureWindow()->parentWidget(), &form);
   form.close();
-  EXPECT_TRUE(form.pictureWindow()->isVisible());
+  EXPECT_FALSE(form.pictureWindow()->isVisible());
 }
 
 TEST_F(Form1Test, UnreadyDriveIsReportedAndTheFoldersStay) {
@@ -439,15 +440,27 @@ TEST_F(Form1Test, LaunchChecksInOrder) {
   c.Text3->setText(" ");
   EXPECT_EQ(launch(), "Veuillez renseigner le dossier de sortie");
   EXPECT_TRUE(c.Text3->hasFocus());  // the box to fill, not the button
-  EXPECT_EQ(windows, 0);
   EXPECT_EQ(form.job().LargeurCible, 640);
+  // A destination that cannot be written is said before any question.
+  c.Text2->setText("700");
+  c.Check3->setChecked(false);  // copies: the GPS question would come next
+  const QString notAFolder = QDir(dir_->path()).filePath("img0.jpg/galerie/");
+  c.Text3->setText(notAFolder);
+  EXPECT_EQ(launch(), "Le dossier " + QDir::toNativeSeparators(notAFolder) +
+                          " n'est pas accessible en écriture : un élément du chemin n'est pas un "
+                          "dossier");
+  EXPECT_TRUE(log.questions.empty());
+  EXPECT_TRUE(c.Text3->hasFocus());
+  EXPECT_EQ(windows, 0);
 }
 
 TEST_F(Form1Test, SortByDateStandalonePageAndTheGpsQuestionBeforeACopy) {
   add({0, 1, 3});
-  click(form.findChild<QPushButton*>("Command10"));  // "Trier par date"
-  EXPECT_EQ(form.job().List1,
-            QStringList({entry("img3.jpg"), entry("img1.jpg"), entry("img0.jpg")}));
+  click(form.findChild<QPushButton*>("Command10"));  // "Trier par date", on a worker
+  EXPECT_FALSE(form.centralWidget()->isEnabled());
+  QTRY_COMPARE(form.job().List1,
+               QStringList({entry("img3.jpg"), entry("img1.jpg"), entry("img0.jpg")}));
+  EXPECT_TRUE(form.centralWidget()->isEnabled());
 
   QTemporaryDir out;
   c.Text3->setText(out.path() + "/");
@@ -457,8 +470,11 @@ TEST_F(Form1Test, SortByDateStandalonePageAndTheGpsQuestionBeforeACopy) {
   form.findChild<QCheckBox*>("Check7")->setChecked(true);
   test::runToEnd(form, [this] { form.Command6_Click(); });
   ASSERT_EQ(log.questions.size(), 1u);
-  EXPECT_EQ(log.questions[0].text,
-            "1 images contiennent leur position GPS. La retirer des copies ?");
+  // The question says what a Yes removes besides the position.
+  EXPECT_TRUE(
+      log.questions[0].text.startsWith("1 image contient sa position GPS.\nRetirer des "
+                                       "copies cette position et les autres données "
+                                       "privées (numéros de série"));
   EXPECT_TRUE(ran.stripPrivate);
   EXPECT_EQ(ran.Check7, 1);
   EXPECT_TRUE(QFileInfo::exists(out.path() + "/g.html"));
@@ -576,22 +592,15 @@ TEST_F(Form1Test, ControlsHaveDistinctNamesAndMnemonicsThatDoNotCollide) {
 TEST_F(Form1Test, F1OpensTheAboutWindow) {
   form.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-  QString caption, name, version;
-  QTimer::singleShot(0, [&] {
-    auto* about = qobject_cast<Form4*>(QApplication::activeModalWidget());
-    if (!about)
-      return;
-    caption = about->windowTitle();
-    name = about->Label1->text();
-    version = about->Label2->text();
-    EXPECT_DOUBLE_EQ(about->Label1->font().pointSizeF(), 26.25);
-    EXPECT_TRUE(about->Label2->font().bold());
-    about->close();
-  });
   QTest::keyClick(&form, Qt::Key_F1);
-  EXPECT_EQ(caption, " About....");
-  EXPECT_EQ(name, "Pixolane");
-  EXPECT_EQ(version, "Version 1.0");
+  auto* about = qobject_cast<Form4*>(QApplication::activeModalWidget());
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(about->windowTitle(), " About....");
+  EXPECT_EQ(about->Label1->text(), "Pixolane");
+  EXPECT_EQ(about->Label2->text(), "Version 1.0");
+  EXPECT_DOUBLE_EQ(about->Label1->font().pointSizeF(), 26.25);
+  EXPECT_TRUE(about->Label2->font().bold());
+  about->close();
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <optional>
+
 #include "UiSupport.h"
 #include "ui/Messages.h"
 #include "ui/QtFrench.h"
@@ -27,8 +29,11 @@ TEST(QtFrench, TheProcessingWindowsQuestionsAnswerOuiOrNon) {
     box->button(QMessageBox::No)->click();
   });
   poll.start(10);
-  EXPECT_FALSE(ui::askYesNo(ui::Services{}, nullptr, QStringLiteral("Effacer les fichiers ?"),
-                            QStringLiteral("Traitement")));
+  std::optional<bool> yes;
+  ui::askYesNo(ui::Services{}, nullptr, QStringLiteral("Effacer les fichiers ?"),
+               QStringLiteral("Traitement"), [&](bool answer) { yes = answer; });
+  QTRY_VERIFY_WITH_TIMEOUT(yes.has_value(), 10000);
+  EXPECT_FALSE(*yes);
   captions.sort();
   EXPECT_EQ(captions, (QStringList{"Non", "Oui"}));
 }

@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <QWebEngineView>
@@ -20,6 +21,7 @@
 #include "publish/Transport.h"
 #include "ui/Form2.h"
 #include "ui/Messages.h"
+#include "ui/RunBridge.h"
 
 namespace pixolane::ui {
 namespace {
@@ -209,6 +211,58 @@ TEST_F(RunWindowTest, PreviewShowsThePageInTheBrowserAndParaGoesBack) {
   EXPECT_EQ(form.job().ModeApercu, 0);
 }
 
+// The natural widths of the pictures the browser shows, 0 for one it could not load.
+QList<int> shownPictureWidths(QWebEngineView* view) {
+  QVariant widths;
+  view->page()->runJavaScript(
+      "Array.from(document.images).map(function (i) { return i.naturalWidth; })",
+      [&](const QVariant& v) { widths = v; });
+  EXPECT_TRUE(QTest::qWaitFor([&] { return widths.isValid(); }, 10000));
+  QList<int> out;
+  for (const QVariant& w : widths.toList())
+    out << w.toInt();
+  return out;
+}
+
+TEST_F(RunWindowTest, AfficherShowsWhatVisitorsSeeAndTheEndIsOneBox) {
+  // The site's root is dest: the page, written in dest/out/, links out/...
+  fill(dest.filePath("out"));
+  c.Text6[1]->setText("out");
+  ASSERT_TRUE(QDir(dest.path()).mkdir("out"));
+  QFile html(dest.filePath("out/galerie.html"));
+  ASSERT_TRUE(html.open(QIODevice::WriteOnly));
+  html.close();
+  opened.opens = false;
+  log.takeAction = true;  // "Afficher"
+  QSignalSpy loaded(c.WebBrowser1, &QWebEngineView::loadFinished);
+  create();
+
+  // The result first, then what the desktop could not open, in one box.
+  ASSERT_EQ(log.messages.size(), 1u);
+  EXPECT_EQ(log.messages[0].icon, QMessageBox::Warning);
+  EXPECT_TRUE(log.messages[0].text.startsWith("La galerie « galerie » est créée : 3 images"));
+  EXPECT_TRUE(log.messages[0].text.endsWith(
+      cannotOpenText(QDir::toNativeSeparators(dest.filePath("out/galerie.html")))));
+  ASSERT_TRUE(loaded.count() > 0 || loaded.wait(60000));
+  // Every picture loads (a broken one has no natural width).
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        const QList<int> widths = shownPictureWidths(c.WebBrowser1);
+        return widths.size() == 3 && !widths.contains(0);
+      },
+      20000));
+
+  // With the standalone page, that page is what visitors see.
+  test::click(c.para);
+  form.findChild<QCheckBox*>("Check7")->setChecked(true);
+  log.answer = false;  // the folders of the first run are kept
+  ASSERT_TRUE(html.remove());
+  loaded.clear();
+  create();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return loaded.count() >= 1; }, 60000));
+  EXPECT_EQ(c.WebBrowser1->url(), QUrl::fromLocalFile(dest.filePath("out/galerie.html")));
+}
+
 TEST_F(RunWindowTest, FolderQuestionsAndPictureErrorsReachTheUser) {
   QTemporaryDir mixed;
   test::makeJpeg(mixed.filePath("bonne.jpg"), "160x120", "gradient:red-blue");
@@ -328,6 +382,31 @@ TEST_F(RunWindowTest, AnnulerAsksNonGoesOnOuiStopsDeletingNothing) {
   }
 }
 
+TEST_F(RunWindowTest, AYesToStopThatComesAfterTheEndSaysTheGalleryIsComplete) {
+  fill(dest.path());
+  QPushButton* annuler = nullptr;
+  onWindow = [&](Form2& w) {
+    annuler = w.findChild<QPushButton*>("Command1");
+    // Asked once the pictures are done, answered once the run has returned.
+    QObject::connect(w.findChild<QStatusBar*>("Sb"), &QStatusBar::messageChanged, &w,
+                     [&](const QString& t) {
+                       if (t == "Génération du fichier php...")
+                         QTimer::singleShot(0, annuler, &QPushButton::click);
+                     });
+  };
+  log.whileAsked = [&] {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !annuler->isEnabled(); }, 60000));
+  };
+  create();
+  ASSERT_EQ(log.questions.size(), 1u);
+  EXPECT_FALSE(form.lastReport().cancelled);
+  ASSERT_EQ(log.messages.size(), 1u);
+  EXPECT_TRUE(log.messages[0].text.startsWith(
+      "La galerie était déjà terminée quand l'arrêt a été demandé.\n\nLa galerie « galerie » "
+      "est créée : 3 images"))
+      << log.messages[0].text.toStdString();
+}
+
 TEST_F(RunWindowTest, WindowMakesTheSameGalleryAsTheTerminal) {
   // The terminal program of the same build: named by the environment, or
   // beside the tests' folder.
@@ -417,4 +496,30 @@ TEST(RunEnd, SummaryCountsAndStopTexts) {
             "n'a été écrite.");
   EXPECT_EQ(pixolane::ui::stoppedText(RunReport{}, false),
             "Création arrêtée : aucun fichier n'a été écrit.");
+}
+
+// A question asked while the run is being stopped is answered No, whether the
+// stop came before the box (never shown) or while it was up (its Yes too late).
+TEST(RunBridge, AQuestionDuringAStopIsAnsweredNo) {
+  int shown = 0;
+  pixolane::ui::RunBridge* self = nullptr;
+  pixolane::ui::RunBridge bridge(
+      [&](const QString&, const QString&, const std::function<void(bool)>& answered) {
+        ++shown;
+        self->stop();  // the user stops the run while the box is up, then says Oui
+        answered(true);
+      },
+      [](const QString&, const std::function<void()>& seen) { seen(); });
+  self = &bridge;
+  bool answer = true;
+  QThread* run = QThread::create([&] { answer = bridge.ask("Effacer ?", "Traitement"); });
+  run->start();
+  while (!run->isFinished())
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  run->wait();
+  delete run;
+  EXPECT_EQ(shown, 1);
+  EXPECT_FALSE(answer);
+  EXPECT_FALSE(bridge.ask("Effacer ?", "Traitement"));  // stopped before: no box at all
+  EXPECT_EQ(shown, 1);
 }

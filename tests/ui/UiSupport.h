@@ -65,6 +65,7 @@ struct MessageLog {
 // Documents the program asks the desktop to open.
 struct OpenedDocuments {
   QStringList paths;
+  bool opens = true;  // false: the desktop has no program for them
 };
 
 // The windows' services answered by the test: boxes into `log`, documents
@@ -88,7 +89,7 @@ inline ui::Services services(MessageLog* log, OpenedDocuments* opened = nullptr,
   if (opened) {
     s.openDocument = [opened](const QString& p) {
       opened->paths << p;
-      return true;
+      return opened->opens;
     };
   }
   if (folders) {
