@@ -182,16 +182,16 @@ struct Resampler::State {
   int boxWidth, boxHeight;
   Taps rows, columns;
   Pixels out;
-  int pushed = 0;                    // source rows taken
-  int blocks = 0;                    // block rows made
-  int inBlock = 0;                   // source rows summed into the current block row
-  std::vector<std::uint32_t> sums;   // column sums of the current block row (and one spare)
-  std::vector<std::uint8_t> block;   // the block row, as bytes
+  int pushed = 0;                           // source rows taken
+  int blocks = 0;                           // block rows made
+  int inBlock = 0;                          // source rows summed into the current block row
+  std::vector<std::uint32_t> sums;          // column sums of the current block row (and one spare)
+  std::vector<std::uint8_t> block;          // the block row, as bytes
   std::vector<std::uint8_t> ring;           // the last rows.count block rows
   std::vector<const std::uint8_t*> window;  // the rows one output reads
   std::vector<float> acc;
   std::vector<float> pairs;  // 8 per pixel: the column pass's pixel pairs
-  int next = 0;  // next output row
+  int next = 0;              // next output row
 
   State(const ResampleKernels& kernels, int w, int h, int b, int outW, int outH)
       : k(kernels),
