@@ -43,8 +43,11 @@ namespace plain {
 #define PIXOLANE_AVX2_KERNELS 1
 #pragma GCC push_options
 #pragma GCC target("avx2")
-// (The pragma does not define __AVX2__: the loops are told so here.)
+// (The pragma does not define __AVX2__: the loops are told so here. Clang
+// ignores the pragma, so its "wide" build stays plain and takes no intrinsics.)
+#if !defined(__clang__)
 #define PIXOLANE_KERNELS_AVX2 1
+#endif
 namespace wide {
 #include "imaging/ResampleKernels.inc"
 }  // namespace wide
