@@ -14,6 +14,7 @@
 #include "imaging/StripPrivate.h"
 #include "job/Launch.h"
 #include "platform/PictureListing.h"
+#include "platform/Writable.h"
 #include "run/Folders.h"
 #include "run/Plan.h"
 #include "run/ProcessingRun.h"
@@ -157,6 +158,14 @@ int main(int argc, char** argv) {
     if (!folder.ok) {
       printLine(stderr, folder.message);
       return kRefused;
+    }
+  }
+
+  // Said before any question or warning, in plain words, as the window does.
+  if (job.ModeApercu != -1 && !options.dryRun) {
+    if (const QString problem = platform::destinationWriteProblem(job.Text3); !problem.isEmpty()) {
+      printLine(stderr, problem);
+      return kStopped;
     }
   }
 

@@ -359,16 +359,21 @@ TEST_F(Cli, FoldersThatCannotBeMadeStopWith3) {
   QFile plain(at("fichier"));
   ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
   plain.close();
-  const QStringList runs[] = {
-      {"-d", at("fichier/site"), "-n", "g", one},
-      {"--preview", "--preview-dir", at("fichier/apercu"), one},
+  const struct {
+    QStringList args;
+    const char* says;
+  } runs[] = {
+      // The destination is told before anything else, with its reason.
+      {{"-d", at("fichier/site"), "-n", "g", one},
+       "n'est pas accessible en écriture : un élément du chemin n'est pas un dossier"},
+      {{"--preview", "--preview-dir", at("fichier/apercu"), one},
+       "Impossible de créer le dossier "},
   };
-  for (const QStringList& args : runs) {
+  for (const auto& [args, says] : runs) {
     SCOPED_TRACE(args.join(' ').toStdString());
     const auto r = runCli(args);
     EXPECT_EQ(r.exitCode, 3);
-    EXPECT_TRUE(r.errText().contains("Impossible de créer le dossier "))
-        << r.errText().toStdString();
+    EXPECT_TRUE(r.errText().contains(QString::fromUtf8(says))) << r.errText().toStdString();
     EXPECT_TRUE(r.out.isEmpty());
   }
 }

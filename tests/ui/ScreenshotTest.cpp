@@ -81,6 +81,7 @@ TEST(Screenshot, MainWindowAtStartUpAndWithPictures) {
   test::clickItem(c.File1, 0);
   ASSERT_NE(form.pictureWindow(), nullptr);
   save(form.pictureWindow(), "picture.png");
+  form.pictureWindow()->close();  // it stays above the main window, over the tabs
 
   test::click(c.Command2);
   test::click(c.Command4);
