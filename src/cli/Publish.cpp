@@ -15,9 +15,15 @@ namespace pixolane::cli {
 
 namespace {
 
-void print(FILE* f, const QString& text) {
+void printRaw(FILE* f, const QString& text) {
   std::fputs(text.toLocal8Bit().constData(), f);
   std::fflush(f);
+}
+
+// File names and the server's own words are shown escaped, as the run's are:
+// neither may drive the user's terminal.
+void print(FILE* f, const QString& text) {
+  printRaw(f, shownSafely(text));
 }
 
 class TerminalPublishView : public publish::PublishView {
@@ -40,7 +46,7 @@ class TerminalPublishView : public publish::PublishView {
                   .arg(p.secondsLeft);
     if (!p.current.isEmpty())
       line += QStringLiteral("  ") + p.current;
-    print(stderr, "\r" + line + "\x1b[K");
+    printRaw(stderr, "\r" + shownSafely(line) + "\x1b[K");
     lineOpen_ = true;
   }
   bool cancelled() override { return TerminalView::interrupted.load(); }
