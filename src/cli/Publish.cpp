@@ -36,14 +36,7 @@ class TerminalPublishView : public publish::PublishView {
   void progress(const publish::PublishProgress& p) override {
     if (!show_)
       return;
-    QString line = QStringLiteral("Publication %1/%2 fichiers, %3 sur %4")
-                       .arg(p.filesDone)
-                       .arg(p.filesTotal)
-                       .arg(publish::formatBytes(p.bytesDone), publish::formatBytes(p.bytesTotal));
-    if (p.bytesPerSecond > 0)
-      line += QStringLiteral(", %1/s, %2 s restantes")
-                  .arg(publish::formatBytes(qint64(p.bytesPerSecond)))
-                  .arg(p.secondsLeft);
+    QString line = publish::progressLine(p);
     if (!p.current.isEmpty())
       line += QStringLiteral("  ") + p.current;
     printRaw(stderr, "\r" + shownSafely(line) + "\x1b[K");

@@ -126,6 +126,18 @@ QString formatBytes(qint64 bytes) {
   return french.toString(double(bytes) / 1e9, 'f', 1) + QStringLiteral(" Go");
 }
 
+QString progressLine(const PublishProgress& p) {
+  QString line = QStringLiteral("%1 / %2 fichiers envoyés, %3 sur %4")
+                     .arg(p.filesDone)
+                     .arg(p.filesTotal)
+                     .arg(formatBytes(p.bytesDone), formatBytes(p.bytesTotal));
+  if (p.bytesPerSecond > 0)
+    line += QStringLiteral(" — %1/s, %2 s restantes")
+                .arg(formatBytes(qint64(p.bytesPerSecond)))
+                .arg(p.secondsLeft);
+  return line;
+}
+
 QString PublishReport::summary() const {
   // French puts 0 and 1 in the singular.
   auto count = [](int n, const QString& word) {

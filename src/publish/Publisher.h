@@ -93,4 +93,8 @@ PublishReport publishGallery(const QString& destination, const QString& pageName
 // "3,4 Mo", "850 Ko", "12 octets".
 QString formatBytes(qint64 bytes);
 
+// "3 / 43 fichiers envoyés, 1,2 Mo sur 14,8 Mo — 850 Ko/s, 16 s restantes",
+// as the window and the terminal show it (the current file apart).
+QString progressLine(const PublishProgress& p);
+
 }  // namespace pixolane::publish

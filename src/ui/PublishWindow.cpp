@@ -176,15 +176,7 @@ void PublishWindow::done(int result) {
 }
 
 void PublishWindow::showProgress(const publish::PublishProgress& p) {
-  QString line = QStringLiteral("%1 / %2 fichiers envoyés, %3 sur %4")
-                     .arg(p.filesDone)
-                     .arg(p.filesTotal)
-                     .arg(publish::formatBytes(p.bytesDone), publish::formatBytes(p.bytesTotal));
-  if (p.bytesPerSecond > 0)
-    line += QStringLiteral(" — %1/s, %2 s restantes")
-                .arg(publish::formatBytes(qint64(p.bytesPerSecond)))
-                .arg(p.secondsLeft);
-  files_->setText(line);
+  files_->setText(publish::progressLine(p));
   current_->setText(p.current);
   bar_->setValue(p.bytesTotal > 0 ? int(1000 * p.bytesDone / p.bytesTotal) : 1000);
 }
